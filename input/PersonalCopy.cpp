@@ -1,0 +1,1 @@
+#include "input/PersonalCopy.h"

@@ -1,0 +1,177 @@
+#include "input/TextFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+namespace {
+constexpr size_t ChunkSize = 64 * 1024;
+constexpr char CtrlZ = 0x1A;
+} // namespace
+
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
+{
+#ifdef _WIN32
+    std::wstring wideMode(mode, mode + std::strlen(mode));
+    return _wfopen(path.c_str(), wideMode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
+std::string ToTextMode(std::string_view text)
+{
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 32);
+    for (char c : text) {
+        if (c == '\n')
+            bytes.push_back('\r');
+        bytes.push_back(c);
+    }
+    return bytes;
+}
+
+std::string FromTextMode(std::string_view bytes)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == CtrlZ)
+            break;
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            continue;
+        text.push_back(c);
+    }
+    return text;
+}
+
+TextFileReader::TextFileReader(const std::filesystem::path& path)
+{
+    if (path.empty()) {
+        m_openError = "no file was chosen";
+        return;
+    }
+    m_file = OpenFile(path, "rb");
+    if (!m_file && errno == ENOENT) {
+        // A missing file is created empty when its folder exists, and then reads as empty.
+        if (std::FILE* created = OpenFile(path, "ab")) {
+            std::fclose(created);
+            m_file = OpenFile(path, "rb");
+        }
+    }
+    if (!m_file) {
+        m_openError = std::generic_category().message(errno);
+        return;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        std::fclose(m_file);
+        m_file = nullptr;
+        m_openError = std::generic_category().message(EISDIR);
+        return;
+    }
+    m_raw.resize(ChunkSize);
+    m_text.reserve(ChunkSize);
+}
+
+TextFileReader::~TextFileReader()
+{
+    if (m_file)
+        std::fclose(m_file);
+}
+
+// Reads one raw chunk and appends its translation to m_text. False when nothing more will come.
+bool TextFileReader::Fill()
+{
+    if (!m_file || m_ended)
+        return false;
+    if (m_textPos == m_text.size()) {
+        m_text.clear();
+        m_textPos = 0;
+    }
+    const size_t got = std::fread(m_raw.data(), 1, m_raw.size(), m_file);
+    if (got < m_raw.size() && std::ferror(m_file))
+        m_readError = true;
+    if (got == 0) {
+        if (m_pendingCr)
+            m_text.push_back('\r');
+        m_pendingCr = false;
+        m_ended = true;
+        return false;
+    }
+    size_t i = 0;
+    if (m_pendingCr) {
+        m_pendingCr = false;
+        if (m_raw[0] != '\n')
+            m_text.push_back('\r');
+    }
+    for (; i < got; ++i) {
+        const char c = m_raw[i];
+        if (c == CtrlZ) {
+            m_ended = true;
+            break;
+        }
+        if (c == '\r') {
+            if (i + 1 == got) {
+                m_pendingCr = true;
+                break;
+            }
+            if (m_raw[i + 1] == '\n')
+                continue;
+        }
+        m_text.push_back(c);
+    }
+    return true;
+}
+
+size_t TextFileReader::Read(char* buffer, size_t size)
+{
+    while (m_textPos == m_text.size()) {
+        if (!Fill() && m_textPos == m_text.size())
+            return 0;
+    }
+    const size_t n = std::min(size, m_text.size() - m_textPos);
+    std::memcpy(buffer, m_text.data() + m_textPos, n);
+    m_textPos += n;
+    return n;
+}
+
+bool TextFileReader::ReadLine(std::string& line)
+{
+    line.clear();
+    bool any = false;
+    for (;;) {
+        if (m_textPos == m_text.size() && !Fill() && m_textPos == m_text.size())
+            return any;
+        const char* start = m_text.data() + m_textPos;
+        const size_t available = m_text.size() - m_textPos;
+        any = any || available > 0;
+        const void* lf = std::memchr(start, '\n', available);
+        if (lf) {
+            const size_t n = static_cast<size_t>(static_cast<const char*>(lf) - start);
+            line.append(start, n);
+            m_textPos += n + 1;
+            return true;
+        }
+        line.append(start, available);
+        m_textPos += available;
+    }
+}
+
+TextFileContent ReadTextFile(const std::filesystem::path& path)
+{
+    TextFileContent content;
+    TextFileReader reader(path);
+    if (!reader.IsOpen()) {
+        content.error = reader.OpenError();
+        return content;
+    }
+    char buffer[ChunkSize];
+    while (const size_t n = reader.Read(buffer, sizeof buffer))
+        content.text.append(buffer, n);
+    content.ok = !reader.HadReadError();
+    if (!content.ok)
+        content.error = "read error";
+    return content;
+}

@@ -1,0 +1,62 @@
+#pragma once
+// Text-mode file access done by our own code, so every platform gives the same bytes:
+// reading turns CR LF into LF, keeps a lone CR and ends at the first byte 0x1A;
+// writing turns every LF into CR LF.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// fopen on a path in the platform's file-name encoding (wide on Windows).
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
+
+// Text as it lands on disk: every LF becomes CR LF, every other byte stays.
+std::string ToTextMode(std::string_view text);
+
+// Text as a text-mode read sees the bytes: CR LF becomes LF, the first 0x1A ends the text.
+std::string FromTextMode(std::string_view bytes);
+
+// A forward-only reader of one file in text mode, through a fixed buffer.
+class TextFileReader {
+public:
+    // Opens `path` for reading. A missing file whose folder exists is created empty first.
+    explicit TextFileReader(const std::filesystem::path& path);
+    ~TextFileReader();
+    TextFileReader(const TextFileReader&) = delete;
+    TextFileReader& operator=(const TextFileReader&) = delete;
+
+    bool IsOpen() const { return m_file != nullptr; }
+    // Why the file could not be opened (empty when it is open).
+    const std::string& OpenError() const { return m_openError; }
+    // True when a read failed midway; the input then ended early.
+    bool HadReadError() const { return m_readError; }
+
+    // Reads up to `size` translated bytes; returns 0 at the end of the input.
+    size_t Read(char* buffer, size_t size);
+
+    // The next physical line without its line feed. A last line without a line feed still counts;
+    // false once nothing is left.
+    bool ReadLine(std::string& line);
+
+private:
+    bool Fill();
+
+    std::FILE* m_file = nullptr;
+    std::string m_openError;
+    bool m_readError = false;
+    bool m_ended = false;          // 0x1A met, or the file's end
+    bool m_pendingCr = false;      // a CR at the end of the last raw chunk, its follower unknown
+    std::vector<char> m_raw;       // raw bytes of one chunk
+    std::vector<char> m_text;      // translated bytes not yet handed out
+    size_t m_textPos = 0;
+};
+
+// The whole file, read in text mode. `ok` is false when it could not be opened or read.
+struct TextFileContent {
+    std::string text;
+    bool ok = false;
+    std::string error;
+};
+TextFileContent ReadTextFile(const std::filesystem::path& path);

@@ -1,0 +1,20 @@
+#pragma once
+// Appending a finished plan to the plan file.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+struct AppendResult {
+    bool ok = false;
+    std::string error; // the reason, for the user, when !ok
+};
+
+// Appends `planText` and one line break to `file`, every line break as CR LF; the file keeps its
+// earlier bytes. A missing file is created. When opening, writing or closing fails, the file is
+// cut back to its earlier length so it holds no partial plan, and the reason is returned.
+AppendResult AppendPlan(const std::filesystem::path& file, std::string_view planText);
+
+// The plan file in `directory`: an existing file whose name equals `planFileName` in another
+// letter case when there is one (on file systems that tell case apart), else directory/planFileName.
+std::filesystem::path ResolvePlanFile(const std::filesystem::path& directory, std::string_view planFileName);
