@@ -14,7 +14,7 @@ inline constexpr std::array<std::string_view, 10> TrafficLimitEntries = {"10", "
 inline constexpr std::array<std::string_view, 7> DayNames = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
 // ";" LB ";" comment LB ";". Every line of a multi-line comment gets its own ";", and a CR LF
-// typed in the comment counts as one line break.
+// typed in the comment counts as one line break (so does a lone CR or LF).
 std::string ComposeCommentBlock(std::string_view comment);
 
 // aircraft key "," registration "," traffic limit "%," period "," flight rule, from the texts as
@@ -22,7 +22,8 @@ std::string ComposeCommentBlock(std::string_view comment);
 std::string ComposeHeader(std::string_view aircraftEntry, std::string_view registration,
                           std::string_view trafficLimit, std::string_view period, std::string_view flightRule);
 
-// The aircraft entry, left-trimmed, cut before its first comma (the whole of it without a comma).
+// The aircraft entry, left-trimmed, cut before its first comma; empty for an entry without a comma
+// (the header's aircraft field is then "," alone).
 std::string AircraftKey(std::string_view aircraftEntry);
 
 // The plan text after an accepted header: with a comment it starts anew from the comment block,
@@ -67,7 +68,8 @@ struct DepartureHours {
 };
 DepartureHours DepartureHoursFrom(std::string_view quietFrom, std::string_view quietUntil);
 
-// "HH:MM" every five minutes for every hour from firstHour while below endHour.
+// "HH:MM" every five minutes for every hour from firstHour while below endHour; empty when
+// firstHour is not below endHour. Both hours are clamped to 0..24 first.
 std::vector<std::string> DepartureTimes(int firstHour, int endHour);
 
 // The time-difference entries "-12" to "12".
