@@ -12,7 +12,8 @@ struct AppendResult {
 
 // Appends `planText` and one line break to `file`, every line break as CR LF; the file keeps its
 // earlier bytes. A missing file is created. When opening, writing or closing fails, the file is
-// cut back to its earlier length so it holds no partial plan, and the reason is returned.
+// cut back to its earlier length so it holds no partial plan (a file this call created is removed
+// again), and the reason is returned, e.g. "No space left on device" or "Permission denied".
 AppendResult AppendPlan(const std::filesystem::path& file, std::string_view planText);
 
 // The plan file in `directory`: an existing file whose name equals `planFileName` in another
