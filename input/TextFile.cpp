@@ -52,6 +52,18 @@ TextFileReader::TextFileReader(const std::filesystem::path& path)
         m_openError = "no file was chosen";
         return;
     }
+    // Only a plain file is read: a named pipe would block the open until some writer came, and a
+    // device could go on giving bytes for ever.
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (std::filesystem::is_directory(status)) {
+        m_openError = std::generic_category().message(EISDIR);
+        return;
+    }
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        m_openError = "not a regular file";
+        return;
+    }
     m_file = OpenFile(path, "rb");
     if (!m_file && errno == ENOENT) {
         // A missing file is created empty when its folder exists, and then reads as empty.
@@ -62,13 +74,6 @@ TextFileReader::TextFileReader(const std::filesystem::path& path)
     }
     if (!m_file) {
         m_openError = std::generic_category().message(errno);
-        return;
-    }
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        std::fclose(m_file);
-        m_file = nullptr;
-        m_openError = std::generic_category().message(EISDIR);
         return;
     }
     m_raw.resize(ChunkSize);
