@@ -1,0 +1,83 @@
+#pragma once
+// The dialog controls that Qt has no direct match for: the one-entry-high list, the destination box
+// (an edit field over a hidden sorted list) and the multi-line edit that leaves Tab to the dialog.
+// Entries keep the bytes they came from; the windows show them decoded from Windows-1252.
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A single-selection list that the user steps through with the arrow keys but never types into.
+class OneLineList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit OneLineList(bool sorted, QWidget* parent = nullptr);
+
+    int AddString(const std::string& bytes);
+    void AddStrings(const std::vector<std::string>& entries);
+    // Selects the entry and scrolls it into view; -1 or an index beyond the list selects none.
+    void SetCurSel(int index);
+    int GetCurSel() const;
+    // The bytes of the entry; empty for -1 or an index beyond the list.
+    std::string GetText(int index) const;
+    // The first entry from the top that begins with `prefix`, ignoring letter case, or -1.
+    int FindString(std::string_view prefix) const;
+    int Count() const { return count(); }
+
+protected:
+    void keyboardSearch(const QString&) override {}
+
+private:
+    bool m_sorted;
+};
+
+// An edit field over a list of codes sorted without regard to case. Typing selects the first code
+// that begins with the typed text, or none; the arrow keys step through the codes.
+class DestinationBox : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit DestinationBox(QWidget* parent = nullptr);
+
+    // Replaces the entries; they are sorted once here.
+    void SetEntries(std::vector<std::string> entries);
+    // Selects the first entry beginning with `prefix` (ignoring case), copies it into the edit field
+    // and returns its index; -1 changes nothing.
+    int SelectString(std::string_view prefix);
+    // Selects the entry and shows it; -1 or an index beyond the list selects none and empties the field.
+    void SetCurSel(int index);
+    int GetCurSel() const { return m_current; }
+    std::string GetLBText(int index) const;
+    int Count() const { return static_cast<int>(m_entries.size()); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    int FindPrefix(std::string_view prefix) const;
+    void OnTextEdited(const QString& text);
+    void ShowCurrent();
+
+    std::vector<std::string> m_entries;
+    int m_current = -1;
+};
+
+// A multi-line edit. Without `wantReturn`, Enter is left to the dialog (it presses the default
+// button) and Ctrl+Enter starts a new line. Tab always moves on to the next control.
+class MultiLineEdit : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    MultiLineEdit(bool wantReturn, QWidget* parent = nullptr);
+
+    // Scrolls so the last line is in view.
+    void ScrollToLastLine();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool m_wantReturn;
+};

@@ -1,0 +1,96 @@
+#include "app/DialogBuilder.h"
+
+#include "app/Controls.h"
+
+#include <QDialog>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+QRect DialogUnits::ToPixels(int x, int y, int width, int height) const
+{
+    return QRect(x * baseX / 4, y * baseY / 8, width * baseX / 4, height * baseY / 8);
+}
+
+DialogUnits DialogUnitsOf(const QFont& font)
+{
+    // The average width of the 52 letters, rounded, and the font's height.
+    const QFontMetrics metrics(font);
+    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return DialogUnits{(letters / 26 + 1) / 2, metrics.height()};
+}
+
+QFont TemplateFont(const DialogTemplate& dialogTemplate)
+{
+    QFont font(QString::fromLatin1(dialogTemplate.fontFace));
+    font.setPointSize(dialogTemplate.fontPoints);
+    return font;
+}
+
+namespace {
+QWidget* CreateControl(const ControlTemplate& control, QWidget* parent)
+{
+    const QString text = QString::fromLatin1(control.text);
+    const unsigned styles = control.styles;
+    switch (control.kind) {
+    case ControlClass::Static: {
+        auto* label = new QLabel(text, parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(((styles & Style::Center) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+        return label;
+    }
+    case ControlClass::Edit:
+        if (styles & Style::Multiline) {
+            auto* edit = new MultiLineEdit((styles & Style::WantReturn) != 0, parent);
+            edit->setVerticalScrollBarPolicy((styles & Style::VScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+            edit->setHorizontalScrollBarPolicy((styles & Style::HScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+            return edit;
+        }
+        return new QLineEdit(parent);
+    case ControlClass::ListBox:
+        return new OneLineList((styles & Style::Sort) != 0, parent);
+    case ControlClass::ComboBox:
+        return new DestinationBox(parent);
+    case ControlClass::Button:
+        if (styles & Style::GroupBox)
+            return new QGroupBox(text, parent);
+        auto* button = new QPushButton(text, parent);
+        button->setDefault((styles & Style::DefPushButton) != 0);
+        return button;
+    }
+    return nullptr;
+}
+} // namespace
+
+QHash<int, QWidget*> BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate)
+{
+    const QFont font = TemplateFont(dialogTemplate);
+    dialog.setFont(font);
+    dialog.setWindowTitle(QString::fromLatin1(dialogTemplate.caption));
+    dialog.setObjectName(QStringLiteral("IDD_%1").arg(dialogTemplate.id));
+    const DialogUnits units = DialogUnitsOf(font);
+    dialog.setFixedSize(units.ToPixels(0, 0, dialogTemplate.width, dialogTemplate.height).size());
+
+    QHash<int, QWidget*> controls;
+    QWidget* previousTabStop = nullptr;
+    for (const ControlTemplate& control : dialogTemplate.controls) {
+        QWidget* widget = CreateControl(control, &dialog);
+        widget->setGeometry(units.ToPixels(control.x, control.y, control.width, control.height));
+        if (control.name)
+            widget->setObjectName(QString::fromLatin1(control.name));
+        if (control.styles & Style::TabStop) {
+            widget->setFocusPolicy(Qt::StrongFocus);
+            if (previousTabStop)
+                QWidget::setTabOrder(previousTabStop, widget);
+            previousTabStop = widget;
+        } else {
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+        if (control.id != -1)
+            controls.insert(control.id, widget);
+    }
+    return controls;
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The main window: the menu bar with Start, Continue and Close, and the screen that tells the user
+// where the work stands.
+
+#include <QFont>
+#include <QIcon>
+#include <QMainWindow>
+#include <QRect>
+
+class QAction;
+
+class ScreenView : public QWidget {
+    Q_OBJECT
+public:
+    ScreenView(const QFont& headingFont, const QFont& textFont, QWidget* parent);
+
+    int ClientWidth() const { return m_clientWidth; }
+    int ClientHeight() const { return m_clientHeight; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const QFont& m_headingFont;
+    const QFont& m_textFont;
+    QRect m_clientRect;
+    int m_clientWidth = 0;
+    int m_clientHeight = 0;
+};
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    CMainFrame();
+
+    void OnStartCommand();
+    void OnContinueCommand();
+    void OnCloseCommand();
+
+    ScreenView* View() const { return m_view; }
+    const QFont& HeadingFont() const { return m_headingFont; }
+    const QFont& TextFont() const { return m_textFont; }
+
+    // Sets the screen and repaints it at once, so it stands behind the dialog that follows.
+    void ShowScreen(int screen);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QRect m_windowRect{0, 0, 800, 600};
+    QFont m_textFont;
+    QFont m_headingFont;
+    QIcon m_icon;
+    ScreenView* m_view = nullptr;
+    bool m_placed = false;
+};
+
+// The program icon, the paper sheet.
+QIcon ProgramIcon();
+
+// A font requested by face name alone at the pixel height of `tenthsOfPoint` on this screen.
+QFont PointFont(const QString& face, int tenthsOfPoint, int dotsPerInchY);

@@ -1,0 +1,20 @@
+// Legwise starts here: the main window, then the event loop until it is closed.
+#include "app/MainFrame.h"
+#include "app/PlannerState.h"
+
+#include <QApplication>
+#include <QScreen>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    app.setWindowIcon(ProgramIcon());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize size = screen->size();
+        State().screenRect = ScreenRect{0, 0, size.width(), size.height()};
+    }
+    auto* frame = new CMainFrame;
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->show();
+    return app.exec();
+}

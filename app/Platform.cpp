@@ -1,0 +1,108 @@
+#include "app/Platform.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <deque>
+
+namespace {
+const QString OpenFileFilter = QStringLiteral("TextFiles (*.txt)");
+
+struct Seam {
+    std::deque<std::optional<QString>> openFileAnswers;
+    bool answerMessages = false;
+    QStringList messages;
+    QStringList captions;
+    int openFileDialogs = 0;
+    QStringList filters;
+    std::function<void(QDialog&)> modalHandler;
+};
+
+Seam& TheSeam()
+{
+    static Seam seam;
+    return seam;
+}
+} // namespace
+
+namespace Platform {
+
+QString ApplicationName()
+{
+    const QString path = QCoreApplication::applicationFilePath();
+    if (path.isEmpty())
+        return QStringLiteral("legwise");
+    return QFileInfo(path).completeBaseName();
+}
+
+std::optional<QString> ChooseOpenFile(QWidget* owner)
+{
+    Seam& seam = TheSeam();
+    ++seam.openFileDialogs;
+    seam.filters << OpenFileFilter;
+    if (!seam.openFileAnswers.empty()) {
+        std::optional<QString> answer = seam.openFileAnswers.front();
+        seam.openFileAnswers.pop_front();
+        if (answer)
+            return QFileInfo(*answer).absoluteFilePath();
+        return std::nullopt;
+    }
+
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile); // a name that does not exist may be confirmed
+    dialog.setNameFilter(OpenFileFilter);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
+}
+
+void ShowMessage(QWidget* owner, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, ApplicationName(), text, QMessageBox::Ok, owner);
+    box.setTextFormat(Qt::PlainText);
+    Seam& seam = TheSeam();
+    seam.messages << text;
+    seam.captions << box.windowTitle();
+    if (seam.answerMessages)
+        return;
+    box.exec();
+}
+
+int RunModal(QDialog& dialog)
+{
+    dialog.setWindowModality(Qt::ApplicationModal);
+    if (TheSeam().modalHandler) {
+        // The handler runs inside the dialog's own modal loop, as a person at the window would.
+        QTimer::singleShot(0, &dialog, [&dialog] {
+            if (auto handler = TheSeam().modalHandler)
+                handler(dialog);
+        });
+    }
+    return dialog.exec();
+}
+
+namespace TestSeam {
+void QueueOpenFileAnswer(std::optional<QString> answer) { TheSeam().openFileAnswers.push_back(std::move(answer)); }
+void SetAnswerMessages(bool answer) { TheSeam().answerMessages = answer; }
+QStringList MessagesShown() { return TheSeam().messages; }
+QStringList MessageCaptions() { return TheSeam().captions; }
+QStringList TakeMessages()
+{
+    QStringList messages = TheSeam().messages;
+    TheSeam().messages.clear();
+    TheSeam().captions.clear();
+    return messages;
+}
+int OpenFileDialogsRun() { return TheSeam().openFileDialogs; }
+QStringList OpenFileFilters() { return TheSeam().filters; }
+void SetModalHandler(std::function<void(QDialog&)> handler) { TheSeam().modalHandler = std::move(handler); }
+void Reset() { TheSeam() = Seam{}; }
+} // namespace TestSeam
+
+} // namespace Platform
