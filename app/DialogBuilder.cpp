@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 QRect DialogUnits::ToPixels(int x, int y, int width, int height) const
 {
     return QRect(x * baseX / 4, y * baseY / 8, width * baseX / 4, height * baseY / 8);
@@ -30,6 +32,8 @@ QFont TemplateFont(const DialogTemplate& dialogTemplate)
 }
 
 namespace {
+bool IsOneLine(const ControlTemplate& control);
+
 QWidget* CreateControl(const ControlTemplate& control, QWidget* parent)
 {
     const QString text = QString::fromLatin1(control.text);
@@ -38,7 +42,7 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent)
     case ControlClass::Static: {
         auto* label = new QLabel(text, parent);
         label->setTextFormat(Qt::PlainText);
-        label->setWordWrap(true);
+        label->setWordWrap(!IsOneLine(control));
         label->setAlignment(((styles & Style::Center) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
         return label;
     }
@@ -65,13 +69,41 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent)
 }
 } // namespace
 
+namespace {
+bool IsOneLine(const ControlTemplate& control) { return control.height <= 12; }
+
+// Where the face the template names is missing, its stand-in may set wider text than the average
+// character width promises. The horizontal unit then grows until every label and button text
+// fits its rectangle, so the layout keeps its proportions and nothing is cut off.
+int FittingBaseX(const DialogTemplate& dialogTemplate, const QFont& font, DialogUnits units)
+{
+    const QFontMetrics metrics(font);
+    int baseX = units.baseX;
+    for (const ControlTemplate& control : dialogTemplate.controls) {
+        const int textWidth = metrics.horizontalAdvance(QString::fromLatin1(control.text));
+        if (textWidth == 0 || control.width <= 0)
+            continue;
+        int needed = 0; // pixels the text needs on one line
+        if (control.kind == ControlClass::Static) {
+            const int lines = IsOneLine(control) ? 1 : std::max(1, control.height * units.baseY / 8 / metrics.lineSpacing());
+            needed = lines == 1 ? textWidth + 4 : textWidth * 5 / (4 * lines);
+        } else if (control.kind == ControlClass::Button) {
+            needed = textWidth + ((control.styles & Style::GroupBox) ? 24 : 12);
+        }
+        baseX = std::max(baseX, (needed * 4 + control.width - 1) / control.width);
+    }
+    return std::min(baseX, units.baseX * 2);
+}
+} // namespace
+
 QHash<int, QWidget*> BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate)
 {
     const QFont font = TemplateFont(dialogTemplate);
     dialog.setFont(font);
     dialog.setWindowTitle(QString::fromLatin1(dialogTemplate.caption));
     dialog.setObjectName(QStringLiteral("IDD_%1").arg(dialogTemplate.id));
-    const DialogUnits units = DialogUnitsOf(font);
+    DialogUnits units = DialogUnitsOf(font);
+    units.baseX = FittingBaseX(dialogTemplate, font, units);
     dialog.setFixedSize(units.ToPixels(0, 0, dialogTemplate.width, dialogTemplate.height).size());
 
     QHash<int, QWidget*> controls;
