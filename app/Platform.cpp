@@ -20,6 +20,7 @@ struct Seam {
     int openFileDialogs = 0;
     QStringList filters;
     std::function<void(QDialog&)> modalHandler;
+    std::function<void()> openFileObserver;
 };
 
 Seam& TheSeam()
@@ -44,6 +45,8 @@ std::optional<QString> ChooseOpenFile(QWidget* owner)
     Seam& seam = TheSeam();
     ++seam.openFileDialogs;
     seam.filters << OpenFileFilter;
+    if (seam.openFileObserver)
+        seam.openFileObserver();
     if (!seam.openFileAnswers.empty()) {
         std::optional<QString> answer = seam.openFileAnswers.front();
         seam.openFileAnswers.pop_front();
@@ -89,6 +92,7 @@ int RunModal(QDialog& dialog)
 
 namespace TestSeam {
 void QueueOpenFileAnswer(std::optional<QString> answer) { TheSeam().openFileAnswers.push_back(std::move(answer)); }
+void SetOpenFileObserver(std::function<void()> observer) { TheSeam().openFileObserver = std::move(observer); }
 void SetAnswerMessages(bool answer) { TheSeam().answerMessages = answer; }
 QStringList MessagesShown() { return TheSeam().messages; }
 QStringList MessageCaptions() { return TheSeam().captions; }

@@ -33,6 +33,8 @@ int RunModal(QDialog& dialog);
 namespace TestSeam {
 // Queue the answer of the next open-file dialog: a path to confirm, or nothing for Cancel.
 void QueueOpenFileAnswer(std::optional<QString> answer);
+// Called each time an open-file dialog is run, before it answers.
+void SetOpenFileObserver(std::function<void()> observer);
 // Once set, message boxes are recorded and answered with OK at once instead of waiting.
 void SetAnswerMessages(bool answer);
 // What the message boxes showed, in order, and their captions.

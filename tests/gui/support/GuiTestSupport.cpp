@@ -52,6 +52,7 @@ ModalScript::ModalScript()
 {
     Platform::TestSeam::Reset();
     Platform::TestSeam::SetAnswerMessages(true);
+    Platform::TestSeam::SetOpenFileObserver([this] { m_opened.push_back({QStringLiteral("open-file"), State().screen}); });
     Platform::TestSeam::SetModalHandler([this](QDialog& dialog) {
         m_opened.push_back({dialog.objectName(), State().screen});
         if (m_steps.empty()) {
@@ -68,6 +69,8 @@ ModalScript::ModalScript()
 ModalScript::~ModalScript() { Platform::TestSeam::Reset(); }
 
 void ModalScript::Then(Step step) { m_steps.push_back(std::move(step)); }
+
+void ModalScript::AnswerOpenFile(std::optional<QString> path) { Platform::TestSeam::QueueOpenFileAnswer(std::move(path)); }
 
 void ClickButton(QDialog& dialog, const char* objectName)
 {

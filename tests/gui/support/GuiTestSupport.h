@@ -10,6 +10,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,10 @@ public:
     ModalScript();
     ~ModalScript();
     void Then(Step step);
+    // Answers the next open-file dialog with `path`, or with Cancel for nothing.
+    void AnswerOpenFile(std::optional<QString> path);
     struct Opened {
-        QString dialog; // object name: IDD_102 plan, IDD_103 options, IDD_104 close
+        QString dialog; // "open-file", or the object name: IDD_102 plan, IDD_103 options, IDD_104 close
         int screen;
     };
     const std::vector<Opened>& OpenedDialogs() const { return m_opened; }
