@@ -1,5 +1,7 @@
 #include "PlanDriving.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -35,7 +37,22 @@ void TypeInto(QDialog& dialog, const char* edit, const QString& text)
     widget->setFocus();
     QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(widget, Qt::Key_Delete);
-    QTest::keyClicks(widget, text);
+    TypeText(widget, text);
+}
+
+void TypeText(QWidget* widget, const QString& text)
+{
+    for (const QChar ch : text) {
+        if (ch.unicode() < 0x80) {
+            QTest::keyClicks(widget, QString(ch));
+            continue;
+        }
+        // Characters beyond ASCII arrive as a key event that carries only their text.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(widget, &press);
+        QApplication::sendEvent(widget, &release);
+    }
 }
 
 void Click(QDialog& dialog, const char* button)

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QWidget>
 
 #include <string>
 
@@ -11,6 +12,8 @@ void SelectRow(QDialog& dialog, const char* list, int row);
 // Replaces the text of a one-line edit (or the destination box) by typing `text`.
 void TypeInto(QDialog& dialog, const char* edit, const QString& text);
 void Click(QDialog& dialog, const char* button);
+// Types into the focused-to-be widget with key events, characters beyond ASCII included.
+void TypeText(QWidget* widget, const QString& text);
 QString PreviewText(QDialog& dialog);
 int SelectedRow(QDialog& dialog, const char* list);
 QString ListEntry(QDialog& dialog, const char* list, int row);
