@@ -195,6 +195,14 @@ private slots:
         QVERIFY(!m_frame->isVisible());
     }
 
+    void closingByTheFrameAsksNothing()
+    {
+        ModalScript script;
+        QVERIFY(m_frame->close());
+        QVERIFY(script.OpenedDialogs().empty());
+        QVERIFY(!m_frame->isVisible());
+    }
+
     void enterConfirmsTheCloseDialog()
     {
         ModalScript script;
