@@ -3,6 +3,7 @@
 #include "app/Text.h"
 #include "input/TextFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -25,22 +26,64 @@ std::string_view TrimRightView(std::string_view text)
     return text.substr(0, end);
 }
 
-// The part of a line its rule still looks at grows only until the deciding byte: the first comma
-// of an airport line, the second double quote of an aircraft line. Nothing after that byte can change
-// the result, so a long line costs no memory beyond it. A NUL ends the line's text.
-class LineCutter {
-public:
-    LineCutter(char decidingByte, int decidingCount) : m_byte(decidingByte), m_count(decidingCount) {}
+// Codes lie within the first few bytes of their line: a plain look at those is quicker than a call,
+// and a long line still gets the fast search.
+size_t FindByte(std::string_view text, char byte)
+{
+    const size_t quick = std::min<size_t>(text.size(), 16);
+    for (size_t i = 0; i < quick; ++i) {
+        if (text[i] == byte)
+            return i;
+    }
+    const void* hit = quick < text.size() ? std::memchr(text.data() + quick, byte, text.size() - quick) : nullptr;
+    return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
+}
 
-    void Take(const char* begin, const char* end)
+// The aircraft entry as a part of its line: up to and including the second double quote, or empty
+// when the line has fewer than two (an empty entry still becomes a row of the list). Blanks at the
+// right end never matter: they lie after the second double quote, or the entry is empty anyway.
+std::optional<std::string_view> AircraftEntryView(std::string_view line)
+{
+    const std::string_view text = TrimLeftView(line);
+    if (text.empty())
+        return std::nullopt;
+    const size_t first = text.find('"');
+    const size_t second = first == std::string_view::npos ? first : text.find('"', first + 1);
+    return text.substr(0, second == std::string_view::npos ? 0 : second + 1);
+}
+
+// The airport code as a part of its line. The cut at the comma comes before the right trim, so
+// blanks at the end of the line never reach the code.
+std::optional<std::string_view> AirportCodeView(std::string_view line)
+{
+    const std::string_view text = TrimLeftView(line);
+    const size_t comma = FindByte(text, ',');
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view code = TrimRightView(text.substr(0, comma));
+    if (code.empty())
+        return std::nullopt;
+    return code;
+}
+
+// A line that runs on past the end of a buffer is kept until its line feed comes, but only up to its
+// deciding byte: the first comma of an airport line, the second double quote of an aircraft line.
+// Nothing after that byte can change the line's result, so a long line costs no memory beyond it.
+// A NUL ends the line's text.
+class LongLine {
+public:
+    LongLine(char decidingByte, int decidingCount) : m_byte(decidingByte), m_count(decidingCount) {}
+
+    bool Begun() const { return m_begun; }
+    std::string_view Text() const { return m_kept; }
+
+    // Takes the next stretch of the line, [begin, end), keeping what can still decide its result.
+    void Add(const char* begin, const char* end)
     {
+        m_begun = true;
         if (m_done)
             return;
-        if (const void* nul = std::memchr(begin, '\0', static_cast<size_t>(end - begin))) {
-            end = static_cast<const char*>(nul);
-            m_done = true;
-        }
-        for (const char* p = begin; p < end;) {
+        for (const char* p = begin;;) {
             const void* hit = std::memchr(p, m_byte, static_cast<size_t>(end - p));
             if (!hit)
                 break;
@@ -48,17 +91,21 @@ public:
             if (++m_seen == m_count) {
                 end = p;
                 m_done = true;
+                break;
             }
+        }
+        if (const void* nul = std::memchr(begin, '\0', static_cast<size_t>(end - begin))) {
+            end = static_cast<const char*>(nul);
+            m_done = true;
         }
         m_kept.append(begin, end);
     }
 
-    std::string_view Kept() const { return m_kept; }
-
-    void NextLine()
+    void Clear()
     {
         m_kept.clear();
         m_seen = 0;
+        m_begun = false;
         m_done = false;
     }
 
@@ -67,12 +114,27 @@ private:
     const int m_count;
     std::string m_kept;
     int m_seen = 0;
+    bool m_begun = false;
     bool m_done = false;
 };
 
-// Reads `path` in text mode, one physical line at a time, and appends what `rule` makes of each line.
-template <typename Rule>
-ListReadResult ReadList(const std::filesystem::path& path, char decidingByte, int decidingCount, Rule rule)
+// A list grown one entry at a time moves its entries again and again and touches fresh memory at
+// every step; the share of entries in the first buffer tells how many the whole file will give.
+void ReserveForTheWholeFile(std::vector<std::string>& entries, const std::filesystem::path& path, size_t firstBytes)
+{
+    std::error_code ec;
+    const auto fileSize = std::filesystem::file_size(path, ec);
+    if (ec || entries.empty() || fileSize <= firstBytes)
+        return;
+    const double estimate = static_cast<double>(entries.size()) * static_cast<double>(fileSize) / static_cast<double>(firstBytes);
+    entries.reserve(static_cast<size_t>(estimate * 1.05) + 16);
+}
+
+using LineRule = std::optional<std::string_view> (*)(std::string_view line);
+
+// Reads `path` in text mode, one physical line at a time, and appends what `Rule` makes of each line.
+template <LineRule Rule>
+ListReadResult ReadList(const std::filesystem::path& path, char decidingByte, int decidingCount)
 {
     ListReadResult result;
     TextFileReader reader(path);
@@ -81,29 +143,45 @@ ListReadResult ReadList(const std::filesystem::path& path, char decidingByte, in
         result.error = reader.OpenError();
         return result;
     }
-    LineCutter line(decidingByte, decidingCount);
-    auto finishLine = [&] {
-        if (std::optional<std::string> entry = rule(line.Kept()))
-            result.entries.push_back(std::move(*entry));
-        line.NextLine();
+    auto add = [&](std::string_view line) {
+        if (const std::optional<std::string_view> entry = Rule(line))
+            result.entries.emplace_back(*entry);
     };
+    LongLine longLine(decidingByte, decidingCount);
     const auto buffer = std::make_unique<char[]>(ChunkSize);
+    bool firstBuffer = true;
     while (const size_t got = reader.Read(buffer.get(), ChunkSize)) {
         const char* p = buffer.get();
         const char* const end = p + got;
+        // Most buffers hold no NUL, and a line that lies wholly inside one goes to its rule as it is.
+        const bool hasNul = std::memchr(p, '\0', got) != nullptr;
         while (p < end) {
-            const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
-            const char* const lineEnd = lf ? static_cast<const char*>(lf) : end;
-            line.Take(p, lineEnd);
+            const char* const lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+            if (lf && !longLine.Begun()) {
+                std::string_view line(p, static_cast<size_t>(lf - p));
+                if (hasNul)
+                    line = line.substr(0, line.find('\0'));
+                add(line);
+                p = lf + 1;
+                continue;
+            }
+            longLine.Add(p, lf ? lf : end);
             if (!lf)
                 break;
-            finishLine();
-            p = lineEnd + 1;
+            add(longLine.Text());
+            longLine.Clear();
+            p = lf + 1;
+        }
+        if (firstBuffer) {
+            firstBuffer = false;
+            ReserveForTheWholeFile(result.entries, path, got);
         }
     }
-    // A last line without a line feed still counts; after a final line feed this is an empty line,
-    // which gives nothing.
-    finishLine();
+    // A last line without a line feed still counts.
+    if (longLine.Begun())
+        add(longLine.Text());
+    if (result.entries.capacity() - result.entries.size() > result.entries.size() / 4 + 64)
+        result.entries.shrink_to_fit();
     if (reader.HadReadError()) {
         result.ok = false;
         result.error = "the file could not be read to its end";
@@ -114,39 +192,22 @@ ListReadResult ReadList(const std::filesystem::path& path, char decidingByte, in
 
 std::optional<std::string> AircraftEntryFromLine(std::string_view line)
 {
-    const std::string_view trimmed = TrimRightView(TrimLeftView(line));
-    if (trimmed.empty())
-        return std::nullopt;
-    // Up to and including the second double quote; a line with fewer than two gives an empty entry,
-    // which still becomes a row of the list.
-    const size_t first = trimmed.find('"');
-    if (first == std::string_view::npos)
-        return std::string();
-    const size_t second = trimmed.find('"', first + 1);
-    if (second == std::string_view::npos)
-        return std::string();
-    return std::string(trimmed.substr(0, second + 1));
+    const std::optional<std::string_view> entry = AircraftEntryView(line);
+    return entry ? std::optional<std::string>(*entry) : std::nullopt;
 }
 
 std::optional<std::string> AirportCodeFromLine(std::string_view line)
 {
-    // Cut at the comma before trimming the right end, so blanks at the end of the line never matter.
-    const std::string_view left = TrimLeftView(line);
-    const size_t comma = left.find(',');
-    if (comma == std::string_view::npos)
-        return std::nullopt;
-    const std::string_view code = TrimRightView(left.substr(0, comma));
-    if (code.empty())
-        return std::nullopt;
-    return std::string(code);
+    const std::optional<std::string_view> code = AirportCodeView(line);
+    return code ? std::optional<std::string>(*code) : std::nullopt;
 }
 
 ListReadResult ReadAircraftEntries(const std::filesystem::path& path)
 {
-    return ReadList(path, '"', 2, AircraftEntryFromLine);
+    return ReadList<AircraftEntryView>(path, '"', 2);
 }
 
 ListReadResult ReadAirportCodes(const std::filesystem::path& path)
 {
-    return ReadList(path, ',', 1, AirportCodeFromLine);
+    return ReadList<AirportCodeView>(path, ',', 1);
 }

@@ -1,12 +1,55 @@
 #include "input/TextFile.h"
 
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace {
 constexpr size_t ChunkSize = 64 * 1024;
 constexpr char CtrlZ = 0x1A;
+
+// Copies [p, end) to `out` without every CR that a LF follows inside the range; returns the new end
+// of `out`, which has room for the whole range. In files with CR LF line ends every line has such a
+// CR, so runs of 16 bytes are copied at once and only the CRs are looked at one by one.
+char* CopyWithoutCrBeforeLf(const char* p, const char* end, char* out)
+{
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i cr = _mm_set1_epi8('\r');
+    while (end - p > 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+        const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, cr)));
+        if (crs == 0) {
+            p += 16;
+            out += 16;
+            continue;
+        }
+        // The bytes before the CR are in place; the CR stays unless a LF follows (p + 1 < end here).
+        const int before = std::countr_zero(crs);
+        p += before + 1;
+        out += before;
+        if (*p != '\n')
+            *out++ = '\r';
+    }
+#endif
+    while (p < end) {
+        const char* found = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
+        const char* runEnd = found ? found : end;
+        std::memcpy(out, p, static_cast<size_t>(runEnd - p));
+        out += runEnd - p;
+        if (!found)
+            break;
+        p = found + 1;
+        if (p == end || *p != '\n')
+            *out++ = '\r';
+    }
+    return out;
+}
 } // namespace
 
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
@@ -105,28 +148,33 @@ bool TextFileReader::Fill()
         m_ended = true;
         return false;
     }
-    size_t i = 0;
+    const char* p = m_raw.data();
+    const char* end = p + got;
+    // The first 0x1A ends the input: neither it nor anything after it is read.
+    if (const void* ctrlZ = std::memchr(p, CtrlZ, got)) {
+        end = static_cast<const char*>(ctrlZ);
+        m_ended = true;
+    }
+    const size_t kept = m_text.size();
+    m_text.resize(kept + 1 + static_cast<size_t>(end - p));
+    char* out = m_text.data() + kept;
+    // A CR that ended the last chunk is dropped only when this chunk begins with its LF.
     if (m_pendingCr) {
         m_pendingCr = false;
-        if (m_raw[0] != '\n')
-            m_text.push_back('\r');
+        if (p == end || *p != '\n')
+            *out++ = '\r';
     }
-    for (; i < got; ++i) {
-        const char c = m_raw[i];
-        if (c == CtrlZ) {
-            m_ended = true;
-            break;
-        }
-        if (c == '\r') {
-            if (i + 1 == got) {
-                m_pendingCr = true;
-                break;
-            }
-            if (m_raw[i + 1] == '\n')
-                continue;
-        }
-        m_text.push_back(c);
+    // A CR that ends the chunk waits for the next one to tell whether a LF follows it, unless the
+    // input ends here.
+    const bool crLast = p < end && end[-1] == '\r';
+    out = CopyWithoutCrBeforeLf(p, crLast ? end - 1 : end, out);
+    if (crLast) {
+        if (m_ended)
+            *out++ = '\r';
+        else
+            m_pendingCr = true;
     }
+    m_text.resize(static_cast<size_t>(out - m_text.data()));
     return true;
 }
 
