@@ -155,7 +155,7 @@ TEST(ReadLists, TakeA200ByteAircraftLineWithBothQuotesAtItsEndAsOneEntry)
 
 TEST(ReadLists, KeepLinesWholeAcrossTheReadersChunks)
 {
-    // Lines that straddle the 64 KiB chunks of the reader, and one far longer than a chunk.
+    // Lines that straddle the 64 KiB chunks of the reader, and some far longer than a chunk.
     std::string bytes;
     Entries expectedAircraft;
     Entries expectedAirports;
@@ -167,11 +167,11 @@ TEST(ReadLists, KeepLinesWholeAcrossTheReadersChunks)
         expectedAirports.push_back(code);
     }
     const std::string huge = "HUGE," + std::string(200 * 1024, 'h') + "\"a\"";
-    bytes += huge + "\r\nLAST,\"z\"";
-    expectedAircraft.push_back(huge);
-    expectedAircraft.push_back("LAST,\"z\"");
-    expectedAirports.push_back("HUGE");
-    expectedAirports.push_back("LAST");
+    // The NUL ends this line's text before its comma and its title.
+    const std::string cut = "CUT" + std::string(100 * 1024, 'c') + "\0,\"b\""s;
+    bytes += huge + "\r\n" + cut + "\r\nLAST,\"z\"";
+    expectedAircraft.insert(expectedAircraft.end(), {huge, "", "LAST,\"z\""});
+    expectedAirports.insert(expectedAirports.end(), {"HUGE", "LAST"});
 
     ScratchFolder folder;
     WriteBytes(folder / "list.txt", bytes);

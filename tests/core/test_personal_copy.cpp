@@ -32,12 +32,6 @@ std::set<std::string> Names(const fs::path& folder)
 const char* const OldCopy = "OLD1,a,\"Old\"\r\nOLD2,b,\"Old\"\r\n";
 } // namespace
 
-TEST(PersonalCopy, NamesTheCopiesInTheCurrentDirectory)
-{
-    EXPECT_EQ(PersonalCopyName(InputFileKind::AirportFile), "AirportsPersonal.txt");
-    EXPECT_EQ(PersonalCopyName(InputFileKind::AircraftFile), "AircraftPersonal.txt");
-}
-
 TEST(SkipsPersonalCopy, ComparesTheLastTwentyBytesOfTheStoredPath)
 {
     struct Case {
@@ -94,6 +88,24 @@ TEST(CopyToPersonalFile, WritesTheSourceInTextMode)
         EXPECT_EQ(ReadBytes(folder / "AirportsPersonal.txt"), c.copy) << c.name;
         EXPECT_EQ(Names(folder.Path()), (std::set<std::string>{"in.txt", "AirportsPersonal.txt"})) << c.name;
     }
+}
+
+TEST(CopyToPersonalFile, LandsInTheCurrentDirectoryUnderItsPlainName)
+{
+    ScratchFolder folder;
+    fs::create_directory(folder / "work");
+    WriteBytes(folder / "airports.txt", "EDDF,x\n");
+    WriteBytes(folder / "aircraft.txt", "AC#1,450,\"A\"\n");
+    const fs::path before = fs::current_path();
+    fs::current_path(folder / "work");
+    const CopyOutcome airports = CopyToPersonalFile(folder / "airports.txt", PersonalCopyName(InputFileKind::AirportFile));
+    const CopyOutcome aircraft = CopyToPersonalFile(folder / "aircraft.txt", PersonalCopyName(InputFileKind::AircraftFile));
+    fs::current_path(before);
+    EXPECT_EQ(airports, CopyOutcome::Copied);
+    EXPECT_EQ(aircraft, CopyOutcome::Copied);
+    EXPECT_EQ(Names(folder / "work"), (std::set<std::string>{"AirportsPersonal.txt", "AircraftPersonal.txt"}));
+    EXPECT_EQ(ReadBytes(folder / "work" / "AirportsPersonal.txt"), "EDDF,x\r\n");
+    EXPECT_EQ(ReadBytes(folder / "work" / "AircraftPersonal.txt"), "AC#1,450,\"A\"\r\n");
 }
 
 TEST(CopyToPersonalFile, CopiesALargeMixedSourceAcrossChunks)

@@ -77,11 +77,6 @@ TEST(IntegerValue, ReadsLikeAtoi)
         EXPECT_EQ(IntegerValue(c.text), c.value) << '"' << c.text << '"';
 }
 
-TEST(IntegerValue, StopsAtAnEmbeddedNul)
-{
-    EXPECT_EQ(IntegerValue(std::string("12\0" "34", 5)), 12);
-}
-
 TEST(LeftAndRight, NegativeCountsGiveEmptyOversizedCountsGiveTheWholeText)
 {
     struct Case {
