@@ -50,7 +50,8 @@ void WriteRepeated(const fs::path& path, const std::string& unit)
         out.write(block.data(), static_cast<std::streamsize>(std::min(block.size(), HugeSize - written)));
 }
 
-// The peak resident memory, in MiB, since the last reset (on Linux) or since the start.
+// The peak resident memory (ru_maxrss), in MiB. Linux lets a process reset it, so each benchmark
+// reports its own peak; elsewhere it is the peak since the start.
 void ResetPeakMemory()
 {
 #ifdef __linux__
