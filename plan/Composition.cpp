@@ -148,7 +148,9 @@ OptionValues NormaliseOptions(std::string_view comment, std::string_view firstDe
     values.firstDestination = TrimBlanks(MakeUpper(firstDestination));
     values.quietFrom = std::string(quietFrom);
     // A one-digit hour such as 6 must find the departure entry "06:00" by its beginning.
-    values.quietUntil = quietUntil.size() == 1 ? "0" + std::string(quietUntil) : std::string(quietUntil);
+    values.quietUntil = std::string(quietUntil);
+    if (values.quietUntil.size() == 1)
+        values.quietUntil.insert(values.quietUntil.begin(), '0');
     return values;
 }
 
