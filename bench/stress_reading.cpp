@@ -112,7 +112,7 @@ struct Input {
 
 struct StepFigures {
     double seconds = 0;
-    long long count = 0;     // entries, or the bytes of the copy
+    long long count = 0;      // entries, or the bytes of the copy
     long long startRssKb = 0; // what the process held before the step
 };
 
@@ -146,8 +146,8 @@ StepResult Measure(const std::function<long long()>& step)
         _exit(sent ? 0 : 1);
     }
     close(channel[1]);
-    const bool got = read(channel[0], &result.figures, sizeof result.figures) ==
-                     static_cast<ssize_t>(sizeof result.figures);
+    const bool got =
+        read(channel[0], &result.figures, sizeof result.figures) == static_cast<ssize_t>(sizeof result.figures);
     close(channel[0]);
     int status = 0;
     rusage usage{};
@@ -210,10 +210,8 @@ int main(int argc, char** argv)
     }
     const auto scaled = [scale](double mb) { return static_cast<std::uint64_t>(mb * MB * scale); };
     const std::vector<Input> inputs = {
-        {"airports", scaled(200), WriteAirports},
-        {"random bytes", scaled(200), WriteRandom},
-        {"one line", scaled(50), WriteOneLine},
-        {"NUL everywhere", scaled(100), WriteNulEverywhere},
+        {"airports", scaled(200), WriteAirports},        {"random bytes", scaled(200), WriteRandom},
+        {"one line", scaled(50), WriteOneLine},          {"NUL everywhere", scaled(100), WriteNulEverywhere},
         {"0x1A and NUL", scaled(100), WriteCtrlZAndNul},
     };
 
@@ -267,7 +265,8 @@ int main(int argc, char** argv)
         }
     }
     fs::remove_all(folder, ec);
-    std::printf("entries: list entries read, or for the copy the bytes written; memory: peak resident memory "
-                "of the step beyond the process's own before it; t/t_half near 2 is linear time\n");
+    std::printf(
+        "entries: list entries read, or for the copy the bytes written; memory: peak resident memory "
+        "of the step beyond the process's own before it; t/t_half near 2 is linear time\n");
     return allOk ? 0 : 1;
 }

@@ -104,9 +104,9 @@ std::string TextDifference(std::string_view what, std::string_view got, std::str
     while (at < got.size() && at < expected.size() && got[at] == expected[at])
         ++at;
     const size_t from = at > 16 ? at - 16 : 0;
-    return std::string(what) + ": " + std::to_string(got.size()) + " bytes, expected " +
-           std::to_string(expected.size()) + "; from byte " + std::to_string(from) + " got " +
-           Shown(got.substr(from)) + ", expected " + Shown(expected.substr(from));
+    return std::string(what) + ": " + std::to_string(got.size()) + " bytes, expected " + std::to_string(expected.size())
+           + "; from byte " + std::to_string(from) + " got " + Shown(got.substr(from)) + ", expected "
+           + Shown(expected.substr(from));
 }
 
 std::string ListDifference(std::string_view what, const std::vector<std::string>& got,
@@ -117,8 +117,8 @@ std::string ListDifference(std::string_view what, const std::vector<std::string>
         ++at;
     if (at == got.size() && at == expected.size())
         return {};
-    std::string message = std::string(what) + ": " + std::to_string(got.size()) + " entries, expected " +
-                          std::to_string(expected.size()) + "; entry " + std::to_string(at);
+    std::string message = std::string(what) + ": " + std::to_string(got.size()) + " entries, expected "
+                          + std::to_string(expected.size()) + "; entry " + std::to_string(at);
     if (at < got.size())
         message += " is " + Shown(got[at]);
     else
@@ -301,7 +301,8 @@ std::string CheckReaderOn(const fs::path& file, const Layout& layout)
             rest.append(buffer, got);
         const size_t lf = expected.find('\n');
         const std::string_view expectedLine = std::string_view(expected).substr(0, lf);
-        const std::string_view expectedRest = lf == npos ? std::string_view() : std::string_view(expected).substr(lf + 1);
+        const std::string_view expectedRest =
+            lf == npos ? std::string_view() : std::string_view(expected).substr(lf + 1);
         if (std::string message = TextDifference("ReadLine, then Read: the line", line, expectedLine); !message.empty())
             return message;
         if (std::string message = TextDifference("ReadLine, then Read: the rest", rest, expectedRest); !message.empty())
@@ -336,10 +337,10 @@ std::string CheckAircraftRule(std::string_view line)
     const auto quotes = std::count(text.begin(), text.end(), '"');
     if (entry->empty())
         return quotes < 2 ? "" : "the line " + Shown(line) + " has two double quotes but gave an empty entry";
-    if (text.substr(0, entry->size()) != *entry || entry->back() != '"' ||
-        std::count(entry->begin(), entry->end(), '"') != 2)
-        return "the line " + Shown(line) + " gave " + Shown(*entry) +
-               ", which is not its text up to its second double quote";
+    if (text.substr(0, entry->size()) != *entry || entry->back() != '"'
+        || std::count(entry->begin(), entry->end(), '"') != 2)
+        return "the line " + Shown(line) + " gave " + Shown(*entry)
+               + ", which is not its text up to its second double quote";
     return {};
 }
 
@@ -351,17 +352,17 @@ std::string CheckAirportRule(std::string_view line)
     const size_t comma = line.find(',');
     const std::string_view before = line.substr(0, comma);
     if (comma == npos || before.find_first_not_of(Blanks) == npos)
-        return code ? "the line " + Shown(line) + " gave the airport code " + Shown(*code) +
-                          " though nothing but blanks stands before a first comma"
+        return code ? "the line " + Shown(line) + " gave the airport code " + Shown(*code)
+                          + " though nothing but blanks stands before a first comma"
                     : "";
     if (!code)
         return "the line " + Shown(line) + " gave no airport code";
     const std::string_view text = before.substr(before.find_first_not_of(Blanks));
-    if (code->empty() || Blanks.find(code->front()) != npos || Blanks.find(code->back()) != npos ||
-        code->find(',') != npos || text.substr(0, code->size()) != *code ||
-        text.substr(code->size()).find_first_not_of(Blanks) != npos)
-        return "the line " + Shown(line) + " gave " + Shown(*code) +
-               ", which is not the trimmed text before its first comma";
+    if (code->empty() || Blanks.find(code->front()) != npos || Blanks.find(code->back()) != npos
+        || code->find(',') != npos || text.substr(0, code->size()) != *code
+        || text.substr(code->size()).find_first_not_of(Blanks) != npos)
+        return "the line " + Shown(line) + " gave " + Shown(*code)
+               + ", which is not the trimmed text before its first comma";
     return {};
 }
 

@@ -36,9 +36,13 @@ TEST(FuzzRegressions, EveryKeptInputPassesTheChecksOfItsTarget)
 // The checks are only worth their runs if a wrong reading fails them: each row is a reader's mistake.
 TEST(FuzzChecks, CatchEveryReadingThatBreaksTheByteRules)
 {
-    const std::string aircraft = "AC#1,\"a\" x\r\n  \r\nAC#2,b\r\nAC\0#4,\"d\"\r\n\x1A" "AC#3,\"c\"\r\n"s;
+    const std::string aircraft =
+        "AC#1,\"a\" x\r\n  \r\nAC#2,b\r\nAC\0#4,\"d\"\r\n\x1A"
+        "AC#3,\"c\"\r\n"s;
     const std::string airports = " EDDF ,x\r\nED\0DM,y\nEDDH\r,z\r\n,EDDK\n"s;
-    const std::string text = "a\r\nb\rc\r\n\0d\x1A" "e\n"s;
+    const std::string text =
+        "a\r\nb\rc\r\n\0d\x1A"
+        "e\n"s;
     struct Case {
         const char* name;
         std::string message;
