@@ -106,7 +106,7 @@ AppendResult AppendPlan(const fs::path& file, std::string_view planText)
 
 fs::path ResolvePlanFile(const fs::path& directory, std::string_view planFileName)
 {
-    const fs::path exact = directory / fs::path(std::string(planFileName));
+    fs::path exact = directory / fs::path(std::string(planFileName));
     std::error_code ec;
     if (fs::exists(exact, ec))
         return exact;
