@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,17 +52,22 @@ public:
     void SetCurSel(int index);
     int GetCurSel() const { return m_current; }
     std::string GetLBText(int index) const;
-    int Count() const { return static_cast<int>(m_entries.size()); }
+    int Count() const { return static_cast<int>(m_order.size()); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    static std::vector<std::uint32_t> SortedOrder(const std::vector<std::string>& entries);
+    std::string_view Entry(int index) const;
     int FindPrefix(std::string_view prefix) const;
     void OnTextEdited(const QString& text);
     void ShowCurrent();
 
+    // The entries as they came, and their indexes in sorted order: sorting a world-sized list moves
+    // no entry.
     std::vector<std::string> m_entries;
+    std::vector<std::uint32_t> m_order;
     int m_current = -1;
 };
 
