@@ -96,9 +96,9 @@ void CPlanDialog::OnInitDialog()
     dayOfWeekLabel->setVisible(true);
 
     const std::filesystem::path airportPath = InputPath(state.airportChosenPath, state.airportPath);
-    const ListReadResult airports = ReadAirportCodes(airportPath);
+    ListReadResult airports = ReadAirportCodes(airportPath);
     auto* destination = Item<DestinationBox>(IDC_DESTINATION);
-    destination->SetEntries(airports.entries);
+    destination->SetEntries(std::move(airports.entries));
     if (!state.firstDestination.empty())
         state.destinationIndex = destination->SelectString(state.firstDestination);
     destination->SetCurSel(state.destinationIndex);
