@@ -4,6 +4,7 @@
 
 #include "app/Controls.h"
 #include "app/PlannerState.h"
+#include "app/Text.h"
 #include "plan/OptionsDialog.h"
 #include "plan/PlanDialog.h"
 
@@ -15,6 +16,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <algorithm>
+#include <random>
 
 namespace {
 constexpr int LeftOpen = -77;
@@ -36,9 +40,11 @@ const std::string Aircraft =
     "\r\n"
     "PROP2,120,no title in quotes\r\n"
     "   CAFE1,300,\"Caf\xE9 Air Dash 8\" trailing words\r\n"
-    "JET9,460,\"Zulu Cargo 777F\"\r\n";
+    "JET9,460,\"Zulu Cargo 777F\"\r\n"
+    "EURO1,1,\"\x80uro \x81\x9F\"\r\n";
 const QStringList AircraftShown = {"JET7,450,\"Example Air Boeing 737-800\"", "",
-                                   QStringLiteral("CAFE1,300,\"Caf\u00E9 Air Dash 8\""), "JET9,460,\"Zulu Cargo 777F\""};
+                                   QStringLiteral("CAFE1,300,\"Caf\u00E9 Air Dash 8\""), "JET9,460,\"Zulu Cargo 777F\"",
+                                   QStringLiteral("EURO1,1,\"\u20ACuro \u0081\u0178\"")};
 
 const QStringList TemplateTabOrder = {
     "IDC_AIRCRAFT", "IDC_REGISTRATION", "IDC_PERIOD", "IDC_FLIGHT_RULE", "IDC_TRAFFIC_LIMIT",
@@ -291,6 +297,55 @@ private slots:
         QCOMPARE(State().destinationIndex, destinationIndex);
     }
 
+    void destinationCodesSortWithoutRegardToCase_data()
+    {
+        QTest::addColumn<int>("longest");
+        QTest::addColumn<int>("commonPrefix");
+        QTest::newRow("codes of up to five bytes") << 5 << 0;
+        QTest::newRow("codes of up to twelve bytes") << 12 << 0;
+        QTest::newRow("long codes agreeing in their first nine bytes") << 14 << 9;
+    }
+    void destinationCodesSortWithoutRegardToCase()
+    {
+        QFETCH(int, longest);
+        QFETCH(int, commonPrefix);
+        // Letters in both cases, digits, and bytes above 0x7F with a case of their own (0xC9/0xE9,
+        // 0x8A/0x9A) or none (0xD7); repeated codes and codes equal but for case included.
+        const std::string alphabet = "aAbBzZ09\xC9\xE9\x8A\x9A\xD7_";
+        std::mt19937 random(1234u + unsigned(longest));
+        std::vector<std::string> codes;
+        std::string file;
+        for (int i = 0; i < 3000; ++i) {
+            std::string code(size_t(commonPrefix), 'Q');
+            const int length = 1 + int(random() % unsigned(longest - commonPrefix));
+            for (int k = 0; k < length; ++k)
+                code += alphabet[random() % alphabet.size()];
+            if (i % 7 == 0 && !codes.empty())
+                code = codes[random() % codes.size()]; // the same code again
+            if (i % 11 == 0 && !codes.empty()) {
+                code = codes[random() % codes.size()];
+                for (char& c : code)
+                    c = char(UpperByte(static_cast<unsigned char>(c)));
+            }
+            codes.push_back(code);
+            file += code + ",N1* 0.00',E1* 0.00',1\r\n";
+        }
+        UseInputFiles(*m_folder, Aircraft, file);
+        std::vector<std::string> expected = codes;
+        std::stable_sort(expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
+            const int order = CompareNoCase(a, b);
+            return order != 0 ? order < 0 : a < b;
+        });
+        std::vector<std::string> shown;
+        OpenPlanDialog([&](CPlanDialog& dialog) {
+            for (int i = 0; i < Destination(dialog)->Count(); ++i)
+                shown.push_back(Destination(dialog)->GetLBText(i));
+        });
+        QCOMPARE(shown.size(), expected.size());
+        for (size_t i = 0; i < shown.size(); ++i)
+            QVERIFY2(shown[i] == expected[i], qPrintable(QStringLiteral("entry %1 differs").arg(i)));
+    }
+
     void firstDestinationTypedInTheOptionsPreselectsIt()
     {
         QCOMPARE(RunOptions([](QDialog& dialog) {
@@ -419,7 +474,8 @@ private slots:
             selected = SelectedText(aircraft);
         });
         const std::vector<std::string> expected = {"JET7,450,\"Example Air Boeing 737-800\"", "",
-                                                   "CAFE1,300,\"Caf\xE9 Air Dash 8\"", "JET9,460,\"Zulu Cargo 777F\""};
+                                                   "CAFE1,300,\"Caf\xE9 Air Dash 8\"", "JET9,460,\"Zulu Cargo 777F\"",
+                                                   "EURO1,1,\"\x80uro \x81\x9F\""};
         QCOMPARE(bytes, expected);
         QCOMPARE(selected, AircraftShown.constFirst());
     }
