@@ -543,11 +543,12 @@ private slots:
     void setCurSelMinusOneClearsTheSelection()
     {
         int listSelection = 0, selectedItems = -1, boxSelection = 0, afterDown = -2;
-        bool currentCleared = false;
+        bool currentCleared = false, farEntryInView = false;
         QString boxText = QStringLiteral("unchanged");
         OpenPlanDialog([&](CPlanDialog& dialog) {
             OneLineList* departures = List(dialog, "IDC_DEPARTURE_TIME");
-            departures->SetCurSel(5);
+            departures->SetCurSel(200);
+            farEntryInView = SelectedInView(departures) && SelectedText(departures) == QStringLiteral("16:40");
             departures->SetCurSel(-1);
             listSelection = departures->GetCurSel();
             selectedItems = int(departures->selectedItems().size());
@@ -562,6 +563,7 @@ private slots:
             boxSelection = box->GetCurSel();
             boxText = box->text();
         });
+        QVERIFY(farEntryInView);
         QCOMPARE(listSelection, -1);
         QCOMPARE(selectedItems, 0);
         QVERIFY(currentCleared);
@@ -633,9 +635,37 @@ private slots:
         QVERIFY(openAfterEnter);
     }
 
+    void enterInAFieldOrAListPressesOk_data()
+    {
+        QTest::addColumn<QString>("control");
+        for (const char* name : {"IDC_AIRCRAFT", "IDC_REGISTRATION", "IDC_PERIOD", "IDC_DEPARTURE_TIME", "IDC_FLIGHT_LEVEL", "IDC_DESTINATION"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void enterInAFieldOrAListPressesOk()
+    {
+        QFETCH(QString, control);
+        // OK refuses a plan without legs with a message and leaves the dialog open: that message shows
+        // that Enter pressed it.
+        QStringList messages;
+        bool open = false;
+        QString periodShown;
+        OpenPlanDialog([&](CPlanDialog& dialog) {
+            QWidget* widget = Control<QWidget>(dialog, control.toLatin1().constData());
+            widget->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(widget, Qt::Key_Return);
+            messages = TakeMessages();
+            open = dialog.isVisible();
+            periodShown = SelectedText(List(dialog, "IDC_PERIOD"));
+        });
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(open);
+        QCOMPARE(periodShown, QStringLiteral("24Hr"));
+    }
+
     void previewTakesEnterAsALineBreak()
     {
         QString text;
+        QStringList messages;
         bool open = false, wraps = true;
         OpenPlanDialog([&](CPlanDialog& dialog) {
             auto* preview = Control<QPlainTextEdit>(dialog, "IDC_PLAN_PREVIEW");
@@ -646,10 +676,12 @@ private slots:
             text = preview->toPlainText();
             open = dialog.isVisible();
             wraps = preview->lineWrapMode() != QPlainTextEdit::NoWrap;
+            messages = TakeMessages();
         });
         QCOMPARE(text, QStringLiteral("one\ntwo"));
         QVERIFY(open);
         QVERIFY(!wraps);
+        QCOMPARE(messages, QStringList()); // Enter did not press OK
     }
 
     void unreadableInputFileOpensEmptyWithOneMessage_data()
