@@ -380,6 +380,7 @@ private slots:
             count = List(dialog, "IDC_DEPARTURE_TIME")->count();
             departure = SelectedText(List(dialog, "IDC_DEPARTURE_TIME"));
             destination = Destination(dialog)->text();
+            SaveScreenshot(dialog, QStringLiteral("plan-dialog-preselected"));
         });
         QCOMPARE(count, 204);
         QCOMPARE(departure, QStringLiteral("06:00"));
