@@ -241,11 +241,14 @@ void CPlanDialog::OnOK()
         Refuse(OnlyOneLeg);
         return;
     }
-    const std::filesystem::path file = ResolvePlanFile(std::filesystem::current_path(), state.planFileName);
+    // Relative to the current directory at the moment of writing.
+    const std::filesystem::path file = ResolvePlanFile({}, state.planFileName);
     const AppendResult result = AppendPlan(file, state.planText);
     if (!result.ok) {
+        std::error_code ec;
+        const std::filesystem::path shown = std::filesystem::absolute(file, ec);
         Refuse(QStringLiteral("Error: The flightplan could not be written to %1!\n%2\nThe plan stays here; press OK again once the cause is fixed.")
-                   .arg(QDir::toNativeSeparators(QString::fromStdString(file.string())), QString::fromStdString(result.error)));
+                   .arg(QDir::toNativeSeparators(QString::fromStdString((ec ? file : shown).string())), QString::fromStdString(result.error)));
         return;
     }
     done(IDOK);
