@@ -3,6 +3,7 @@
 #include "app/Controls.h"
 
 #include <QDialog>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -28,6 +29,10 @@ QFont TemplateFont(const DialogTemplate& dialogTemplate)
 {
     QFont font(QString::fromLatin1(dialogTemplate.fontFace));
     font.setPointSize(dialogTemplate.fontPoints);
+    // The faces the templates name are narrow; their usual stand-ins are not, and would make the
+    // plan dialog wider than a small screen.
+    if (!QFontInfo(font).exactMatch())
+        font.setStretch(QFont::SemiCondensed);
     return font;
 }
 
