@@ -86,7 +86,7 @@ void RadixSortBytes(std::vector<Key>& keys, std::uint64_t varying, ValueOf value
 // heads (a byte that is the same in every head, such as the padding of four-letter codes, costs no
 // pass), and only entries that agree in their first eight bytes are compared in full. The entries
 // themselves never move.
-std::vector<std::uint32_t> DestinationBox::SortedOrder(const std::vector<std::string>& entries)
+std::vector<std::uint32_t> DestinationBox::SortedOrder(const EntryList& entries)
 {
     const size_t n = entries.size();
     std::vector<std::uint32_t> order(n);
@@ -148,6 +148,11 @@ OneLineList::OneLineList(bool sorted, QWidget* parent)
 
 int OneLineList::AddString(const std::string& bytes)
 {
+    return AddBytes(bytes);
+}
+
+int OneLineList::AddBytes(std::string_view bytes)
+{
     int row = count();
     if (m_sorted) {
         // After the last entry that does not sort behind the new one.
@@ -164,19 +169,30 @@ int OneLineList::AddString(const std::string& bytes)
     return row;
 }
 
-void OneLineList::AddStrings(const std::vector<std::string>& entries)
+template <typename List>
+void OneLineList::AddAll(const List& entries)
 {
     if (m_sorted) {
-        for (const std::string& entry : entries)
-            AddString(entry);
+        for (const std::string_view entry : entries)
+            AddBytes(entry);
         return;
     }
     // All in one insertion: the view hears of the new rows once, not once per entry.
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(entries.size()));
-    for (const std::string& entry : entries)
+    for (const std::string_view entry : entries)
         texts.append(Shown(entry));
     addItems(texts);
+}
+
+void OneLineList::AddStrings(const std::vector<std::string>& entries)
+{
+    AddAll(entries);
+}
+
+void OneLineList::AddStrings(const EntryList& entries)
+{
+    AddAll(entries);
 }
 
 void OneLineList::SetCurSel(int index)
@@ -221,11 +237,23 @@ DestinationBox::DestinationBox(QWidget* parent)
     connect(this, &QLineEdit::textEdited, this, &DestinationBox::OnTextEdited);
 }
 
-void DestinationBox::SetEntries(std::vector<std::string> entries)
+void DestinationBox::SetEntries(EntryList entries)
 {
     m_order = SortedOrder(entries);
     m_entries = std::move(entries);
     m_current = -1;
+}
+
+void DestinationBox::SetEntries(std::vector<std::string> entries)
+{
+    size_t bytes = 0;
+    for (const std::string& entry : entries)
+        bytes += entry.size();
+    EntryList list;
+    list.reserve(entries.size(), bytes);
+    for (const std::string& entry : entries)
+        list.push_back(entry);
+    SetEntries(std::move(list));
 }
 
 std::string_view DestinationBox::Entry(int index) const

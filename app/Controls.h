@@ -3,6 +3,8 @@
 // (an edit field over a hidden sorted list) and the multi-line edit that leaves Tab to the dialog.
 // Entries keep the bytes they came from; the windows show them decoded from Windows-1252.
 
+#include "input/ListReading.h"
+
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -20,6 +22,7 @@ public:
 
     int AddString(const std::string& bytes);
     void AddStrings(const std::vector<std::string>& entries);
+    void AddStrings(const EntryList& entries);
     // Selects the entry and scrolls it into view; -1 or an index beyond the list selects none.
     void SetCurSel(int index);
     int GetCurSel() const;
@@ -33,6 +36,10 @@ protected:
     void keyboardSearch(const QString&) override {}
 
 private:
+    int AddBytes(std::string_view bytes);
+    template <typename List>
+    void AddAll(const List& entries);
+
     bool m_sorted;
 };
 
@@ -43,7 +50,8 @@ class DestinationBox : public QLineEdit {
 public:
     explicit DestinationBox(QWidget* parent = nullptr);
 
-    // Replaces the entries; they are sorted once here.
+    // Replaces the entries; they are sorted once here. The box keeps the list it is given.
+    void SetEntries(EntryList entries);
     void SetEntries(std::vector<std::string> entries);
     // Selects the first entry beginning with `prefix` (ignoring case), copies it into the edit field
     // and returns its index; -1 changes nothing.
@@ -58,7 +66,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    static std::vector<std::uint32_t> SortedOrder(const std::vector<std::string>& entries);
+    static std::vector<std::uint32_t> SortedOrder(const EntryList& entries);
     std::string_view Entry(int index) const;
     int FindPrefix(std::string_view prefix) const;
     void OnTextEdited(const QString& text);
@@ -66,7 +74,7 @@ private:
 
     // The entries as they came, and their indexes in sorted order: sorting a world-sized list moves
     // no entry.
-    std::vector<std::string> m_entries;
+    EntryList m_entries;
     std::vector<std::uint32_t> m_order;
     int m_current = -1;
 };

@@ -43,8 +43,8 @@ void ReadBoth()
     const ListReadResult aircraft = ReadAircraftEntries(g_files.aircraft);
     if (airports.entries.size() != AirportCount || aircraft.entries.size() != AircraftCount)
         std::abort();
-    benchmark::DoNotOptimize(airports.entries.data());
-    benchmark::DoNotOptimize(aircraft.entries.data());
+    benchmark::DoNotOptimize(airports.entries);
+    benchmark::DoNotOptimize(aircraft.entries);
 }
 
 // A fresh run's state pointing at the generated files, as after the file choices of Start.
@@ -132,10 +132,10 @@ BENCHMARK(BM_PlanDialogConstructionAlone)->Unit(benchmark::kMillisecond);
 // and the aircraft list with 10,000 entries.
 void BM_DestinationBoxFill(benchmark::State& state)
 {
-    const std::vector<std::string> codes = ReadAirportCodes(g_files.airports).entries;
+    const EntryList codes = ReadAirportCodes(g_files.airports).entries;
     for (auto _ : state) {
         state.PauseTiming();
-        std::vector<std::string> entries = codes;
+        EntryList entries = codes;
         auto box = std::make_unique<DestinationBox>();
         state.ResumeTiming();
         box->SetEntries(std::move(entries));
@@ -149,7 +149,7 @@ BENCHMARK(BM_DestinationBoxFill)->Unit(benchmark::kMillisecond);
 
 void BM_AircraftListFill(benchmark::State& state)
 {
-    const std::vector<std::string> entries = ReadAircraftEntries(g_files.aircraft).entries;
+    const EntryList entries = ReadAircraftEntries(g_files.aircraft).entries;
     for (auto _ : state) {
         state.PauseTiming();
         auto list = std::make_unique<OneLineList>(false);

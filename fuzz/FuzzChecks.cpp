@@ -109,8 +109,9 @@ std::string TextDifference(std::string_view what, std::string_view got, std::str
            + Shown(expected.substr(from));
 }
 
-std::string ListDifference(std::string_view what, const std::vector<std::string>& got,
-                           const std::vector<std::string>& expected)
+// `got` is a list of lines or the entries a reader gave.
+template <typename List>
+std::string ListDifference(std::string_view what, const List& got, const std::vector<std::string>& expected)
 {
     size_t at = 0;
     while (at < got.size() && at < expected.size() && got[at] == expected[at])
@@ -209,21 +210,30 @@ std::string LinesDifference(std::string_view text, const std::vector<std::string
     return ListDifference("ReadLine", lines, std::vector<std::string>(views.begin(), views.end()));
 }
 
-// No entry of a list read from a file holds a line feed or a NUL: they end a line and its text.
-std::string EntryBytesDifference(std::string_view what, const std::vector<std::string>& entries)
+// The list in the form the readers give it.
+EntryList ToEntryList(const std::vector<std::string>& strings)
 {
-    for (const std::string& entry : entries) {
+    EntryList list;
+    for (const std::string& entry : strings)
+        list.push_back(entry);
+    return list;
+}
+
+// No entry of a list read from a file holds a line feed or a NUL: they end a line and its text.
+std::string EntryBytesDifference(std::string_view what, const EntryList& entries)
+{
+    for (const std::string_view entry : entries) {
         if (entry.find('\n') != npos || entry.find('\0') != npos)
             return std::string(what) + " gave the entry " + Shown(entry) + ", which holds a line feed or a NUL";
     }
     return {};
 }
 
-std::string AircraftDifference(std::string_view text, const std::vector<std::string>& entries)
+std::string AircraftDifference(std::string_view text, const EntryList& entries)
 {
     if (std::string message = EntryBytesDifference("ReadAircraftEntries", entries); !message.empty())
         return message;
-    for (const std::string& entry : entries) {
+    for (const std::string_view entry : entries) {
         if (!entry.empty() && entry.back() != '"')
             return "ReadAircraftEntries gave " + Shown(entry) + ", which does not end with a double quote";
     }
@@ -235,11 +245,11 @@ std::string AircraftDifference(std::string_view text, const std::vector<std::str
     return ListDifference("ReadAircraftEntries", entries, expected);
 }
 
-std::string AirportDifference(std::string_view text, const std::vector<std::string>& codes)
+std::string AirportDifference(std::string_view text, const EntryList& codes)
 {
     if (std::string message = EntryBytesDifference("ReadAirportCodes", codes); !message.empty())
         return message;
-    for (const std::string& code : codes) {
+    for (const std::string_view code : codes) {
         if (code.empty() || Blanks.find(code.front()) != npos || Blanks.find(code.back()) != npos)
             return "ReadAirportCodes gave " + Shown(code) + ", which is empty or not trimmed";
     }
@@ -401,12 +411,12 @@ std::string CompareTextModeLines(std::string_view fileBytes, const std::vector<s
 
 std::string CompareAircraftEntries(std::string_view fileBytes, const std::vector<std::string>& entries)
 {
-    return AircraftDifference(FromTextMode(fileBytes), entries);
+    return AircraftDifference(FromTextMode(fileBytes), ToEntryList(entries));
 }
 
 std::string CompareAirportCodes(std::string_view fileBytes, const std::vector<std::string>& codes)
 {
-    return AirportDifference(FromTextMode(fileBytes), codes);
+    return AirportDifference(FromTextMode(fileBytes), ToEntryList(codes));
 }
 
 std::string CheckTextModeReading(std::string_view bytes)

@@ -118,16 +118,17 @@ private:
     bool m_done = false;
 };
 
-// A list grown one entry at a time moves its entries again and again and touches fresh memory at
-// every step; the share of entries in the first buffer tells how many the whole file will give.
-void ReserveForTheWholeFile(std::vector<std::string>& entries, const std::filesystem::path& path, size_t firstBytes)
+// A list grown one entry at a time copies its bytes again and again and touches fresh memory at
+// every step; what the first buffer gave tells how many entries and bytes the whole file will give.
+void ReserveForTheWholeFile(EntryList& entries, const std::filesystem::path& path, size_t firstBytes)
 {
     std::error_code ec;
     const auto fileSize = std::filesystem::file_size(path, ec);
     if (ec || entries.empty() || fileSize <= firstBytes)
         return;
-    const double estimate = static_cast<double>(entries.size()) * static_cast<double>(fileSize) / static_cast<double>(firstBytes);
-    entries.reserve(static_cast<size_t>(estimate * 1.05) + 16);
+    const double share = static_cast<double>(fileSize) / static_cast<double>(firstBytes) * 1.05;
+    entries.reserve(static_cast<size_t>(static_cast<double>(entries.size()) * share) + 16,
+                    static_cast<size_t>(static_cast<double>(entries.ByteCount()) * share) + 256);
 }
 
 using LineRule = std::optional<std::string_view> (*)(std::string_view line);
@@ -145,7 +146,7 @@ ListReadResult ReadList(const std::filesystem::path& path, char decidingByte, in
     }
     auto add = [&](std::string_view line) {
         if (const std::optional<std::string_view> entry = Rule(line))
-            result.entries.emplace_back(*entry);
+            result.entries.push_back(*entry);
     };
     LongLine longLine(decidingByte, decidingCount);
     const auto buffer = std::make_unique<char[]>(ChunkSize);
@@ -180,8 +181,7 @@ ListReadResult ReadList(const std::filesystem::path& path, char decidingByte, in
     // A last line without a line feed still counts.
     if (longLine.Begun())
         add(longLine.Text());
-    if (result.entries.capacity() - result.entries.size() > result.entries.size() / 4 + 64)
-        result.entries.shrink_to_fit();
+    result.entries.ShrinkIfMuchTooLarge();
     if (reader.HadReadError()) {
         result.ok = false;
         result.error = "the file could not be read to its end";
@@ -189,6 +189,34 @@ ListReadResult ReadList(const std::filesystem::path& path, char decidingByte, in
     return result;
 }
 } // namespace
+
+EntryList::EntryList(std::initializer_list<std::string_view> entries)
+{
+    size_t bytes = 0;
+    for (const std::string_view entry : entries)
+        bytes += entry.size();
+    reserve(entries.size(), bytes);
+    for (const std::string_view entry : entries)
+        push_back(entry);
+}
+
+void EntryList::ShrinkIfMuchTooLarge()
+{
+    if (m_ends.capacity() - m_ends.size() > m_ends.size() / 4 + 64)
+        m_ends.shrink_to_fit();
+    if (m_bytes.capacity() - m_bytes.size() > m_bytes.size() / 4 + 1024)
+        m_bytes.shrink_to_fit();
+}
+
+std::vector<std::string> EntryList::ToStrings() const
+{
+    return std::vector<std::string>(begin(), end());
+}
+
+bool operator==(const EntryList& list, const std::vector<std::string>& strings)
+{
+    return std::equal(list.begin(), list.end(), strings.begin(), strings.end());
+}
 
 std::optional<std::string> AircraftEntryFromLine(std::string_view line)
 {

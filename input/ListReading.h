@@ -3,7 +3,10 @@
 // Each physical line is one line, whatever its length; a NUL ends a line's text, a byte 0x1A ends
 // the file, CR LF counts as one line end.
 
+#include <cstddef>
 #include <filesystem>
+#include <initializer_list>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,10 +19,104 @@ std::optional<std::string> AircraftEntryFromLine(std::string_view line);
 // The airport code of one line: the text before the first comma, trimmed; nothing when that is empty.
 std::optional<std::string> AirportCodeFromLine(std::string_view line);
 
+// The entries of one list in order, their bytes one after another in a single block and beside them
+// where each ends. A list of many short entries then costs two allocations, not one per entry (an
+// aircraft entry is too long for the small-string buffer), and its memory is the entries' bytes plus
+// one offset each. Entries may hold any byte; an empty entry is an entry. With its iterator types it
+// is a range, which GoogleTest prints entry by entry.
+class EntryList {
+public:
+    // Steps through the entries, giving each as a view into the list; a view stays valid until the
+    // list is changed.
+    class const_iterator {
+    public:
+        using iterator_concept = std::random_access_iterator_tag;
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using reference = std::string_view;
+        using pointer = void;
+
+        const_iterator() = default;
+
+        std::string_view operator*() const { return (*m_list)[m_index]; }
+        std::string_view operator[](difference_type n) const { return (*m_list)[Moved(n)]; }
+
+        const_iterator& operator++() { ++m_index; return *this; }
+        const_iterator operator++(int) { const_iterator old = *this; ++m_index; return old; }
+        const_iterator& operator--() { --m_index; return *this; }
+        const_iterator operator--(int) { const_iterator old = *this; --m_index; return old; }
+        const_iterator& operator+=(difference_type n) { m_index = Moved(n); return *this; }
+        const_iterator& operator-=(difference_type n) { m_index = Moved(-n); return *this; }
+        friend const_iterator operator+(const_iterator it, difference_type n) { return it += n; }
+        friend const_iterator operator+(difference_type n, const_iterator it) { return it += n; }
+        friend const_iterator operator-(const_iterator it, difference_type n) { return it -= n; }
+        friend difference_type operator-(const const_iterator& a, const const_iterator& b)
+        {
+            return static_cast<difference_type>(a.m_index) - static_cast<difference_type>(b.m_index);
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b) { return a.m_index == b.m_index; }
+        // Spelled out: <compare> would stop Qt's moc in a header that includes this one.
+        friend bool operator<(const const_iterator& a, const const_iterator& b) { return a.m_index < b.m_index; }
+        friend bool operator>(const const_iterator& a, const const_iterator& b) { return a.m_index > b.m_index; }
+        friend bool operator<=(const const_iterator& a, const const_iterator& b) { return a.m_index <= b.m_index; }
+        friend bool operator>=(const const_iterator& a, const const_iterator& b) { return a.m_index >= b.m_index; }
+
+    private:
+        friend class EntryList;
+        const_iterator(const EntryList* list, size_t index) : m_list(list), m_index(index) {}
+        size_t Moved(difference_type n) const { return static_cast<size_t>(static_cast<difference_type>(m_index) + n); }
+
+        const EntryList* m_list = nullptr;
+        size_t m_index = 0;
+    };
+    using iterator = const_iterator;
+    using value_type = std::string_view;
+    using size_type = size_t;
+
+    EntryList() = default;
+    EntryList(std::initializer_list<std::string_view> entries);
+
+    size_t size() const { return m_ends.size(); }
+    bool empty() const { return m_ends.empty(); }
+    std::string_view operator[](size_t i) const
+    {
+        const size_t begin = i == 0 ? 0 : m_ends[i - 1];
+        return std::string_view(m_bytes.data() + begin, m_ends[i] - begin);
+    }
+    const_iterator begin() const { return const_iterator(this, 0); }
+    const_iterator end() const { return const_iterator(this, size()); }
+
+    void push_back(std::string_view entry)
+    {
+        m_bytes.append(entry);
+        m_ends.push_back(m_bytes.size());
+    }
+    // Room for `entries` entries holding `bytes` bytes in all.
+    void reserve(size_t entries, size_t bytes)
+    {
+        m_ends.reserve(entries);
+        m_bytes.reserve(bytes);
+    }
+    // Gives back room reserved beyond a quarter more than the entries take.
+    void ShrinkIfMuchTooLarge();
+    // The bytes of all entries together.
+    size_t ByteCount() const { return m_bytes.size(); }
+
+    std::vector<std::string> ToStrings() const;
+
+    friend bool operator==(const EntryList& a, const EntryList& b) { return a.m_ends == b.m_ends && a.m_bytes == b.m_bytes; }
+    friend bool operator==(const EntryList& list, const std::vector<std::string>& strings);
+
+private:
+    std::string m_bytes;        // every entry's bytes, one after another
+    std::vector<size_t> m_ends; // where each entry ends in m_bytes; each begins where the one before ends
+};
+
 struct ListReadResult {
-    std::vector<std::string> entries; // in file order, duplicates kept
-    bool ok = true;                   // false when the file could not be opened or read
-    std::string error;                // the reason, for the user, when !ok
+    EntryList entries; // in file order, duplicates kept
+    bool ok = true;    // false when the file could not be opened or read
+    std::string error; // the reason, for the user, when !ok
 };
 
 // A missing file whose folder exists is created empty and reads as an empty list (ok).

@@ -4,12 +4,72 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
+#include <ranges>
 #include <string>
 #include <vector>
 
 using namespace std::string_literals;
 using Entries = std::vector<std::string>;
+
+static_assert(std::ranges::random_access_range<EntryList>);
+
+namespace {
+EntryList ListOf(const Entries& strings)
+{
+    EntryList list;
+    for (const std::string& entry : strings)
+        list.push_back(entry);
+    return list;
+}
+} // namespace
+
+TEST(EntryList, GivesBackEachEntryWithItsOwnBytes)
+{
+    // Empty entries, a NUL and a long entry between others, all kept in one block.
+    const Entries strings = {"AC#1,\"a\"", "", "AC\0#2,\"b\""s, "", std::string(300, 'x'), "EDDF"};
+    const EntryList list = ListOf(strings);
+    ASSERT_EQ(list.size(), strings.size());
+    EXPECT_EQ(list, strings);
+    EXPECT_EQ(list.ToStrings(), strings);
+    for (size_t i = 0; i < strings.size(); ++i)
+        EXPECT_EQ(list[i], strings[i]) << "entry " << i;
+    EXPECT_EQ(Entries(list.begin(), list.end()), strings);
+    EXPECT_EQ(Entries(std::make_reverse_iterator(list.end()), std::make_reverse_iterator(list.begin())),
+              Entries(strings.rbegin(), strings.rend()));
+    EXPECT_EQ(std::find(list.begin(), list.end(), "EDDF") - list.begin(), 5);
+    EXPECT_EQ(list.begin()[2], strings[2]);
+}
+
+TEST(EntryList, TellsApartListsWhoseBytesRunTogetherAlike)
+{
+    struct Case {
+        const char* name;
+        Entries a;
+        Entries b;
+    };
+    const Case cases[] = {
+        {"the same bytes split in another place", {"ab", "c"}, {"a", "bc"}},
+        {"an empty entry more", {"a"}, {"a", ""}},
+        {"one entry fewer", {"a", "b"}, {"a"}},
+        {"one byte other", {"EDDF", "EDDM"}, {"EDDF", "EDDN"}},
+        {"no entry and one empty entry", {}, {""}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ListOf(c.a), c.a) << c.name;
+        EXPECT_NE(ListOf(c.a), c.b) << c.name;
+        EXPECT_NE(ListOf(c.b), c.a) << c.name;
+        EXPECT_NE(ListOf(c.a), ListOf(c.b)) << c.name;
+    }
+}
+
+TEST(EntryList, IsShownInATestFailureWithEachEntryQuoted)
+{
+    EXPECT_EQ(testing::PrintToString(EntryList{"EDDF", "", "a\"b\x01"}), R"({ "EDDF", "", "a\"b\x1" })");
+    EXPECT_EQ(testing::PrintToString(EntryList{}), "{}");
+}
 
 TEST(AircraftEntryFromLine, KeepsTheLineUpToItsSecondDoubleQuote)
 {
