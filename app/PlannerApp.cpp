@@ -1,4 +1,5 @@
 // Legwise starts here: the main window, then the event loop until it is closed.
+#include "app/HeapTuning.h"
 #include "app/MainFrame.h"
 #include "app/PlannerState.h"
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char* argv[])
 {
+    KeepFreedMemory();
     QApplication app(argc, argv);
     app.setWindowIcon(ProgramIcon());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -13,6 +13,8 @@ constexpr ControlClass B = ControlClass::Button;
 constexpr ControlClass C = ControlClass::ComboBox;
 } // namespace
 
+// One control a row, as the templates are read.
+// clang-format off
 const DialogTemplate& PlanDialogTemplate()
 {
     static const DialogTemplate plan{IDD_PLAN, "Generating Flightplan", 379, 279, "MS Sans Serif", 10, {
@@ -84,3 +86,4 @@ const DialogTemplate& CloseDialogTemplate()
     }};
     return close;
 }
+// clang-format on
