@@ -14,10 +14,7 @@
 namespace {
 // Decoding gives every byte a character of its own, so an entry's bytes are its shown text encoded
 // back: the list keeps no second copy of them.
-std::string BytesOf(const QListWidgetItem* item)
-{
-    return ToWindows1252(item->text()).value_or(std::string());
-}
+std::string BytesOf(const QListWidgetItem* item) { return ToWindows1252(item->text()).value_or(std::string()); }
 
 // The shown text of an entry. Bytes below 0x80 and from 0xA0 on are the Latin-1 characters of the
 // same number, so only an entry with a byte from 0x80 to 0x9F needs the full table; the rest
@@ -127,7 +124,8 @@ std::vector<std::uint32_t> DestinationBox::SortedOrder(const EntryList& entries)
         while (last < n && heads[last] == heads[first])
             ++last;
         if (last - first > 1) {
-            std::sort(order.begin() + static_cast<std::ptrdiff_t>(first), order.begin() + static_cast<std::ptrdiff_t>(last),
+            std::sort(order.begin() + static_cast<std::ptrdiff_t>(first),
+                      order.begin() + static_cast<std::ptrdiff_t>(last),
                       [&entries](std::uint32_t a, std::uint32_t b) { return LessNoCase(entries[a], entries[b]); });
         }
         first = last;
@@ -136,7 +134,8 @@ std::vector<std::uint32_t> DestinationBox::SortedOrder(const EntryList& entries)
 }
 
 OneLineList::OneLineList(bool sorted, QWidget* parent)
-    : QListWidget(parent), m_sorted(sorted)
+    : QListWidget(parent),
+      m_sorted(sorted)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
@@ -146,10 +145,7 @@ OneLineList::OneLineList(bool sorted, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
-int OneLineList::AddString(const std::string& bytes)
-{
-    return AddBytes(bytes);
-}
+int OneLineList::AddString(const std::string& bytes) { return AddBytes(bytes); }
 
 int OneLineList::AddBytes(std::string_view bytes)
 {
@@ -185,15 +181,9 @@ void OneLineList::AddAll(const List& entries)
     addItems(texts);
 }
 
-void OneLineList::AddStrings(const std::vector<std::string>& entries)
-{
-    AddAll(entries);
-}
+void OneLineList::AddStrings(const std::vector<std::string>& entries) { AddAll(entries); }
 
-void OneLineList::AddStrings(const EntryList& entries)
-{
-    AddAll(entries);
-}
+void OneLineList::AddStrings(const EntryList& entries) { AddAll(entries); }
 
 void OneLineList::SetCurSel(int index)
 {
@@ -256,10 +246,7 @@ void DestinationBox::SetEntries(std::vector<std::string> entries)
     SetEntries(std::move(list));
 }
 
-std::string_view DestinationBox::Entry(int index) const
-{
-    return m_entries[m_order[static_cast<size_t>(index)]];
-}
+std::string_view DestinationBox::Entry(int index) const { return m_entries[m_order[static_cast<size_t>(index)]]; }
 
 int DestinationBox::FindPrefix(std::string_view prefix) const
 {
@@ -302,10 +289,7 @@ std::string DestinationBox::GetLBText(int index) const
     return std::string(Entry(index));
 }
 
-void DestinationBox::ShowCurrent()
-{
-    setText(m_current >= 0 ? Shown(Entry(m_current)) : QString());
-}
+void DestinationBox::ShowCurrent() { setText(m_current >= 0 ? Shown(Entry(m_current)) : QString()); }
 
 void DestinationBox::OnTextEdited(const QString& text)
 {
@@ -333,16 +317,14 @@ void DestinationBox::keyPressEvent(QKeyEvent* event)
 }
 
 MultiLineEdit::MultiLineEdit(bool wantReturn, QWidget* parent)
-    : QPlainTextEdit(parent), m_wantReturn(wantReturn)
+    : QPlainTextEdit(parent),
+      m_wantReturn(wantReturn)
 {
     setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::NoWrap);
 }
 
-void MultiLineEdit::ScrollToLastLine()
-{
-    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-}
+void MultiLineEdit::ScrollToLastLine() { verticalScrollBar()->setValue(verticalScrollBar()->maximum()); }
 
 void MultiLineEdit::keyPressEvent(QKeyEvent* event)
 {

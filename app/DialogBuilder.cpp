@@ -21,7 +21,8 @@ DialogUnits DialogUnitsOf(const QFont& font)
 {
     // The average width of the 52 letters, rounded, and the font's height.
     const QFontMetrics metrics(font);
-    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return DialogUnits{(letters / 26 + 1) / 2, metrics.height()};
 }
 
@@ -54,15 +55,15 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent)
     case ControlClass::Edit:
         if (styles & Style::Multiline) {
             auto* edit = new MultiLineEdit((styles & Style::WantReturn) != 0, parent);
-            edit->setVerticalScrollBarPolicy((styles & Style::VScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-            edit->setHorizontalScrollBarPolicy((styles & Style::HScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+            edit->setVerticalScrollBarPolicy((styles & Style::VScroll) ? Qt::ScrollBarAlwaysOn
+                                                                       : Qt::ScrollBarAlwaysOff);
+            edit->setHorizontalScrollBarPolicy((styles & Style::HScroll) ? Qt::ScrollBarAlwaysOn
+                                                                         : Qt::ScrollBarAlwaysOff);
             return edit;
         }
         return new QLineEdit(parent);
-    case ControlClass::ListBox:
-        return new OneLineList((styles & Style::Sort) != 0, parent);
-    case ControlClass::ComboBox:
-        return new DestinationBox(parent);
+    case ControlClass::ListBox: return new OneLineList((styles & Style::Sort) != 0, parent);
+    case ControlClass::ComboBox: return new DestinationBox(parent);
     case ControlClass::Button:
         if (styles & Style::GroupBox)
             return new QGroupBox(text, parent);
@@ -90,7 +91,8 @@ int FittingBaseX(const DialogTemplate& dialogTemplate, const QFont& font, Dialog
             continue;
         int needed = 0; // pixels the text needs on one line
         if (control.kind == ControlClass::Static) {
-            const int lines = IsOneLine(control) ? 1 : std::max(1, control.height * units.baseY / 8 / metrics.lineSpacing());
+            const int lines =
+                IsOneLine(control) ? 1 : std::max(1, control.height * units.baseY / 8 / metrics.lineSpacing());
             needed = lines == 1 ? textWidth + 4 : textWidth * 5 / (4 * lines);
         } else if (control.kind == ControlClass::Button) {
             needed = textWidth + ((control.styles & Style::GroupBox) ? 24 : 12);

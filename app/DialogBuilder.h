@@ -37,8 +37,8 @@ enum : unsigned {
 }
 
 struct ControlTemplate {
-    int id;             // -1: no identifier
-    const char* name;   // the identifier's name, the control's object name; nullptr for none
+    int id;           // -1: no identifier
+    const char* name; // the identifier's name, the control's object name; nullptr for none
     ControlClass kind;
     unsigned styles;
     const char* text;

@@ -38,7 +38,9 @@ QFont PointFont(const QString& face, int tenthsOfPoint, int dotsPerInchY)
 }
 
 ScreenView::ScreenView(const QFont& headingFont, const QFont& textFont, QWidget* parent)
-    : QWidget(parent), m_headingFont(headingFont), m_textFont(textFont)
+    : QWidget(parent),
+      m_headingFont(headingFont),
+      m_textFont(textFont)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setObjectName(QStringLiteral("ScreenView"));
@@ -52,7 +54,8 @@ void ScreenView::paintEvent(QPaintEvent*)
     m_clientWidth = m_clientRect.right() + 1;
     m_clientHeight = m_clientRect.bottom() + 1;
     // The green covers the whole client area, also where it is larger than the screen at start.
-    const QRect green = m_clientRect.united(QRect(QPoint(screenRect.left, screenRect.top), QPoint(screenRect.right - 1, screenRect.bottom - 1)));
+    const QRect green = m_clientRect.united(
+        QRect(QPoint(screenRect.left, screenRect.top), QPoint(screenRect.right - 1, screenRect.bottom - 1)));
     const std::optional<std::vector<PlacedLine>> lines = ScreenLines(State().screen, m_clientWidth, m_clientHeight);
     if (!lines) {
         // Out of range: the welcome screen follows in the next paint.
@@ -66,7 +69,8 @@ void ScreenView::paintEvent(QPaintEvent*)
 
 CMainFrame::CMainFrame()
 {
-    const int dpiY = QGuiApplication::primaryScreen() ? qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchY()) : 96;
+    const int dpiY =
+        QGuiApplication::primaryScreen() ? qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchY()) : 96;
     m_textFont = PointFont(QStringLiteral("Arial Black Kursiv"), 140, dpiY);
     m_headingFont = PointFont(QStringLiteral("Arial Black Kursiv"), 200, dpiY);
     m_icon = ProgramIcon();

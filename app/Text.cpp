@@ -53,7 +53,8 @@ std::string Left(std::string_view text, long long count)
 {
     if (count <= 0)
         return {};
-    return std::string(text.substr(0, static_cast<size_t>(std::min<long long>(count, static_cast<long long>(text.size())))));
+    return std::string(
+        text.substr(0, static_cast<size_t>(std::min<long long>(count, static_cast<long long>(text.size())))));
 }
 
 std::string Right(std::string_view text, long long count)
@@ -114,9 +115,8 @@ std::string MakeLower(std::string_view text) { return MapBytes(text, LowerByte);
 
 std::string MakeLowerAscii(std::string_view text)
 {
-    return MapBytes(text, [](unsigned char b) {
-        return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 0x20) : b;
-    });
+    return MapBytes(text,
+                    [](unsigned char b) { return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 0x20) : b; });
 }
 
 int CompareNoCase(std::string_view a, std::string_view b)

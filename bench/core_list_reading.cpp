@@ -35,10 +35,10 @@ constexpr size_t HugeSize = 100 * 1000 * 1000;
 // only when a benchmark asks for them.
 struct BenchFiles {
     fs::path folder;
-    fs::path airports;   // 50,000 airport lines
-    fs::path aircraft;   // 10,000 aircraft lines
-    fs::path crLines;    // 100 MB of aircraft lines ended by a bare CR: one line, decided early
-    fs::path noBreak;    // 100 MB without line feed, comma or double quote: one line, never decided
+    fs::path airports; // 50,000 airport lines
+    fs::path aircraft; // 10,000 aircraft lines
+    fs::path crLines;  // 100 MB of aircraft lines ended by a bare CR: one line, decided early
+    fs::path noBreak;  // 100 MB without line feed, comma or double quote: one line, never decided
 };
 BenchFiles* g_files = nullptr;
 
@@ -163,7 +163,8 @@ void ReadList(benchmark::State& state, const char* which)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fs::file_size(path)));
     state.counters["entries"] = static_cast<double>(entries);
     state.counters["peak_rss_MiB"] = PeakMemoryMiB();
-    state.counters["faults_per_read"] = (MinorFaults() - faultsBefore) / static_cast<double>(std::max<int64_t>(state.iterations(), 1));
+    state.counters["faults_per_read"] =
+        (MinorFaults() - faultsBefore) / static_cast<double>(std::max<int64_t>(state.iterations(), 1));
 }
 
 #ifdef __GLIBC__
@@ -260,13 +261,19 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("BuildListOnly/airports", BuildListOnly<ReadAirportCodes>, "airports")->Unit(us);
     benchmark::RegisterBenchmark("BuildListOnly/aircraft", BuildListOnly<ReadAircraftEntries>, "aircraft")->Unit(us);
     benchmark::RegisterBenchmark("PlainScan/100MB_cr_lines", PlainScan, "100MB_cr_lines")->Unit(ms);
-    benchmark::RegisterBenchmark("ReadAirportCodes/100MB_cr_lines", ReadList<ReadAirportCodes>, "100MB_cr_lines")->Unit(ms);
-    benchmark::RegisterBenchmark("ReadAircraftEntries/100MB_cr_lines", ReadList<ReadAircraftEntries>, "100MB_cr_lines")->Unit(ms);
+    benchmark::RegisterBenchmark("ReadAirportCodes/100MB_cr_lines", ReadList<ReadAirportCodes>, "100MB_cr_lines")
+        ->Unit(ms);
+    benchmark::RegisterBenchmark("ReadAircraftEntries/100MB_cr_lines", ReadList<ReadAircraftEntries>, "100MB_cr_lines")
+        ->Unit(ms);
     benchmark::RegisterBenchmark("PlainScan/100MB_no_break", PlainScan, "100MB_no_break")->Unit(ms);
-    benchmark::RegisterBenchmark("ReadAirportCodes/100MB_no_break", ReadList<ReadAirportCodes>, "100MB_no_break")->Unit(ms);
+    benchmark::RegisterBenchmark("ReadAirportCodes/100MB_no_break", ReadList<ReadAirportCodes>, "100MB_no_break")
+        ->Unit(ms);
 #ifdef __GLIBC__
-    benchmark::RegisterBenchmark("ReadAirportCodesHeapKept/airports", ReadListHeapKept<ReadAirportCodes>, "airports")->Unit(us);
-    benchmark::RegisterBenchmark("ReadAircraftEntriesHeapKept/aircraft", ReadListHeapKept<ReadAircraftEntries>, "aircraft")->Unit(us);
+    benchmark::RegisterBenchmark("ReadAirportCodesHeapKept/airports", ReadListHeapKept<ReadAirportCodes>, "airports")
+        ->Unit(us);
+    benchmark::RegisterBenchmark("ReadAircraftEntriesHeapKept/aircraft", ReadListHeapKept<ReadAircraftEntries>,
+                                 "aircraft")
+        ->Unit(us);
 #endif
 
     RatioReporter reporter;

@@ -2,8 +2,8 @@
 // fleet (10,000 aircraft), against reading the two files alone. Both files are read afresh at every
 // opening. At the end it prints the medians and the set-up time as a multiple of the reading.
 
-#include "app/HeapTuning.h"
 #include "app/Controls.h"
+#include "app/HeapTuning.h"
 #include "app/PlannerState.h"
 #include "input/ListReading.h"
 #include "plan/PlanDialog.h"
@@ -250,8 +250,10 @@ void PrintSummary()
     const double read = Median(reading);
     std::printf("\nMedians of %d rounds, %d airports and %d aircraft:\n", Rounds, AirportCount, AircraftCount);
     std::printf("  reading both files alone        %6.1f ms  %6.0f page faults\n", read, Median(readingFaults));
-    std::printf("  plan dialog set-up              %6.1f ms  %6.0f page faults  (%.2f x the reading; target: at most 3 x and under 250 ms)\n",
-                Median(first), Median(firstFaults), Median(first) / read);
+    std::printf(
+        "  plan dialog set-up              %6.1f ms  %6.0f page faults  (%.2f x the reading; target: at most 3 x and "
+        "under 250 ms)\n",
+        Median(first), Median(firstFaults), Median(first) / read);
     std::printf("  second opening, files re-read   %6.1f ms  %6.0f page faults  (%.2f x the reading)\n", Median(second),
                 Median(secondFaults), Median(second) / read);
 }

@@ -1,7 +1,7 @@
 #include "input/InputFileSelection.h"
 
-#include "app/Platform.h"
 #include "app/PlannerState.h"
+#include "app/Platform.h"
 #include "app/Text.h"
 
 #include <QFile>
@@ -37,7 +37,8 @@ bool SelectInputFile(InputFileKind kind, QWidget* owner)
     const std::filesystem::path path = PathFromQString(*chosen);
     PlannerState& state = State();
     std::string& stored = kind == InputFileKind::AirportFile ? state.airportPath : state.aircraftPath;
-    std::filesystem::path& chosenPath = kind == InputFileKind::AirportFile ? state.airportChosenPath : state.aircraftChosenPath;
+    std::filesystem::path& chosenPath =
+        kind == InputFileKind::AirportFile ? state.airportChosenPath : state.aircraftChosenPath;
     stored = StoredPathText(path);
     chosenPath = path;
     if (!SkipsPersonalCopy(stored, kind))

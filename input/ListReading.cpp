@@ -72,7 +72,10 @@ std::optional<std::string_view> AirportCodeView(std::string_view line)
 // A NUL ends the line's text.
 class LongLine {
 public:
-    LongLine(char decidingByte, int decidingCount) : m_byte(decidingByte), m_count(decidingCount) {}
+    LongLine(char decidingByte, int decidingCount)
+        : m_byte(decidingByte),
+          m_count(decidingCount)
+    {}
 
     bool Begun() const { return m_begun; }
     std::string_view Text() const { return m_kept; }
@@ -208,10 +211,7 @@ void EntryList::ShrinkIfMuchTooLarge()
         m_bytes.shrink_to_fit();
 }
 
-std::vector<std::string> EntryList::ToStrings() const
-{
-    return std::vector<std::string>(begin(), end());
-}
+std::vector<std::string> EntryList::ToStrings() const { return std::vector<std::string>(begin(), end()); }
 
 bool operator==(const EntryList& list, const std::vector<std::string>& strings)
 {
@@ -235,7 +235,4 @@ ListReadResult ReadAircraftEntries(const std::filesystem::path& path)
     return ReadList<AircraftEntryView>(path, '"', 2);
 }
 
-ListReadResult ReadAirportCodes(const std::filesystem::path& path)
-{
-    return ReadList<AirportCodeView>(path, ',', 1);
-}
+ListReadResult ReadAirportCodes(const std::filesystem::path& path) { return ReadList<AirportCodeView>(path, ',', 1); }

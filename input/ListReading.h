@@ -42,12 +42,38 @@ public:
         std::string_view operator*() const { return (*m_list)[m_index]; }
         std::string_view operator[](difference_type n) const { return (*m_list)[Moved(n)]; }
 
-        const_iterator& operator++() { ++m_index; return *this; }
-        const_iterator operator++(int) { const_iterator old = *this; ++m_index; return old; }
-        const_iterator& operator--() { --m_index; return *this; }
-        const_iterator operator--(int) { const_iterator old = *this; --m_index; return old; }
-        const_iterator& operator+=(difference_type n) { m_index = Moved(n); return *this; }
-        const_iterator& operator-=(difference_type n) { m_index = Moved(-n); return *this; }
+        const_iterator& operator++()
+        {
+            ++m_index;
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            const_iterator old = *this;
+            ++m_index;
+            return old;
+        }
+        const_iterator& operator--()
+        {
+            --m_index;
+            return *this;
+        }
+        const_iterator operator--(int)
+        {
+            const_iterator old = *this;
+            --m_index;
+            return old;
+        }
+        const_iterator& operator+=(difference_type n)
+        {
+            m_index = Moved(n);
+            return *this;
+        }
+        const_iterator& operator-=(difference_type n)
+        {
+            m_index = Moved(-n);
+            return *this;
+        }
         friend const_iterator operator+(const_iterator it, difference_type n) { return it += n; }
         friend const_iterator operator+(difference_type n, const_iterator it) { return it += n; }
         friend const_iterator operator-(const_iterator it, difference_type n) { return it -= n; }
@@ -64,7 +90,10 @@ public:
 
     private:
         friend class EntryList;
-        const_iterator(const EntryList* list, size_t index) : m_list(list), m_index(index) {}
+        const_iterator(const EntryList* list, size_t index)
+            : m_list(list),
+              m_index(index)
+        {}
         size_t Moved(difference_type n) const { return static_cast<size_t>(static_cast<difference_type>(m_index) + n); }
 
         const EntryList* m_list = nullptr;
@@ -105,7 +134,10 @@ public:
 
     std::vector<std::string> ToStrings() const;
 
-    friend bool operator==(const EntryList& a, const EntryList& b) { return a.m_ends == b.m_ends && a.m_bytes == b.m_bytes; }
+    friend bool operator==(const EntryList& a, const EntryList& b)
+    {
+        return a.m_ends == b.m_ends && a.m_bytes == b.m_bytes;
+    }
     friend bool operator==(const EntryList& list, const std::vector<std::string>& strings);
 
 private:

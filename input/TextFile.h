@@ -46,10 +46,10 @@ private:
     std::FILE* m_file = nullptr;
     std::string m_openError;
     bool m_readError = false;
-    bool m_ended = false;          // 0x1A met, or the file's end
-    bool m_pendingCr = false;      // a CR at the end of the last raw chunk, its follower unknown
-    std::vector<char> m_raw;       // raw bytes of one chunk
-    std::vector<char> m_text;      // translated bytes not yet handed out
+    bool m_ended = false;     // 0x1A met, or the file's end
+    bool m_pendingCr = false; // a CR at the end of the last raw chunk, its follower unknown
+    std::vector<char> m_raw;  // raw bytes of one chunk
+    std::vector<char> m_text; // translated bytes not yet handed out
     size_t m_textPos = 0;
 };
 

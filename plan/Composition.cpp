@@ -62,8 +62,8 @@ std::string AircraftKey(std::string_view aircraftEntry)
     return entry.substr(0, comma);
 }
 
-std::string ComposeHeader(std::string_view aircraftEntry, std::string_view registration,
-                          std::string_view trafficLimit, std::string_view period, std::string_view flightRule)
+std::string ComposeHeader(std::string_view aircraftEntry, std::string_view registration, std::string_view trafficLimit,
+                          std::string_view period, std::string_view flightRule)
 {
     std::string header = AircraftKey(aircraftEntry);
     header += ',';
@@ -135,13 +135,10 @@ std::string ComposeLeg(bool isWeek, int dayIndex, std::string_view time, std::st
     return leg;
 }
 
-bool BreaksPlanField(std::string_view text)
-{
-    return text.find_first_of(",\r\n") != std::string_view::npos;
-}
+bool BreaksPlanField(std::string_view text) { return text.find_first_of(",\r\n") != std::string_view::npos; }
 
-OptionValues NormaliseOptions(std::string_view comment, std::string_view firstDestination,
-                              std::string_view quietFrom, std::string_view quietUntil)
+OptionValues NormaliseOptions(std::string_view comment, std::string_view firstDestination, std::string_view quietFrom,
+                              std::string_view quietUntil)
 {
     OptionValues values;
     values.comment = std::string(comment);

@@ -7,11 +7,14 @@
 #include <string_view>
 #include <vector>
 
-inline constexpr std::array<std::string_view, 8> PeriodEntries = {"1Hr", "2Hr", "4Hr", "6Hr", "8Hr", "12Hr", "24Hr", "WEEK"};
+inline constexpr std::array<std::string_view, 8> PeriodEntries = {"1Hr", "2Hr",  "4Hr",  "6Hr",
+                                                                  "8Hr", "12Hr", "24Hr", "WEEK"};
 inline constexpr int WeekPeriodIndex = 7;
 inline constexpr std::array<std::string_view, 2> FlightRuleEntries = {"IFR", "VFR"};
-inline constexpr std::array<std::string_view, 10> TrafficLimitEntries = {"10", "20", "30", "40", "50", "60", "70", "80", "90", "100"};
-inline constexpr std::array<std::string_view, 7> DayNames = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+inline constexpr std::array<std::string_view, 10> TrafficLimitEntries = {"10", "20", "30", "40", "50",
+                                                                         "60", "70", "80", "90", "100"};
+inline constexpr std::array<std::string_view, 7> DayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                             "Thursday", "Friday", "Saturday"};
 
 // ";" LB ";" comment LB ";". Every line of a multi-line comment gets its own ";", and a CR LF
 // typed in the comment counts as one line break (so does a lone CR or LF).
@@ -19,8 +22,8 @@ std::string ComposeCommentBlock(std::string_view comment);
 
 // aircraft key "," registration "," traffic limit "%," period "," flight rule, from the texts as
 // the controls hold them; all trimming and punctuation is done here.
-std::string ComposeHeader(std::string_view aircraftEntry, std::string_view registration,
-                          std::string_view trafficLimit, std::string_view period, std::string_view flightRule);
+std::string ComposeHeader(std::string_view aircraftEntry, std::string_view registration, std::string_view trafficLimit,
+                          std::string_view period, std::string_view flightRule);
 
 // The aircraft entry, left-trimmed, cut before its first comma; empty for an entry without a comma
 // (the header's aircraft field is then "," alone).
@@ -57,8 +60,8 @@ struct OptionValues {
     std::string quietFrom;
     std::string quietUntil;
 };
-OptionValues NormaliseOptions(std::string_view comment, std::string_view firstDestination,
-                              std::string_view quietFrom, std::string_view quietUntil);
+OptionValues NormaliseOptions(std::string_view comment, std::string_view firstDestination, std::string_view quietFrom,
+                              std::string_view quietUntil);
 
 // Hours offered for departures: from the "and" hour (0 when empty) up to, not including, the
 // "between" hour (24 when empty), both clamped to 0..24.

@@ -30,7 +30,8 @@ void COptionsDialog::OnOK()
         QString refused;
         const std::optional<std::string> encoded = ToWindows1252(texts[i], &refused);
         if (!encoded) {
-            Platform::ShowMessage(this, QStringLiteral("Error: The character \"%1\" cannot be written to the flightplan!").arg(refused));
+            Platform::ShowMessage(
+                this, QStringLiteral("Error: The character \"%1\" cannot be written to the flightplan!").arg(refused));
             return;
         }
         bytes[i] = *encoded;

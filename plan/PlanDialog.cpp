@@ -22,10 +22,7 @@ const QString RepeatSelection = QStringLiteral("Error: Repeat Selection!");
 const QString AirportNotFound = QStringLiteral("Error: Airport not found!\n(Use Arrow down for ICAO code...)");
 const QString OnlyOneLeg = QStringLiteral("Only 1 Leg in Flightplan !");
 
-std::vector<std::string> Entries(auto const& texts)
-{
-    return std::vector<std::string>(texts.begin(), texts.end());
-}
+std::vector<std::string> Entries(auto const& texts) { return std::vector<std::string>(texts.begin(), texts.end()); }
 
 // The chosen path when the user chose one in this run, else the stored one.
 std::filesystem::path InputPath(const std::filesystem::path& chosen, const std::string& stored)
@@ -108,12 +105,14 @@ void CPlanDialog::OnInitDialog()
     departures->SetCurSel(state.departureIndex);
 
     QStringList problems;
-    for (const QString& problem : {DescribeProblem("Aircraft", aircraftPath, aircraft), DescribeProblem("Airport", airportPath, airports)}) {
+    for (const QString& problem :
+         {DescribeProblem("Aircraft", aircraftPath, aircraft), DescribeProblem("Airport", airportPath, airports)}) {
         if (!problem.isEmpty())
             problems << problem;
     }
-    m_readProblem = problems.isEmpty() ? QString()
-                                       : QStringLiteral("Error: Input file could not be read!\n") + problems.join(QLatin1Char('\n'));
+    m_readProblem = problems.isEmpty()
+                        ? QString()
+                        : QStringLiteral("Error: Input file could not be read!\n") + problems.join(QLatin1Char('\n'));
     aircraftList->setFocus();
 }
 
@@ -222,9 +221,9 @@ void CPlanDialog::OnAcceptLeg()
 
     const std::string departure = departures->GetText(departureIndex);
     const std::string dayText = dayOfWeekList->GetText(dayIndex);
-    const UniversalTime universal = ToUniversalTime(IntegerValue(Left(departure, 2)),
-                                                    IntegerValue(differences->GetText(differenceIndex)),
-                                                    DayIndexFromName(dayText));
+    const UniversalTime universal =
+        ToUniversalTime(IntegerValue(Left(departure, 2)), IntegerValue(differences->GetText(differenceIndex)),
+                        DayIndexFromName(dayText));
     state.legText = ComposeLeg(periodText == "WEEK", universal.dayIndex, UniversalTimeText(universal.hour, departure),
                                *flightLevel, *flightNumber, destination->GetLBText(state.destinationIndex));
     state.planText += state.legText;
@@ -247,8 +246,10 @@ void CPlanDialog::OnOK()
     if (!result.ok) {
         std::error_code ec;
         const std::filesystem::path shown = std::filesystem::absolute(file, ec);
-        Refuse(QStringLiteral("Error: The flightplan could not be written to %1!\n%2\nThe plan stays here; press OK again once the cause is fixed.")
-                   .arg(QDir::toNativeSeparators(QString::fromStdString((ec ? file : shown).string())), QString::fromStdString(result.error)));
+        Refuse(QStringLiteral("Error: The flightplan could not be written to %1!\n%2\nThe plan stays here; press OK "
+                              "again once the cause is fixed.")
+                   .arg(QDir::toNativeSeparators(QString::fromStdString((ec ? file : shown).string())),
+                        QString::fromStdString(result.error)));
         return;
     }
     done(IDOK);

@@ -43,7 +43,7 @@ template <typename String>
 bool EqualsIgnoringAsciiCase(const String& a, const String& b)
 {
     return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](auto x, auto y) { return LowerAscii(x) == LowerAscii(y); });
+           && std::equal(a.begin(), a.end(), b.begin(), [](auto x, auto y) { return LowerAscii(x) == LowerAscii(y); });
 }
 } // namespace
 

@@ -21,8 +21,8 @@ void WriteAirportFile(const std::filesystem::path& path, int lines)
     for (int i = 0; i < lines; ++i) {
         // Spread the codes so the list is not already sorted.
         const int n = static_cast<int>((static_cast<long long>(i) * 7919) % 456976);
-        out << CodeFor(n) << ",N" << (i % 90) << "* " << (i % 60) << ".00',E" << (i % 180) << "* "
-            << (i % 60) << ".00'," << (i % 3000) << "\r\n";
+        out << CodeFor(n) << ",N" << (i % 90) << "* " << (i % 60) << ".00',E" << (i % 180) << "* " << (i % 60)
+            << ".00'," << (i % 3000) << "\r\n";
     }
 }
 

@@ -112,7 +112,11 @@ TEST(AirportCodeFromLine, TakesTheTrimmedTextBeforeTheFirstComma)
         {"an empty line gives nothing", "", std::nullopt},
         {"a usual airport line", "EDDF,N50* 2.00',E8* 34.00',364", "EDDF"},
         {"the code is not checked", "  Frank furt ,x", "Frank furt"},
-        {"a byte above 0x7F is no blank", "\xA0" "EDDF\xA0,x", "\xA0" "EDDF\xA0"},
+        {"a byte above 0x7F is no blank",
+         "\xA0"
+         "EDDF\xA0,x",
+         "\xA0"
+         "EDDF\xA0"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(AirportCodeFromLine(c.line), c.code) << c.name;
@@ -120,12 +124,7 @@ TEST(AirportCodeFromLine, TakesTheTrimmedTextBeforeTheFirstComma)
 
 namespace {
 const Entries AircraftLines = {
-    "  id1,a,\"Title one\" rest",
-    "id2,a,\"Title, with comma\"",
-    "id3,a,Title",
-    "",
-    "   ",
-    "id4,a,\"Title",
+    "  id1,a,\"Title one\" rest", "id2,a,\"Title, with comma\"", "id3,a,Title", "", "   ", "id4,a,\"Title",
     "id1,a,\"Title one\"",
 };
 const Entries AircraftList = {"id1,a,\"Title one\"", "id2,a,\"Title, with comma\"", "", "", "id1,a,\"Title one\""};
@@ -181,13 +180,19 @@ TEST(ReadLists, FollowTheBytesOfTheFile)
     const std::string longTitle = std::string(180, 'x') + ",\"Long title\"";
     const std::string longCode = std::string(250, 'C');
     const Case cases[] = {
-        {"0x1A ends the list", "EDDF,\"a\"\r\nEDDM,\"b\"\x1A\r\nEDDH,\"c\"\r\n", {"EDDF,\"a\"", "EDDM,\"b\""}, {"EDDF", "EDDM"}},
+        {"0x1A ends the list",
+         "EDDF,\"a\"\r\nEDDM,\"b\"\x1A\r\nEDDH,\"c\"\r\n",
+         {"EDDF,\"a\"", "EDDM,\"b\""},
+         {"EDDF", "EDDM"}},
         {"NUL ends the line's text", "ED\0DF,\"a\"\nEDDM\0,\"b\"\nEDDH,\"c\0\"\n"s, {"", "", ""}, {"EDDH"}},
         {"a line blank before its NUL gives nothing", "  \0EDDF,\"a\"\n"s, {}, {}},
         {"a lone CR is part of the line", "EDDF\r,\"a\rb\"\r", {"EDDF\r,\"a\rb\""}, {"EDDF"}},
         {"a long aircraft line is one entry", longTitle + "\n", {longTitle}, {std::string(180, 'x')}},
         {"a long airport line is one code", longCode + ",N50," + std::string(200, 'y') + ",z\n", {""}, {longCode}},
-        {"a line of exactly 127 bytes", std::string(120, 'a') + ",\"bcde\"\n", {std::string(120, 'a') + ",\"bcde\""}, {std::string(120, 'a')}},
+        {"a line of exactly 127 bytes",
+         std::string(120, 'a') + ",\"bcde\"\n",
+         {std::string(120, 'a') + ",\"bcde\""},
+         {std::string(120, 'a')}},
         {"duplicates are kept", "EDDF,\"a\"\nEDDF,\"a\"\n", {"EDDF,\"a\"", "EDDF,\"a\""}, {"EDDF", "EDDF"}},
         {"an empty file", "", {}, {}},
         {"blank lines only", " \r\n\t\n\n \x0B\x0C\n   ", {}, {}},
@@ -221,7 +226,8 @@ TEST(ReadLists, KeepLinesWholeAcrossTheReadersChunks)
     Entries expectedAirports;
     for (int i = 0; bytes.size() < 3 * 64 * 1024; ++i) {
         const std::string code = "C" + std::to_string(i);
-        const std::string line = code + "," + std::to_string(i % 500) + ",\"Title " + std::string(static_cast<size_t>(i % 37), 't') + "\"";
+        const std::string line =
+            code + "," + std::to_string(i % 500) + ",\"Title " + std::string(static_cast<size_t>(i % 37), 't') + "\"";
         bytes += "  " + line + " trailing\r\n";
         expectedAircraft.push_back(line);
         expectedAirports.push_back(code);

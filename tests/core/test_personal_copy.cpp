@@ -1,8 +1,8 @@
 #include "input/PersonalCopy.h"
 
+#include "ScratchFolder.h"
 #include "app/Text.h"
 #include "input/TextFile.h"
-#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -77,14 +77,18 @@ TEST(CopyToPersonalFile, WritesTheSourceInTextMode)
         {"no line end at the end stays so", "a\nb", "a\r\nb"},
         {"bare CR stays bare", "a\rb\r", "a\rb\r"},
         {"CR before CR LF", "a\r\r\nb", "a\r\r\nb"},
-        {"the copy ends before 0x1A", "a\r\nb\x1A" "c\r\n", "a\r\nb"},
+        {"the copy ends before 0x1A",
+         "a\r\nb\x1A"
+         "c\r\n",
+         "a\r\nb"},
         {"NUL and bytes above 0x7F are kept", "\0\x80\xFF\n"s, "\0\x80\xFF\r\n"s},
         {"an empty source gives an empty copy", "", ""},
     };
     for (const Case& c : cases) {
         ScratchFolder folder;
         WriteBytes(folder / "in.txt", c.source);
-        EXPECT_EQ(CopyToPersonalFile(folder / "in.txt", folder / "AirportsPersonal.txt"), CopyOutcome::Copied) << c.name;
+        EXPECT_EQ(CopyToPersonalFile(folder / "in.txt", folder / "AirportsPersonal.txt"), CopyOutcome::Copied)
+            << c.name;
         EXPECT_EQ(ReadBytes(folder / "AirportsPersonal.txt"), c.copy) << c.name;
         EXPECT_EQ(Names(folder.Path()), (std::set<std::string>{"in.txt", "AirportsPersonal.txt"})) << c.name;
     }
@@ -98,8 +102,10 @@ TEST(CopyToPersonalFile, LandsInTheCurrentDirectoryUnderItsPlainName)
     WriteBytes(folder / "aircraft.txt", "AC#1,450,\"A\"\n");
     const fs::path before = fs::current_path();
     fs::current_path(folder / "work");
-    const CopyOutcome airports = CopyToPersonalFile(folder / "airports.txt", PersonalCopyName(InputFileKind::AirportFile));
-    const CopyOutcome aircraft = CopyToPersonalFile(folder / "aircraft.txt", PersonalCopyName(InputFileKind::AircraftFile));
+    const CopyOutcome airports =
+        CopyToPersonalFile(folder / "airports.txt", PersonalCopyName(InputFileKind::AirportFile));
+    const CopyOutcome aircraft =
+        CopyToPersonalFile(folder / "aircraft.txt", PersonalCopyName(InputFileKind::AircraftFile));
     fs::current_path(before);
     EXPECT_EQ(airports, CopyOutcome::Copied);
     EXPECT_EQ(aircraft, CopyOutcome::Copied);

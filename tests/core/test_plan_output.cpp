@@ -27,7 +27,8 @@ protected:
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::random_device random;
-        m_folder = fs::temp_directory_path()
+        m_folder =
+            fs::temp_directory_path()
             / (std::string("legwise-") + info->test_suite_name() + "-" + info->name() + "-" + std::to_string(random()));
         fs::create_directories(m_folder);
     }
@@ -77,8 +78,8 @@ struct LegInput {
 // The plan as the plan dialog composes it: one header for the aircraft JET7, then the legs.
 std::string ComposePlan(std::string_view comment, std::string_view period, std::initializer_list<LegInput> legs)
 {
-    std::string plan = PlanTextWithHeader(
-        "", comment, ComposeHeader("JET7,450,\"Jet Seven\"", "  N123EX", "50", period, "IFR"));
+    std::string plan =
+        PlanTextWithHeader("", comment, ComposeHeader("JET7,450,\"Jet Seven\"", "  N123EX", "50", period, "IFR"));
     for (const LegInput& leg : legs) {
         const UniversalTime time =
             ToUniversalTime(IntegerValue(Left(leg.departure, 2)), leg.timeDifference, DayIndexFromName(leg.day));
@@ -94,10 +95,12 @@ std::string WorkedExample(std::string_view period)
                        {{"06:30", 2, "Sunday", "350", "101", "EDDF"}, {"01:15", 3, "Sunday", "280", "102", "EGLL"}});
 }
 
-const std::string WorkedExample24HrBytes = "\r\n;\r\n;Example comment\r\n;\r\n"
-                                           "JET7,N123EX,50%,24Hr,IFR,04:30,,350,F,101,EDDF,22:15,,280,F,102,EGLL\r\n";
-const std::string WorkedExampleWeekBytes = "\r\n;\r\n;Example comment\r\n;\r\n"
-                                           "JET7,N123EX,50%,WEEK,IFR,0/04:30,,350,F,101,EDDF,6/22:15,,280,F,102,EGLL\r\n";
+const std::string WorkedExample24HrBytes =
+    "\r\n;\r\n;Example comment\r\n;\r\n"
+    "JET7,N123EX,50%,24Hr,IFR,04:30,,350,F,101,EDDF,22:15,,280,F,102,EGLL\r\n";
+const std::string WorkedExampleWeekBytes =
+    "\r\n;\r\n;Example comment\r\n;\r\n"
+    "JET7,N123EX,50%,WEEK,IFR,0/04:30,,350,F,101,EDDF,6/22:15,,280,F,102,EGLL\r\n";
 } // namespace
 
 TEST_F(AppendPlanTest, WorkedExamplesGiveFiveLinesEndingInCrLf)
@@ -144,8 +147,8 @@ TEST_F(AppendPlanTest, AdditionStartsRightAfterTheLastByte)
     const fs::path file = m_folder / "flightplanspersonal.txt";
     const std::string earlier = "\r\n\r\nJET1,D-ABCD,50%,24Hr,IFR,08:00,,350,F,1,EDDM";
     WriteBytes(file, earlier);
-    const std::string legs = ComposeLeg(false, 0, "04:30", "350", "101", "EDDF")
-        + ComposeLeg(false, 0, "22:15", "280", "102", "EGLL");
+    const std::string legs =
+        ComposeLeg(false, 0, "04:30", "350", "101", "EDDF") + ComposeLeg(false, 0, "22:15", "280", "102", "EGLL");
     ASSERT_TRUE(AppendPlan(file, legs).ok);
     EXPECT_EQ(ReadBytes(file), earlier + ",04:30,,350,F,101,EDDF,22:15,,280,F,102,EGLL\r\n");
 }
@@ -153,8 +156,7 @@ TEST_F(AppendPlanTest, AdditionStartsRightAfterTheLastByte)
 TEST_F(AppendPlanTest, CommentLinesReachTheFileWithTheirSemicolonsAndOneCrLf)
 {
     const fs::path file = m_folder / "flightplanspersonal.txt";
-    const std::string plan =
-        ComposePlan("first\r\nsecond", "24Hr", {{"06:30", 0, "Sunday", "350", "101", "EDDF"}});
+    const std::string plan = ComposePlan("first\r\nsecond", "24Hr", {{"06:30", 0, "Sunday", "350", "101", "EDDF"}});
     ASSERT_TRUE(AppendPlan(file, plan).ok);
     EXPECT_EQ(ReadBytes(file), "\r\n;\r\n;first\r\n;second\r\n;\r\nJET7,N123EX,50%,24Hr,IFR,06:30,,350,F,101,EDDF\r\n");
 }
@@ -289,9 +291,13 @@ TEST_F(ResolvePlanFileTest, FindsThePlanFileInAnyLetterCase)
         {"no plan file yet: the usual name", {}, {}, "flightplanspersonal.txt"},
         {"the usual name exists", {"flightplanspersonal.txt"}, {}, "flightplanspersonal.txt"},
         {"the file as the screens spell it", {"FlightplansPersonal.txt"}, {}, "FlightplansPersonal.txt"},
-        {"the exact name wins over another case", {"FlightplansPersonal.txt", "flightplanspersonal.txt"}, {},
+        {"the exact name wins over another case",
+         {"FlightplansPersonal.txt", "flightplanspersonal.txt"},
+         {},
          "flightplanspersonal.txt"},
-        {"of several spellings the first in sorted order", {"flightPlansPersonal.txt", "FLIGHTPLANSPERSONAL.TXT"}, {},
+        {"of several spellings the first in sorted order",
+         {"flightPlansPersonal.txt", "FLIGHTPLANSPERSONAL.TXT"},
+         {},
          "FLIGHTPLANSPERSONAL.TXT"},
         {"a folder of that name is no plan file", {}, {"FlightplansPersonal.txt"}, "flightplanspersonal.txt"},
         {"a longer name is another file", {"FlightplansPersonal.txt.bak"}, {}, "flightplanspersonal.txt"},

@@ -66,7 +66,9 @@ TEST(IntegerValue, ReadsLikeAtoi)
         {"-", 0},
         {"+-5", 0},
         {"- 5", 0},
-        {"\xA0" "5", 0}, // a no-break space is not skipped
+        {"\xA0"
+         "5",
+         0}, // a no-break space is not skipped
         {"2147483647", 2147483647},
         {"-2147483648", -2147483647 - 1},
         {"2147483648", 2147483647},
@@ -109,15 +111,9 @@ TEST(LetterCase, FollowsWindows1252)
         int lower;
     };
     const std::vector<Case> pairs = {
-        {"A", 'A', 'a'},
-        {"Z", 'Z', 'z'},
-        {"S caron", 0x8A, 0x9A},
-        {"OE", 0x8C, 0x9C},
-        {"Z caron", 0x8E, 0x9E},
-        {"Y diaeresis", 0x9F, 0xFF},
-        {"A grave", 0xC0, 0xE0},
-        {"A umlaut", 0xC4, 0xE4},
-        {"O stroke", 0xD8, 0xF8},
+        {"A", 'A', 'a'},         {"Z", 'Z', 'z'},          {"S caron", 0x8A, 0x9A},
+        {"OE", 0x8C, 0x9C},      {"Z caron", 0x8E, 0x9E},  {"Y diaeresis", 0x9F, 0xFF},
+        {"A grave", 0xC0, 0xE0}, {"A umlaut", 0xC4, 0xE4}, {"O stroke", 0xD8, 0xF8},
         {"Thorn", 0xDE, 0xFE},
     };
     for (const Case& c : pairs) {
@@ -130,15 +126,17 @@ TEST(LetterCase, FollowsWindows1252)
     for (int capital = 0xC0; capital <= 0xDE; ++capital) {
         const int small = capital + 0x20;
         const bool signs = capital == 0xD7;
-        EXPECT_EQ(LowerByte(static_cast<unsigned char>(capital)), signs ? capital : small) << "byte 0x" << std::hex << capital;
-        EXPECT_EQ(UpperByte(static_cast<unsigned char>(small)), signs ? small : capital) << "byte 0x" << std::hex << small;
+        EXPECT_EQ(LowerByte(static_cast<unsigned char>(capital)), signs ? capital : small)
+            << "byte 0x" << std::hex << capital;
+        EXPECT_EQ(UpperByte(static_cast<unsigned char>(small)), signs ? small : capital)
+            << "byte 0x" << std::hex << small;
     }
 }
 
 TEST(LetterCase, LeavesSignsDigitsAndUncasedBytesAlone)
 {
-    const std::vector<int> unchanged = {0x00, '0', '9', '@', '[', '`', '{', '_', 0x7F, 0x80, 0x8B, 0x9B,
-                                        0xA0, 0xAA, 0xB5, 0xBA, 0xD7, 0xDF, 0xF7};
+    const std::vector<int> unchanged = {0x00, '0',  '9',  '@',  '[',  '`',  '{',  '_',  0x7F, 0x80,
+                                        0x8B, 0x9B, 0xA0, 0xAA, 0xB5, 0xBA, 0xD7, 0xDF, 0xF7};
     for (int byte : unchanged) {
         EXPECT_EQ(MakeUpper(Byte(byte)), Byte(byte)) << "byte 0x" << std::hex << byte;
         EXPECT_EQ(MakeLower(Byte(byte)), Byte(byte)) << "byte 0x" << std::hex << byte;
@@ -150,8 +148,12 @@ TEST(LetterCase, LeavesSignsDigitsAndUncasedBytesAlone)
 TEST(LetterCase, AsciiLoweringLeavesUtf8BytesWhole)
 {
     // "Ä" and "Š" in UTF-8: their bytes would be changed by the code page rules.
-    const std::string path = "/Home/\xC3\x84rger/\xC5\xA0" "ABC.txt";
-    EXPECT_EQ(MakeLowerAscii(path), "/home/\xC3\x84rger/\xC5\xA0" "abc.txt");
+    const std::string path =
+        "/Home/\xC3\x84rger/\xC5\xA0"
+        "ABC.txt";
+    EXPECT_EQ(MakeLowerAscii(path),
+              "/home/\xC3\x84rger/\xC5\xA0"
+              "abc.txt");
     EXPECT_NE(MakeLower(path), MakeLowerAscii(path));
     for (int byte = 0x80; byte < 0x100; ++byte)
         EXPECT_EQ(MakeLowerAscii(Byte(byte)), Byte(byte)) << "byte 0x" << std::hex << byte;
@@ -165,14 +167,8 @@ TEST(CompareNoCase, IgnoresLetterCaseByTheCodePage)
         int sign;
     };
     const std::vector<Case> cases = {
-        {"EDDF", "eddf", 0},
-        {"\xC4rger", "\xE4RGER", 0},
-        {"\x8A", "\x9A", 0},
-        {"abc", "abd", -1},
-        {"ABD", "abc", 1},
-        {"ab", "abc", -1},
-        {"abc", "AB", 1},
-        {"", "", 0},
+        {"EDDF", "eddf", 0},  {"\xC4rger", "\xE4RGER", 0}, {"\x8A", "\x9A", 0}, {"abc", "abd", -1},
+        {"ABD", "abc", 1},    {"ab", "abc", -1},           {"abc", "AB", 1},    {"", "", 0},
         {"\xD7", "\xF7", -1}, // the multiplication and division signs are no letter pair
     };
     for (const Case& c : cases) {

@@ -48,9 +48,15 @@ TEST(TextFileReader, TranslatesBytesAsATextModeRead)
         {"bare LF stays", "a\nb", "a\nb"},
         {"lone CR stays", "a\rb\r\r\n", "a\rb\r\n"},
         {"CR at the very end stays", "a\r", "a\r"},
-        {"0x1A ends the text", "ab\x1A" "cd\r\n", "ab"},
+        {"0x1A ends the text",
+         "ab\x1A"
+         "cd\r\n",
+         "ab"},
         {"0x1A right after a CR keeps the CR", "a\r\x1A\n", "a\r"},
-        {"0x1A first gives nothing", "\x1A" "abc", ""},
+        {"0x1A first gives nothing",
+         "\x1A"
+         "abc",
+         ""},
         {"NUL is kept", "a\0b\r\n"s, "a\0b\n"s},
         {"bytes above 0x7F are kept", AllBytesAbove0x7F() + "\r\n", AllBytesAbove0x7F() + "\n"},
         {"empty file", "", ""},
@@ -76,8 +82,14 @@ TEST(TextFileReader, HandlesACarriageReturnAtAChunkBoundary)
         {"CR LF split across chunks", "\r\nz", "\nz"},
         {"lone CR before the next chunk", "\rz", "\rz"},
         {"CR as the last byte of the file", "\r", "\r"},
-        {"CR then 0x1A in the next chunk", "\r\x1A" "z", "\r"},
-        {"0x1A as the first byte of the next chunk", "y\x1A" "z", "y"},
+        {"CR then 0x1A in the next chunk",
+         "\r\x1A"
+         "z",
+         "\r"},
+        {"0x1A as the first byte of the next chunk",
+         "y\x1A"
+         "z",
+         "y"},
     };
     const std::string head(Chunk - 1, 'x');
     for (const Case& c : cases) {
@@ -219,12 +231,7 @@ TEST(ToTextMode, WritesEveryLineFeedAsCarriageReturnLineFeed)
         std::string bytes;
     };
     const std::vector<Case> cases = {
-        {"a\nb", "a\r\nb"},
-        {"a\n\n", "a\r\n\r\n"},
-        {"\r", "\r"},
-        {"\r\n", "\r\r\n"},
-        {"a\0\n"s, "a\0\r\n"s},
-        {"", ""},
+        {"a\nb", "a\r\nb"}, {"a\n\n", "a\r\n\r\n"}, {"\r", "\r"}, {"\r\n", "\r\r\n"}, {"a\0\n"s, "a\0\r\n"s}, {"", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ToTextMode(c.text), c.bytes);

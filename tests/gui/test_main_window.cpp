@@ -89,16 +89,22 @@ private slots:
         QTest::addColumn<int>("line");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QPoint>("position");
-        QTest::newRow("welcome heading stays put") << 0 << 784 << 541 << 0 << "Legwise (Light) / Version 2.0:" << QPoint(50, 50);
-        QTest::newRow("first welcome line from the centre") << 0 << 784 << 541 << 1 << "In order to generate a route, Legwise needs access to an" << QPoint(92, 150);
-        QTest::newRow("last welcome line") << 0 << 784 << 541 << 7 << "pre-select the ICAO code of the first destination airport." << QPoint(92, 390);
+        QTest::newRow("welcome heading stays put")
+            << 0 << 784 << 541 << 0 << "Legwise (Light) / Version 2.0:" << QPoint(50, 50);
+        QTest::newRow("first welcome line from the centre")
+            << 0 << 784 << 541 << 1 << "In order to generate a route, Legwise needs access to an" << QPoint(92, 150);
+        QTest::newRow("last welcome line")
+            << 0 << 784 << 541 << 7 << "pre-select the ICAO code of the first destination airport." << QPoint(92, 390);
         QTest::newRow("footer from the corner") << 0 << 784 << 541 << 8 << FooterText << QPoint(584, 501);
-        QTest::newRow("odd width truncates") << 0 << 785 << 541 << 1 << "In order to generate a route, Legwise needs access to an" << QPoint(92, 150);
-        QTest::newRow("narrow window goes left of the edge") << 0 << 400 << 300 << 2 << "Airport file and an Aircraft file, both in TTools format." << QPoint(-100, 70);
+        QTest::newRow("odd width truncates")
+            << 0 << 785 << 541 << 1 << "In order to generate a route, Legwise needs access to an" << QPoint(92, 150);
+        QTest::newRow("narrow window goes left of the edge")
+            << 0 << 400 << 300 << 2 << "Airport file and an Aircraft file, both in TTools format." << QPoint(-100, 70);
         QTest::newRow("airport choice") << 1 << 784 << 541 << 0 << "Choose the Airport file:" << QPoint(50, 50);
         QTest::newRow("aircraft choice") << 2 << 784 << 541 << 0 << "Choose the Aircraft file:" << QPoint(50, 50);
         QTest::newRow("failure") << 3 << 784 << 541 << 1 << "Route could not be generated!" << QPoint(212, 210);
-        QTest::newRow("success second line") << 4 << 784 << 541 << 2 << "and written to file <FlightplansPersonal.txt>" << QPoint(162, 250);
+        QTest::newRow("success second line")
+            << 4 << 784 << 541 << 2 << "and written to file <FlightplansPersonal.txt>" << QPoint(162, 250);
         QTest::newRow("options") << 5 << 784 << 541 << 0 << "Options:" << QPoint(50, 50);
         QTest::newRow("ready") << 6 << 784 << 541 << 0 << "For a new flightplan, select <Start>" << QPoint(192, 210);
     }

@@ -19,10 +19,7 @@ constexpr int LeftOpen = -77;
 
 const char* const Fields[] = {"IDC_COMMENT", "IDC_FIRST_DESTINATION", "IDC_QUIET_FROM", "IDC_QUIET_UNTIL"};
 
-QWidget* Field(QDialog& dialog, const char* name)
-{
-    return Control<QWidget>(dialog, name);
-}
+QWidget* Field(QDialog& dialog, const char* name) { return Control<QWidget>(dialog, name); }
 
 QString TextOf(QDialog& dialog, const char* name)
 {
@@ -94,19 +91,21 @@ private slots:
             if (label->wordWrap())
                 QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->text()));
             else
-                QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= room.width(), qPrintable(label->text()));
+                QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= room.width(),
+                         qPrintable(label->text()));
         }
-        QCOMPARE(texts, (QStringList{
-            "If  you like to comment your new flightplan, do it here:",
-            "Enter your  first Destination Airport ICAO Code :",
-            "As the airport file might be rather large, it is sometimes convenient to pre-select the first "
-            "destination airport ICAO code in order to avoid having to go  through the whole airport list",
-            "Hours with no AI Traffic Departures (Local Time) :",
-            "between",
-            "and",
-            "h",
-            "h",
-        }));
+        QCOMPARE(texts,
+                 (QStringList{
+                     "If  you like to comment your new flightplan, do it here:",
+                     "Enter your  first Destination Airport ICAO Code :",
+                     "As the airport file might be rather large, it is sometimes convenient to pre-select the first "
+                     "destination airport ICAO code in order to avoid having to go  through the whole airport list",
+                     "Hours with no AI Traffic Departures (Local Time) :",
+                     "between",
+                     "and",
+                     "h",
+                     "h",
+                 }));
         QCOMPARE(Control<QPushButton>(options, "IDOK")->text(), QStringLiteral("OK"));
         QCOMPARE(Control<QPushButton>(options, "IDCANCEL")->text(), QStringLiteral("Cancel"));
         QVERIFY(Control<QPushButton>(options, "IDOK")->isDefault());
@@ -136,12 +135,30 @@ private slots:
         QTest::addColumn<QString>("until");
         QTest::addColumn<QByteArray>("storedFirst");
         QTest::addColumn<QByteArray>("storedUntil");
-        QTest::newRow("lower case with blanks, in the comment") << "IDC_COMMENT" << "  eddf " << "23" << "6" << QByteArray("EDDF") << QByteArray("06");
-        QTest::newRow("in the first destination") << "IDC_FIRST_DESTINATION" << "ed" << "7" << "06" << QByteArray("ED") << QByteArray("06");
-        QTest::newRow("in between, a 6 with a blank stays") << "IDC_QUIET_FROM" << "LfPg" << "" << "6 " << QByteArray("LFPG") << QByteArray("6 ");
-        QTest::newRow("in and, an empty and stays empty") << "IDC_QUIET_UNTIL" << "" << "22" << "" << QByteArray("") << QByteArray("");
-        QTest::newRow("a letter as and gets its 0 too") << "IDC_QUIET_UNTIL" << "k" << "x" << "a" << QByteArray("K") << QByteArray("0a");
-        QTest::newRow("an and of 06:30 stays") << "IDC_QUIET_FROM" << "" << "" << "06:30" << QByteArray("") << QByteArray("06:30");
+        QTest::newRow("lower case with blanks, in the comment") << "IDC_COMMENT"
+                                                                << "  eddf "
+                                                                << "23"
+                                                                << "6" << QByteArray("EDDF") << QByteArray("06");
+        QTest::newRow("in the first destination") << "IDC_FIRST_DESTINATION"
+                                                  << "ed"
+                                                  << "7"
+                                                  << "06" << QByteArray("ED") << QByteArray("06");
+        QTest::newRow("in between, a 6 with a blank stays") << "IDC_QUIET_FROM"
+                                                            << "LfPg"
+                                                            << ""
+                                                            << "6 " << QByteArray("LFPG") << QByteArray("6 ");
+        QTest::newRow("in and, an empty and stays empty") << "IDC_QUIET_UNTIL"
+                                                          << ""
+                                                          << "22"
+                                                          << "" << QByteArray("") << QByteArray("");
+        QTest::newRow("a letter as and gets its 0 too") << "IDC_QUIET_UNTIL"
+                                                        << "k"
+                                                        << "x"
+                                                        << "a" << QByteArray("K") << QByteArray("0a");
+        QTest::newRow("an and of 06:30 stays") << "IDC_QUIET_FROM"
+                                               << ""
+                                               << ""
+                                               << "06:30" << QByteArray("") << QByteArray("06:30");
     }
     void enterInAnyFieldEndsAsOkAndStoresTheValuesNormalised()
     {
@@ -238,7 +255,8 @@ private slots:
 
     void tabAndShiftTabFollowTheTemplateOrder()
     {
-        const QStringList order = {"IDC_COMMENT", "IDC_FIRST_DESTINATION", "IDOK", "IDCANCEL", "IDC_QUIET_FROM", "IDC_QUIET_UNTIL"};
+        const QStringList order = {"IDC_COMMENT", "IDC_FIRST_DESTINATION", "IDOK",
+                                   "IDCANCEL",    "IDC_QUIET_FROM",        "IDC_QUIET_UNTIL"};
         QStringList forward, backward;
         const int endCode = RunOptions([&](QDialog& dialog) {
             // Some text in the comment, so Tab cannot be mistaken for typing.

@@ -47,9 +47,10 @@ const QStringList AircraftShown = {"JET7,450,\"Example Air Boeing 737-800\"", ""
                                    QStringLiteral("EURO1,1,\"\u20ACuro \u0081\u0178\"")};
 
 const QStringList TemplateTabOrder = {
-    "IDC_AIRCRAFT", "IDC_REGISTRATION", "IDC_PERIOD", "IDC_FLIGHT_RULE", "IDC_TRAFFIC_LIMIT",
-    "IDC_ACCEPT_HEADER", "IDC_DEPARTURE_TIME", "IDC_DAY_OF_WEEK", "IDC_FLIGHT_NUMBER", "IDC_FLIGHT_LEVEL",
-    "IDC_ACCEPT_LEG", "IDOK", "IDCANCEL", "IDC_TIME_DIFFERENCE", "IDC_PLAN_PREVIEW", "IDC_DESTINATION",
+    "IDC_AIRCRAFT",      "IDC_REGISTRATION",    "IDC_PERIOD",         "IDC_FLIGHT_RULE",
+    "IDC_TRAFFIC_LIMIT", "IDC_ACCEPT_HEADER",   "IDC_DEPARTURE_TIME", "IDC_DAY_OF_WEEK",
+    "IDC_FLIGHT_NUMBER", "IDC_FLIGHT_LEVEL",    "IDC_ACCEPT_LEG",     "IDOK",
+    "IDCANCEL",          "IDC_TIME_DIFFERENCE", "IDC_PLAN_PREVIEW",   "IDC_DESTINATION",
 };
 
 OneLineList* List(QWidget& dialog, const char* name)
@@ -60,10 +61,7 @@ OneLineList* List(QWidget& dialog, const char* name)
     return list;
 }
 
-DestinationBox* Destination(QWidget& dialog)
-{
-    return Control<DestinationBox>(dialog, "IDC_DESTINATION");
-}
+DestinationBox* Destination(QWidget& dialog) { return Control<DestinationBox>(dialog, "IDC_DESTINATION"); }
 
 QStringList Shown(const OneLineList* list)
 {
@@ -206,18 +204,54 @@ private slots:
         QTest::addColumn<int>("departureIndex");
         QTest::addColumn<int>("firstHour");
         QTest::addColumn<int>("endHour");
-        QTest::newRow("between 23 and 06 spans midnight") << "23" << "06" << 0 << 204 << "06:00" << "22:55" << "06:00" << 0 << 6 << 23;
-        QTest::newRow("and typed as 06:30 selects index 6") << "" << "06:30" << 0 << 216 << "06:00" << "23:55" << "06:30" << 6 << 6 << 24;
-        QTest::newRow("between 5 and 23 leaves no departure") << "5" << "23" << 0 << 0 << "" << "" << "" << -1 << 23 << 5;
-        QTest::newRow("between of blanks and no and") << "  " << "" << 3 << 0 << "" << "" << "" << 3 << 0 << 0;
-        QTest::newRow("and of letters selects nothing") << "" << "ab" << 0 << 288 << "00:00" << "23:55" << "" << -1 << 0 << 24;
-        QTest::newRow("no and keeps the remembered index") << "20" << "" << 17 << 240 << "00:00" << "19:55" << "01:25" << 17 << 0 << 20;
-        QTest::newRow("remembered index beyond the list") << "1" << "" << 40 << 12 << "00:00" << "00:55" << "" << 40 << 0 << 1;
-        QTest::newRow("between 26 ends the day at 23:55") << "26" << "" << 0 << 288 << "00:00" << "23:55" << "00:00" << 0 << 0 << 24;
-        QTest::newRow("and -2 starts at 00:00") << "" << "-2" << 0 << 288 << "00:00" << "23:55" << "" << -1 << 0 << 24;
-        QTest::newRow("huge between builds one day at most") << "99999999999" << "" << 0 << 288 << "00:00" << "23:55" << "00:00" << 0 << 0 << 24;
-        QTest::newRow("huge negative between leaves none") << "-99999999999" << "" << 0 << 0 << "" << "" << "" << 0 << 0 << 0;
-        QTest::newRow("huge and leaves none") << "" << "4294967302" << 0 << 0 << "" << "" << "" << -1 << 24 << 24;
+        QTest::newRow("between 23 and 06 spans midnight") << "23"
+                                                          << "06" << 0 << 204 << "06:00"
+                                                          << "22:55"
+                                                          << "06:00" << 0 << 6 << 23;
+        QTest::newRow("and typed as 06:30 selects index 6") << ""
+                                                            << "06:30" << 0 << 216 << "06:00"
+                                                            << "23:55"
+                                                            << "06:30" << 6 << 6 << 24;
+        QTest::newRow("between 5 and 23 leaves no departure") << "5"
+                                                              << "23" << 0 << 0 << ""
+                                                              << ""
+                                                              << "" << -1 << 23 << 5;
+        QTest::newRow("between of blanks and no and") << "  "
+                                                      << "" << 3 << 0 << ""
+                                                      << ""
+                                                      << "" << 3 << 0 << 0;
+        QTest::newRow("and of letters selects nothing") << ""
+                                                        << "ab" << 0 << 288 << "00:00"
+                                                        << "23:55"
+                                                        << "" << -1 << 0 << 24;
+        QTest::newRow("no and keeps the remembered index") << "20"
+                                                           << "" << 17 << 240 << "00:00"
+                                                           << "19:55"
+                                                           << "01:25" << 17 << 0 << 20;
+        QTest::newRow("remembered index beyond the list") << "1"
+                                                          << "" << 40 << 12 << "00:00"
+                                                          << "00:55"
+                                                          << "" << 40 << 0 << 1;
+        QTest::newRow("between 26 ends the day at 23:55") << "26"
+                                                          << "" << 0 << 288 << "00:00"
+                                                          << "23:55"
+                                                          << "00:00" << 0 << 0 << 24;
+        QTest::newRow("and -2 starts at 00:00") << ""
+                                                << "-2" << 0 << 288 << "00:00"
+                                                << "23:55"
+                                                << "" << -1 << 0 << 24;
+        QTest::newRow("huge between builds one day at most") << "99999999999"
+                                                             << "" << 0 << 288 << "00:00"
+                                                             << "23:55"
+                                                             << "00:00" << 0 << 0 << 24;
+        QTest::newRow("huge negative between leaves none") << "-99999999999"
+                                                           << "" << 0 << 0 << ""
+                                                           << ""
+                                                           << "" << 0 << 0 << 0;
+        QTest::newRow("huge and leaves none") << ""
+                                              << "4294967302" << 0 << 0 << ""
+                                              << ""
+                                              << "" << -1 << 24 << 24;
     }
     void departuresFollowTheHoursWithoutDepartures()
     {
@@ -253,7 +287,9 @@ private slots:
         // Every entry is a time of the day, five minutes after the one before.
         for (int i = 0; i < shown.size(); ++i) {
             const int minutes = (firstHour * 60) + 5 * i;
-            QCOMPARE(shown[i], QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0')));
+            QCOMPARE(shown[i], QStringLiteral("%1:%2")
+                                   .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+                                   .arg(minutes % 60, 2, 10, QLatin1Char('0')));
         }
     }
 
@@ -419,7 +455,8 @@ private slots:
         QCOMPARE(lists["IDC_PERIOD"].selected, QStringLiteral("24Hr"));
         QCOMPARE(lists["IDC_FLIGHT_RULE"].entries, (QStringList{"IFR", "VFR"}));
         QCOMPARE(lists["IDC_FLIGHT_RULE"].selected, QStringLiteral("IFR"));
-        QCOMPARE(lists["IDC_TRAFFIC_LIMIT"].entries, (QStringList{"10", "20", "30", "40", "50", "60", "70", "80", "90", "100"}));
+        QCOMPARE(lists["IDC_TRAFFIC_LIMIT"].entries,
+                 (QStringList{"10", "20", "30", "40", "50", "60", "70", "80", "90", "100"}));
         QCOMPARE(lists["IDC_TRAFFIC_LIMIT"].selected, QStringLiteral("50"));
         QStringList differences;
         for (int d = -12; d <= 12; ++d)
@@ -616,16 +653,12 @@ private slots:
             openAfterEnter = dialog.isVisible();
         });
         const QList<std::pair<QString, int>> expected = {
-            {"e", 0},     // EBBR
-            {"ed", 1},    // edaa: the typed text stays as typed
-            {"edd", 2},   // EDDF
-            {"eddx", -1}, // no code begins with it: no stale code stays selected
-            {"edd", 2},
-            {"eddm", 3},  // the arrow keys step through the sorted codes
-            {"EGLL", 4},
-            {"eddm", 3},
-            {"XYZ", -1},
-            {"EBBR", 0},
+            {"e", 0},                  // EBBR
+            {"ed", 1},                 // edaa: the typed text stays as typed
+            {"edd", 2},                // EDDF
+            {"eddx", -1},              // no code begins with it: no stale code stays selected
+            {"edd", 2},   {"eddm", 3}, // the arrow keys step through the sorted codes
+            {"EGLL", 4},  {"eddm", 3}, {"XYZ", -1}, {"EBBR", 0},
         };
         QCOMPARE(steps.size(), expected.size());
         for (qsizetype i = 0; i < steps.size(); ++i) {
@@ -639,7 +672,8 @@ private slots:
     void enterInAFieldOrAListPressesOk_data()
     {
         QTest::addColumn<QString>("control");
-        for (const char* name : {"IDC_AIRCRAFT", "IDC_REGISTRATION", "IDC_PERIOD", "IDC_DEPARTURE_TIME", "IDC_FLIGHT_LEVEL", "IDC_DESTINATION"})
+        for (const char* name : {"IDC_AIRCRAFT", "IDC_REGISTRATION", "IDC_PERIOD", "IDC_DEPARTURE_TIME",
+                                 "IDC_FLIGHT_LEVEL", "IDC_DESTINATION"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void enterInAFieldOrAListPressesOk()

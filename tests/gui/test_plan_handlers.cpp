@@ -94,7 +94,8 @@ private slots:
         QTest::addColumn<QString>("leg");
         QTest::newRow("Sunday goes back to Saturday") << DepartureRow(1, 15) << 3 << 0 << ",6/22:15,,280,F,102,EGLL";
         QTest::newRow("Saturday goes on to Sunday") << DepartureRow(23, 0) << -5 << 6 << ",0/04:00,,280,F,102,EGLL";
-        QTest::newRow("difference 12 reaches the day before") << DepartureRow(11, 55) << 12 << 2 << ",1/23:55,,280,F,102,EGLL";
+        QTest::newRow("difference 12 reaches the day before")
+            << DepartureRow(11, 55) << 12 << 2 << ",1/23:55,,280,F,102,EGLL";
         QTest::newRow("difference 0 keeps time and day") << DepartureRow(9, 5) << 0 << 4 << ",4/09:05,,280,F,102,EGLL";
     }
     void weeklyLegsCarryTheUniversalDay()
@@ -167,22 +168,37 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("message");
         const std::string good = ExampleAircraft;
-        QTest::newRow("header with an empty aircraft list") << std::string() << "" << "header" << RepeatSelection;
-        QTest::newRow("header with an entry whose key is blank") << std::string("  ,450,\"No key\"\r\n") << "" << "header" << RepeatSelection;
-        QTest::newRow("header with an empty aircraft row") << std::string("JET7,450,no quotes\r\n") << "" << "header" << RepeatSelection;
-        QTest::newRow("header with a comma in the registration") << good << "" << "registration-comma"
-                                                                << "Error: No comma in the Registration!";
-        QTest::newRow("header with a character outside the code page") << good << "" << "registration-plane"
-                                                                       << "Error: The character \"\u2708\" cannot be written to the flightplan!";
-        QTest::newRow("second header without comment before two legs") << good << "" << "header-twice" << OnlyOneLeg;
-        QTest::newRow("leg before any header") << good << "" << "leg-first" << "Error: Accept the Header first!";
-        QTest::newRow("leg without departure time") << good << "1" << "leg-no-time" << "Error: No Local Departure Time selected!";
-        QTest::newRow("leg with a comma in the flight number") << good << "" << "leg-number-comma"
+        QTest::newRow("header with an empty aircraft list") << std::string() << ""
+                                                            << "header" << RepeatSelection;
+        QTest::newRow("header with an entry whose key is blank") << std::string("  ,450,\"No key\"\r\n") << ""
+                                                                 << "header" << RepeatSelection;
+        QTest::newRow("header with an empty aircraft row") << std::string("JET7,450,no quotes\r\n") << ""
+                                                           << "header" << RepeatSelection;
+        QTest::newRow("header with a comma in the registration") << good << ""
+                                                                 << "registration-comma"
+                                                                 << "Error: No comma in the Registration!";
+        QTest::newRow("header with a character outside the code page")
+            << good << ""
+            << "registration-plane"
+            << "Error: The character \"\u2708\" cannot be written to the flightplan!";
+        QTest::newRow("second header without comment before two legs") << good << ""
+                                                                       << "header-twice" << OnlyOneLeg;
+        QTest::newRow("leg before any header") << good << ""
+                                               << "leg-first"
+                                               << "Error: Accept the Header first!";
+        QTest::newRow("leg without departure time") << good << "1"
+                                                    << "leg-no-time"
+                                                    << "Error: No Local Departure Time selected!";
+        QTest::newRow("leg with a comma in the flight number") << good << ""
+                                                               << "leg-number-comma"
                                                                << "Error: No comma in Flight # or Flight Level!";
-        QTest::newRow("leg with a comma in the flight level") << good << "" << "leg-level-comma"
+        QTest::newRow("leg with a comma in the flight level") << good << ""
+                                                              << "leg-level-comma"
                                                               << "Error: No comma in Flight # or Flight Level!";
-        QTest::newRow("leg without destination") << good << "" << "leg-no-destination" << AirportNotFound;
-        QTest::newRow("leg with a destination that begins no code") << good << "" << "leg-unknown-destination" << AirportNotFound;
+        QTest::newRow("leg without destination") << good << ""
+                                                 << "leg-no-destination" << AirportNotFound;
+        QTest::newRow("leg with a destination that begins no code") << good << ""
+                                                                    << "leg-unknown-destination" << AirportNotFound;
     }
     void refusals()
     {
@@ -247,7 +263,9 @@ private slots:
     void entryBytesReachThePlanUnchanged()
     {
         // 0xE9 is shown as é and written back as the one byte it was.
-        OpenPlanDialog open(*m_folder, "CAF\xE9,1,\"Caf\xE9 Air\"\r\n", "L\xC9" "IM,x\r\n");
+        OpenPlanDialog open(*m_folder, "CAF\xE9,1,\"Caf\xE9 Air\"\r\n",
+                            "L\xC9"
+                            "IM,x\r\n");
         AcceptExampleHeader(*open.dialog, 6);
         QCOMPARE(ListEntry(*open.dialog, "IDC_AIRCRAFT", 0), QStringLiteral("CAF\u00E9,1,\"Caf\u00E9 Air\""));
         AcceptLeg(*open.dialog, {DepartureRow(6, 30), 14, -1, "101", "350", QStringLiteral("l\u00E9")});

@@ -8,8 +8,8 @@
 #include "support/PlanDriving.h"
 
 #include "app/MainFrame.h"
-#include "app/Platform.h"
 #include "app/PlannerState.h"
+#include "app/Platform.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -104,7 +104,8 @@ private slots:
         AcceptLeg(dialog, {DepartureRow(6, 30), 14, -1, "101", "350", "EDDF"});
         Click(dialog, "IDOK");
         // The caption is the program's name, the executable's file name without extension.
-        QCOMPARE(Platform::TestSeam::MessageCaptions().value(0), QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+        QCOMPARE(Platform::TestSeam::MessageCaptions().value(0),
+                 QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
         QCOMPARE(TakeMessages(), (QStringList{"Only 1 Leg in Flightplan !", "Only 1 Leg in Flightplan !"}));
         QVERIFY(dialog.isVisible());
         QVERIFY(!Exists(m_folder->Path("flightplanspersonal.txt")));
@@ -121,9 +122,12 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("full device") << "full" << "No space left on device";
-        QTest::newRow("read-only file") << "read-only" << "Permission denied";
-        QTest::newRow("a folder in its place") << "folder" << "Is a directory";
+        QTest::newRow("full device") << "full"
+                                     << "No space left on device";
+        QTest::newRow("read-only file") << "read-only"
+                                        << "Permission denied";
+        QTest::newRow("a folder in its place") << "folder"
+                                               << "Is a directory";
     }
     void unwritablePlanFile()
     {
@@ -147,7 +151,8 @@ private slots:
         ComposeAndPressOk(*open.dialog);
         const QStringList messages = TakeMessages();
         QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages[0].contains("flightplanspersonal.txt") && messages[0].contains(reason), qPrintable(messages[0]));
+        QVERIFY2(messages[0].contains("flightplanspersonal.txt") && messages[0].contains(reason),
+                 qPrintable(messages[0]));
         QVERIFY(open.dialog->isVisible());
         QCOMPARE(State().legCount, 2);
         QVERIFY(PreviewText(*open.dialog).endsWith("EGLL"));

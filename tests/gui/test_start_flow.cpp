@@ -194,7 +194,8 @@ private slots:
         QCOMPARE(aircraft, 0);
         const QStringList messages = TakeMessages();
         QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages[0].contains("Aircraft file") && messages[0].contains("Airport file"), qPrintable(messages[0]));
+        QVERIFY2(messages[0].contains("Aircraft file") && messages[0].contains("Airport file"),
+                 qPrintable(messages[0]));
         QCOMPARE(State().screen, int(ScreenFailed));
     }
 

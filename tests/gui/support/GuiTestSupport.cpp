@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
 
-#include "app/Platform.h"
 #include "app/PlannerState.h"
+#include "app/Platform.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -52,7 +52,9 @@ ModalScript::ModalScript()
 {
     Platform::TestSeam::Reset();
     Platform::TestSeam::SetAnswerMessages(true);
-    Platform::TestSeam::SetOpenFileObserver([this] { m_opened.push_back({QStringLiteral("open-file"), State().screen}); });
+    Platform::TestSeam::SetOpenFileObserver([this] {
+        m_opened.push_back({QStringLiteral("open-file"), State().screen});
+    });
     Platform::TestSeam::SetModalHandler([this](QDialog& dialog) {
         m_opened.push_back({dialog.objectName(), State().screen});
         if (m_steps.empty()) {
@@ -70,7 +72,10 @@ ModalScript::~ModalScript() { Platform::TestSeam::Reset(); }
 
 void ModalScript::Then(Step step) { m_steps.push_back(std::move(step)); }
 
-void ModalScript::AnswerOpenFile(std::optional<QString> path) { Platform::TestSeam::QueueOpenFileAnswer(std::move(path)); }
+void ModalScript::AnswerOpenFile(std::optional<QString> path)
+{
+    Platform::TestSeam::QueueOpenFileAnswer(std::move(path));
+}
 
 void ClickButton(QDialog& dialog, const char* objectName)
 {

@@ -4,8 +4,8 @@
 
 #include "GuiTestSupport.h"
 
-#include "app/Platform.h"
 #include "app/PlannerState.h"
+#include "app/Platform.h"
 #include "plan/PlanDialog.h"
 
 #include <QTest>

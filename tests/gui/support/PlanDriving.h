@@ -19,12 +19,12 @@ int SelectedRow(QDialog& dialog, const char* list);
 QString ListEntry(QDialog& dialog, const char* list, int row);
 
 struct Leg {
-    int departureRow;        // row of the local departure time (e.g. 78 for 06:30 in a full list)
-    int differenceRow;       // 12 + the time difference
-    int dayRow;              // -1 leaves the day list as it is
+    int departureRow;  // row of the local departure time (e.g. 78 for 06:30 in a full list)
+    int differenceRow; // 12 + the time difference
+    int dayRow;        // -1 leaves the day list as it is
     QString flightNumber;
     QString flightLevel;
-    QString destination;     // typed into the destination box
+    QString destination; // typed into the destination box
 };
 
 // Fills in and accepts one leg.
