@@ -4,6 +4,7 @@
 #include "input/ListReading.h"
 #include "input/TextFile.h"
 #include "support/GeneratedFiles.h"
+#include "support/ProcessFigures.h"
 
 #include <benchmark/benchmark.h>
 
@@ -77,19 +78,6 @@ double PeakMemoryMiB()
 #else
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 #endif
-#endif
-}
-
-// Minor page faults so far: each is a page of memory touched for the first time. A list built in
-// memory that the heap gave back to the system after the last read pays one per page of its size.
-double MinorFaults()
-{
-#ifdef _WIN32
-    return 0;
-#else
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_minflt);
 #endif
 }
 

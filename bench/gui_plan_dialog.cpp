@@ -8,6 +8,7 @@
 #include "input/ListReading.h"
 #include "plan/PlanDialog.h"
 #include "support/GeneratedFiles.h"
+#include "support/ProcessFigures.h"
 
 #include <benchmark/benchmark.h>
 
@@ -199,19 +200,6 @@ void BM_PlanDialogSetUpAndShow(benchmark::State& state)
     }
 }
 BENCHMARK(BM_PlanDialogSetUpAndShow)->Unit(benchmark::kMillisecond);
-
-// Minor page faults so far: pages touched for the first time, which the heap had given back to the
-// system or never had.
-double MinorFaults()
-{
-#ifdef _WIN32
-    return 0;
-#else
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_minflt);
-#endif
-}
 
 // The time `timed` takes, in milliseconds; its page faults are added to `faults`.
 double Milliseconds(const std::function<void()>& timed, std::vector<double>* faults = nullptr)
