@@ -33,7 +33,9 @@ public:
     ~ScratchFolder()
     {
         std::error_code ec;
-        // Tests take permissions away; give them back so everything can be removed.
+        // Tests take permissions away, from the folder itself too; give them back so everything can
+        // be removed.
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
         std::filesystem::recursive_directory_iterator it(m_path, ec);
         for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
             std::error_code ignored;

@@ -205,8 +205,9 @@ TEST(ComposeLeg, EveryPieceOfTheLegText)
     }
 }
 
-TEST(ComposeLeg, WorkedExamplesFromLocalTime)
+TEST(ComposeLeg, FromLocalTimeAcrossTheWeek)
 {
+    // The worked example's own two legs go through this same chain in test_plan_output.cpp, into a file.
     struct Row {
         const char* name;
         bool isWeek;
@@ -219,9 +220,6 @@ TEST(ComposeLeg, WorkedExamplesFromLocalTime)
         const char* leg;
     };
     const Row rows[] = {
-        {"24Hr, 06:30 two hours ahead", false, "06:30", "2", "Sunday", "350", "101", "EDDF", ",04:30,,350,F,101,EDDF"},
-        {"WEEK, Sunday 01:15 three hours ahead falls on Saturday", true, "01:15", "3", "Sunday", "280", "102", "EGLL",
-         ",6/22:15,,280,F,102,EGLL"},
         {"WEEK, Saturday 23:00 five hours behind falls on Sunday", true, "23:00", "-5", "Saturday", "310", "103",
          "KJFK", ",0/04:00,,310,F,103,KJFK"},
         {"WEEK, difference 0 keeps time and day", true, "11:55", "0", "Wednesday", "350", "7", "EDDF",

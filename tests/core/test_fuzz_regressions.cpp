@@ -1,9 +1,9 @@
 #include "fuzz/FuzzChecks.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,14 +14,6 @@
 using namespace std::string_literals;
 using Entries = std::vector<std::string>;
 
-namespace {
-std::string ReadInput(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-} // namespace
-
 // The seed corpus and every input that once failed a fuzz target go through that target's checks again.
 TEST(FuzzRegressions, EveryKeptInputPassesTheChecksOfItsTarget)
 {
@@ -29,7 +21,7 @@ TEST(FuzzRegressions, EveryKeptInputPassesTheChecksOfItsTarget)
         const std::vector<std::filesystem::path> inputs = KeptInputs(LEGWISE_SOURCE_DIR, target.name);
         EXPECT_GE(inputs.size(), 3u) << "the seed corpus of " << target.name << " is missing";
         for (const std::filesystem::path& input : inputs)
-            EXPECT_EQ(target.check(ReadInput(input)), "") << input;
+            EXPECT_EQ(target.check(ReadBytes(input)), "") << input;
     }
 }
 

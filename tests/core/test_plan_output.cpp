@@ -1,20 +1,17 @@
 #include "plan/PlanOutput.h"
 
+#include "ScratchFolder.h"
 #include "app/Text.h"
 #include "plan/Composition.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
-#include <random>
 #include <string>
 
 #ifndef _WIN32
 #include <sys/resource.h>
-#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -23,48 +20,12 @@ namespace {
 // Every test works in a folder of its own, removed afterwards.
 class TempFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::random_device random;
-        m_folder =
-            fs::temp_directory_path()
-            / (std::string("legwise-") + info->test_suite_name() + "-" + info->name() + "-" + std::to_string(random()));
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::permissions(m_folder, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(m_folder, ec);
-    }
-
-    fs::path m_folder;
+    ScratchFolder m_scratch;
+    const fs::path m_folder = m_scratch.Path();
 };
 
 class AppendPlanTest : public TempFolderTest {};
 class ResolvePlanFileTest : public TempFolderTest {};
-
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-bool RunningAsRoot()
-{
-#ifndef _WIN32
-    return geteuid() == 0;
-#else
-    return false;
-#endif
-}
 
 struct LegInput {
     const char* departure;
@@ -103,28 +64,9 @@ const std::string WorkedExampleWeekBytes =
     "JET7,N123EX,50%,WEEK,IFR,0/04:30,,350,F,101,EDDF,6/22:15,,280,F,102,EGLL\r\n";
 } // namespace
 
-TEST_F(AppendPlanTest, WorkedExamplesGiveFiveLinesEndingInCrLf)
-{
-    struct Row {
-        const char* name;
-        const char* period;
-        const std::string& bytes;
-    };
-    const Row rows[] = {
-        {"period 24Hr", "24Hr", WorkedExample24HrBytes},
-        {"period WEEK, the second leg on the Saturday before", "WEEK", WorkedExampleWeekBytes},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const fs::path file = m_folder / (std::string(row.period) + ".txt");
-        const AppendResult result = AppendPlan(file, WorkedExample(row.period));
-        EXPECT_TRUE(result.ok) << result.error;
-        EXPECT_EQ(ReadBytes(file), row.bytes);
-    }
-}
-
 TEST_F(AppendPlanTest, MissingFileIsCreatedReadableAndWritable)
 {
+    // The worked example with period 24Hr: five lines, each ending in CR LF.
     const fs::path file = m_folder / "flightplanspersonal.txt";
     ASSERT_TRUE(AppendPlan(file, WorkedExample("24Hr")).ok);
     EXPECT_EQ(ReadBytes(file), WorkedExample24HrBytes);
@@ -135,6 +77,7 @@ TEST_F(AppendPlanTest, MissingFileIsCreatedReadableAndWritable)
 
 TEST_F(AppendPlanTest, SecondPlanFollowsTheFirstExactly)
 {
+    // The worked example with period WEEK follows: its second leg lands on the Saturday before.
     const fs::path file = m_folder / "flightplanspersonal.txt";
     ASSERT_TRUE(AppendPlan(file, WorkedExample("24Hr")).ok);
     ASSERT_TRUE(AppendPlan(file, WorkedExample("WEEK")).ok);
@@ -176,7 +119,7 @@ TEST_F(AppendPlanTest, PathThatCannotHoldAFileIsReported)
 
 TEST_F(AppendPlanTest, ReadOnlyFileIsReportedAndKeptAsItWas)
 {
-    if (RunningAsRoot())
+    if (!PermissionsApply())
         GTEST_SKIP() << "root writes to read-only files, so the refusal cannot be seen";
     const fs::path file = m_folder / "flightplanspersonal.txt";
     WriteBytes(file, WorkedExample24HrBytes);
@@ -190,7 +133,7 @@ TEST_F(AppendPlanTest, ReadOnlyFileIsReportedAndKeptAsItWas)
 
 TEST_F(AppendPlanTest, FolderWithoutWritePermissionIsReported)
 {
-    if (RunningAsRoot())
+    if (!PermissionsApply())
         GTEST_SKIP() << "root creates files in any folder, so the refusal cannot be seen";
     fs::permissions(m_folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);

@@ -1,6 +1,7 @@
 // The options dialog: its labels, focus and tab order, Enter, Ctrl+Enter, Escape and Cancel, and
 // the four values it stores, typed with real keys into the real controls.
 #include "support/GuiTestSupport.h"
+#include "support/PlanDriving.h"
 
 #include "app/PlannerState.h"
 #include "plan/OptionsDialog.h"
@@ -14,9 +15,6 @@
 #include <QTest>
 
 namespace {
-// End code of a dialog that a step left open by mistake; the test then fails instead of hanging.
-constexpr int LeftOpen = -77;
-
 const char* const Fields[] = {"IDC_COMMENT", "IDC_FIRST_DESTINATION", "IDC_QUIET_FROM", "IDC_QUIET_UNTIL"};
 
 QWidget* Field(QDialog& dialog, const char* name) { return Control<QWidget>(dialog, name); }
@@ -28,46 +26,6 @@ QString TextOf(QDialog& dialog, const char* name)
     if (auto* edit = Control<QPlainTextEdit>(dialog, name))
         return edit->toPlainText();
     return QStringLiteral("<no such field>");
-}
-
-// Types into a field as a person would: click into it, then the keys.
-void TypeInto(QDialog& dialog, const char* name, const QString& text)
-{
-    QWidget* field = Field(dialog, name);
-    QVERIFY2(field, name);
-    field->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(field, text);
-}
-
-// Runs the options dialog once; `body` acts on the open dialog and should end it.
-int RunOptions(const std::function<void(QDialog&)>& body)
-{
-    ModalScript script;
-    script.Then([&body](QDialog& dialog) {
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        body(dialog);
-        if (dialog.isVisible())
-            dialog.done(LeftOpen);
-    });
-    COptionsDialog options(nullptr);
-    const int endCode = options.DoModal();
-    if (!script.AllStepsRun())
-        return LeftOpen;
-    return endCode;
-}
-
-QString FocusName()
-{
-    QWidget* focus = QApplication::focusWidget();
-    return focus ? focus->objectName() : QStringLiteral("<none>");
-}
-
-void SetStoredOptions(const char* comment, const char* first, const char* from, const char* until)
-{
-    State().comment = comment;
-    State().firstDestination = first;
-    State().quietFrom = from;
-    State().quietUntil = until;
 }
 } // namespace
 

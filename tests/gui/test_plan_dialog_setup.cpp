@@ -1,11 +1,11 @@
 // The plan dialog as it opens: its lists filled from the input files and the options, the
 // preselections, focus and tab order, and how its one-entry lists and destination box answer keys.
 #include "support/GuiTestSupport.h"
+#include "support/PlanDriving.h"
 
 #include "app/Controls.h"
 #include "app/PlannerState.h"
 #include "app/Text.h"
-#include "plan/OptionsDialog.h"
 #include "plan/PlanDialog.h"
 
 #include <QApplication>
@@ -21,8 +21,6 @@
 #include <random>
 
 namespace {
-constexpr int LeftOpen = -77;
-
 // In file order: KJFK, eddm, EDDF, EBBR, LFPG, edaa, EGLL; a line without a comma gives no code.
 const std::string Airports =
     "KJFK,N40* 38.00',W73* 47.00',13\r\n"
@@ -87,30 +85,9 @@ bool SelectedInView(const OneLineList* list)
     return list->viewport()->rect().contains(QPoint(entry.left() + 2, entry.top() + 2));
 }
 
-QString FocusName()
-{
-    QWidget* focus = QApplication::focusWidget();
-    return focus ? focus->objectName() : QStringLiteral("<none>");
-}
-
-void UseInputFiles(const WorkingFolder& folder, const std::string& aircraft, const std::string& airports)
-{
-    WriteBytes(folder.Path("aircraft.txt"), aircraft);
-    WriteBytes(folder.Path("airports.txt"), airports);
-    State().aircraftChosenPath = folder.Path("aircraft.txt");
-    State().airportChosenPath = folder.Path("airports.txt");
-}
-
-void SetOptions(const char* first, const char* from, const char* until)
-{
-    State().firstDestination = first;
-    State().quietFrom = from;
-    State().quietUntil = until;
-}
-
 // Opens the plan dialog as Start does, lets `inspect` look at it and act on it, then cancels it.
 // Returns the end code; the messages shown before `inspect` ran land in `messagesAtOpening`.
-int OpenPlanDialog(const std::function<void(CPlanDialog&)>& inspect, QStringList* messagesAtOpening = nullptr)
+int RunPlanDialog(const std::function<void(CPlanDialog&)>& inspect, QStringList* messagesAtOpening = nullptr)
 {
     ModalScript script;
     script.Then([&](QDialog& dialog) {
@@ -124,27 +101,6 @@ int OpenPlanDialog(const std::function<void(CPlanDialog&)>& inspect, QStringList
     CPlanDialog plan(nullptr);
     const int endCode = plan.Run();
     return script.AllStepsRun() ? endCode : LeftOpen;
-}
-
-int RunOptions(const std::function<void(QDialog&)>& body)
-{
-    ModalScript script;
-    script.Then([&](QDialog& dialog) {
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        body(dialog);
-        if (dialog.isVisible())
-            dialog.done(LeftOpen);
-    });
-    COptionsDialog options(nullptr);
-    return options.DoModal();
-}
-
-void TypeInto(QDialog& dialog, const char* name, const QString& text)
-{
-    QWidget* field = Control<QWidget>(dialog, name);
-    QVERIFY2(field, name);
-    field->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(field, text);
 }
 } // namespace
 
@@ -165,7 +121,7 @@ private slots:
         int count = -1, selected = -2, destination = -2;
         QString first, last, shownSelected, destinationText;
         QStringList messages;
-        const int endCode = OpenPlanDialog(
+        const int endCode = RunPlanDialog(
             [&](CPlanDialog& dialog) {
                 OneLineList* departures = List(dialog, "IDC_DEPARTURE_TIME");
                 count = departures->count();
@@ -265,12 +221,12 @@ private slots:
         QFETCH(int, departureIndex);
         QFETCH(int, firstHour);
         QFETCH(int, endHour);
-        SetOptions("", from.toLatin1().constData(), until.toLatin1().constData());
+        SetStoredOptions("", "", from.toLatin1().constData(), until.toLatin1().constData());
         State().departureIndex = rememberedIndex;
         QStringList shown;
         QString shownSelected;
         bool inView = false;
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             OneLineList* departures = List(dialog, "IDC_DEPARTURE_TIME");
             shown = Shown(departures);
             shownSelected = SelectedText(departures);
@@ -315,12 +271,12 @@ private slots:
         QFETCH(int, selected);
         QFETCH(QString, shown);
         QFETCH(int, destinationIndex);
-        SetOptions(firstDestination.toLatin1().constData(), "", "");
+        SetStoredOptions("", firstDestination.toLatin1().constData(), "", "");
         State().destinationIndex = rememberedIndex;
         int shownSelection = -2;
         QString text;
         QStringList codes;
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             DestinationBox* box = Destination(dialog);
             shownSelection = box->GetCurSel();
             text = box->text();
@@ -373,7 +329,7 @@ private slots:
             return order != 0 ? order < 0 : a < b;
         });
         std::vector<std::string> shown;
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             for (int i = 0; i < Destination(dialog)->Count(); ++i)
                 shown.push_back(Destination(dialog)->GetLBText(i));
         });
@@ -390,7 +346,7 @@ private slots:
                  }),
                  0);
         QString text;
-        OpenPlanDialog([&](CPlanDialog& dialog) { text = Destination(dialog)->text(); });
+        RunPlanDialog([&](CPlanDialog& dialog) { text = Destination(dialog)->text(); });
         QCOMPARE(text, QStringLiteral("EGLL"));
         QCOMPARE(State().destinationIndex, 4);
     }
@@ -412,7 +368,7 @@ private slots:
                  IDCANCEL);
         int count = 0;
         QString departure, destination;
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             count = List(dialog, "IDC_DEPARTURE_TIME")->count();
             departure = SelectedText(List(dialog, "IDC_DEPARTURE_TIME"));
             destination = Destination(dialog)->text();
@@ -433,7 +389,7 @@ private slots:
         QHash<QString, Seen> lists;
         bool dayListVisible = false, dayLabelVisible = false;
         QStringList notReady, notEmpty;
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             for (OneLineList* list : dialog.findChildren<OneLineList*>())
                 lists.insert(list->objectName(), Seen{Shown(list), SelectedText(list), SelectedInView(list)});
             dayListVisible = List(dialog, "IDC_DAY_OF_WEEK")->isVisible();
@@ -505,7 +461,7 @@ private slots:
     {
         std::vector<std::string> bytes;
         QString selected;
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             OneLineList* aircraft = List(dialog, "IDC_AIRCRAFT");
             for (int i = 0; i < aircraft->count(); ++i)
                 bytes.push_back(aircraft->GetText(i));
@@ -521,10 +477,10 @@ private slots:
     void destinationCodesKeepTheirBytesAndShowDecoded()
     {
         UseInputFiles(*m_folder, Aircraft, "LFMN,x\r\nL\xC9\x41\x42,x\r\nLEMD,x\r\n");
-        SetOptions("L\xC9", "", "");
+        SetStoredOptions("", "L\xC9", "", "");
         QString text;
         std::string code;
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             text = Destination(dialog)->text();
             code = Destination(dialog)->GetLBText(Destination(dialog)->GetCurSel());
         });
@@ -536,7 +492,7 @@ private slots:
     {
         QString atOpening;
         QStringList forward, backward;
-        OpenPlanDialog([&](CPlanDialog&) {
+        RunPlanDialog([&](CPlanDialog&) {
             atOpening = FocusName();
             forward << FocusName();
             for (int i = 0; i < TemplateTabOrder.size(); ++i) {
@@ -560,7 +516,7 @@ private slots:
     void oneLineListStepsWithTheArrowKeysAndIgnoresLetters()
     {
         QStringList seen;
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             OneLineList* period = List(dialog, "IDC_PERIOD");
             period->setFocus(Qt::TabFocusReason);
             auto press = [&](Qt::Key key, const QString& text = {}) {
@@ -583,7 +539,7 @@ private slots:
         int listSelection = 0, selectedItems = -1, boxSelection = 0, afterDown = -2;
         bool currentCleared = false, farEntryInView = false;
         QString boxText = QStringLiteral("unchanged");
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             OneLineList* departures = List(dialog, "IDC_DEPARTURE_TIME");
             departures->SetCurSel(200);
             farEntryInView = SelectedInView(departures) && SelectedText(departures) == QStringLiteral("16:40");
@@ -619,7 +575,7 @@ private slots:
         QList<Step> steps;
         int countAfterEnter = 0;
         bool openAfterEnter = false;
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             DestinationBox* box = Destination(dialog);
             box->setFocus(Qt::TabFocusReason);
             box->selectAll();
@@ -684,7 +640,7 @@ private slots:
         QStringList messages;
         bool open = false;
         QString periodShown;
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             QWidget* widget = Control<QWidget>(dialog, control.toLatin1().constData());
             widget->setFocus(Qt::TabFocusReason);
             QTest::keyClick(widget, Qt::Key_Return);
@@ -702,7 +658,7 @@ private slots:
         QString text;
         QStringList messages;
         bool open = false, wraps = true;
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             auto* preview = Control<QPlainTextEdit>(dialog, "IDC_PLAN_PREVIEW");
             preview->setFocus(Qt::TabFocusReason);
             QTest::keyClicks(preview, QStringLiteral("one"));
@@ -740,7 +696,7 @@ private slots:
             State().airportChosenPath = emptyPath ? std::filesystem::path() : missing;
         int aircraftCount = -1, codeCount = -1, departures = -1;
         QStringList messages;
-        const int endCode = OpenPlanDialog(
+        const int endCode = RunPlanDialog(
             [&](CPlanDialog& dialog) {
                 aircraftCount = List(dialog, "IDC_AIRCRAFT")->count();
                 codeCount = Destination(dialog)->Count();
@@ -766,7 +722,7 @@ private slots:
         int codeCount = -1, selection = -2;
         QString text = QStringLiteral("unchanged");
         QStringList messages;
-        OpenPlanDialog(
+        RunPlanDialog(
             [&](CPlanDialog& dialog) {
                 codeCount = Destination(dialog)->Count();
                 selection = Destination(dialog)->GetCurSel();
@@ -787,19 +743,19 @@ private slots:
         State().aircraftChosenPath.clear();
         State().aircraftPath = m_folder->Path("fleet.txt").string();
         QStringList shown;
-        OpenPlanDialog([&](CPlanDialog& dialog) { shown = Shown(List(dialog, "IDC_AIRCRAFT")); });
+        RunPlanDialog([&](CPlanDialog& dialog) { shown = Shown(List(dialog, "IDC_AIRCRAFT")); });
         QCOMPARE(shown, QStringList{"ONLY1,1,\"Only One\""});
     }
 
     void everyOpeningReadsTheFilesAfresh()
     {
-        OpenPlanDialog([](CPlanDialog&) {});
+        RunPlanDialog([](CPlanDialog&) {});
         UseInputFiles(*m_folder, "NEW1,1,\"New One\"\r\n", "ZZZZ,x\r\nAAAA,x\r\n");
         State().destinationIndex = 1;
         QStringList aircraft;
         QString destination;
         int codes = 0;
-        OpenPlanDialog([&](CPlanDialog& dialog) {
+        RunPlanDialog([&](CPlanDialog& dialog) {
             aircraft = Shown(List(dialog, "IDC_AIRCRAFT"));
             destination = Destination(dialog)->text();
             codes = Destination(dialog)->Count();

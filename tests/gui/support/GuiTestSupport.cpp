@@ -2,7 +2,9 @@
 
 #include "app/PlannerState.h"
 #include "app/Platform.h"
+#include "plan/OptionsDialog.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QPushButton>
 #include <QTest>
@@ -48,6 +50,22 @@ bool Exists(const std::filesystem::path& path)
     return std::filesystem::exists(path, ec);
 }
 
+void UseInputFiles(const WorkingFolder& folder, const std::string& aircraft, const std::string& airports)
+{
+    WriteBytes(folder.Path("aircraft.txt"), aircraft);
+    WriteBytes(folder.Path("airports.txt"), airports);
+    State().aircraftChosenPath = folder.Path("aircraft.txt");
+    State().airportChosenPath = folder.Path("airports.txt");
+}
+
+void SetStoredOptions(const char* comment, const char* first, const char* from, const char* until)
+{
+    State().comment = comment;
+    State().firstDestination = first;
+    State().quietFrom = from;
+    State().quietUntil = until;
+}
+
 ModalScript::ModalScript()
 {
     Platform::TestSeam::Reset();
@@ -87,6 +105,26 @@ void ClickButton(QDialog& dialog, const char* objectName)
 ModalScript::Step PressButton(const char* objectName)
 {
     return [objectName](QDialog& dialog) { ClickButton(dialog, objectName); };
+}
+
+int RunOptions(const std::function<void(QDialog&)>& body)
+{
+    ModalScript script;
+    script.Then([&body](QDialog& dialog) {
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        body(dialog);
+        if (dialog.isVisible())
+            dialog.done(LeftOpen);
+    });
+    COptionsDialog options(nullptr);
+    const int endCode = options.DoModal();
+    return script.AllStepsRun() ? endCode : LeftOpen;
+}
+
+QString FocusName()
+{
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? focus->objectName() : QStringLiteral("<none>");
 }
 
 void SaveScreenshot(QWidget& widget, const QString& name)

@@ -31,6 +31,11 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadBytes(const std::filesystem::path& path);
 bool Exists(const std::filesystem::path& path);
 
+// Writes aircraft.txt and airports.txt into the folder and makes them the chosen input files.
+void UseInputFiles(const WorkingFolder& folder, const std::string& aircraft, const std::string& airports);
+// The four values the options dialog stores, as an earlier opening left them.
+void SetStoredOptions(const char* comment, const char* first, const char* from, const char* until);
+
 // Answers the modal dialogs in the order they come up, and records for each the screen that stood
 // behind it when it opened.
 class ModalScript {
@@ -56,6 +61,15 @@ private:
 // Steps that end a dialog as a person would.
 void ClickButton(QDialog& dialog, const char* objectName);
 ModalScript::Step PressButton(const char* objectName);
+
+// End code of a dialog that a step left open by mistake; the test then fails instead of hanging.
+constexpr int LeftOpen = -77;
+
+// Runs the options dialog once; `body` acts on the open dialog and should end it.
+int RunOptions(const std::function<void(QDialog&)>& body);
+
+// The object name of the widget with the keyboard focus, or "<none>".
+QString FocusName();
 
 // Finds a control by its identifier name, or fails the test.
 template <typename T>

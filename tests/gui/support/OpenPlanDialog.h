@@ -18,10 +18,7 @@ struct OpenPlanDialog {
     {
         Platform::TestSeam::Reset();
         Platform::TestSeam::SetAnswerMessages(true);
-        WriteBytes(folder.Path("aircraft.txt"), aircraft);
-        WriteBytes(folder.Path("airports.txt"), airports);
-        State().aircraftChosenPath = folder.Path("aircraft.txt");
-        State().airportChosenPath = folder.Path("airports.txt");
+        UseInputFiles(folder, aircraft, airports);
         State().comment = comment;
         dialog = std::make_unique<CPlanDialog>(nullptr);
         dialog->OnInitDialog();

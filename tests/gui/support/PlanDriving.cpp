@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -32,7 +31,7 @@ void SelectRow(QDialog& dialog, const char* list, int row)
 
 void TypeInto(QDialog& dialog, const char* edit, const QString& text)
 {
-    auto* widget = Find<QLineEdit>(dialog, edit);
+    auto* widget = Find<QWidget>(dialog, edit);
     QTest::mouseClick(widget, Qt::LeftButton);
     widget->setFocus();
     QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);

@@ -9,7 +9,8 @@
 
 // Focuses the list and moves to `row` with Home and Down; -1 leaves it untouched.
 void SelectRow(QDialog& dialog, const char* list, int row);
-// Replaces the text of a one-line edit (or the destination box) by typing `text`.
+// Replaces the text of an edit (one-line, the destination box or the comment) by clicking into it,
+// selecting all, deleting and typing `text`.
 void TypeInto(QDialog& dialog, const char* edit, const QString& text);
 void Click(QDialog& dialog, const char* button);
 // Types into the focused-to-be widget with key events, characters beyond ASCII included.
