@@ -3,23 +3,25 @@
 #include <algorithm>
 #include <climits>
 
-std::string TrimLeftBlanks(std::string_view text)
+std::string_view TrimLeftView(std::string_view text)
 {
     size_t first = 0;
     while (first < text.size() && IsBlank(static_cast<unsigned char>(text[first])))
         ++first;
-    return std::string(text.substr(first));
+    return text.substr(first);
 }
 
-std::string TrimRightBlanks(std::string_view text)
+std::string_view TrimRightView(std::string_view text)
 {
     size_t end = text.size();
     while (end > 0 && IsBlank(static_cast<unsigned char>(text[end - 1])))
         --end;
-    return std::string(text.substr(0, end));
+    return text.substr(0, end);
 }
 
-std::string TrimBlanks(std::string_view text) { return TrimRightBlanks(TrimLeftBlanks(text)); }
+std::string TrimLeftBlanks(std::string_view text) { return std::string(TrimLeftView(text)); }
+std::string TrimRightBlanks(std::string_view text) { return std::string(TrimRightView(text)); }
+std::string TrimBlanks(std::string_view text) { return std::string(TrimRightView(TrimLeftView(text))); }
 
 bool IsBlankThroughout(std::string_view text)
 {

@@ -7,6 +7,10 @@
 // The blank bytes: 0x09 to 0x0D and 0x20. A byte of 0x80 or above is never blank.
 constexpr bool IsBlank(unsigned char byte) { return byte == 0x20 || (byte >= 0x09 && byte <= 0x0D); }
 
+// The same text without its blanks at the left / right end, as a view into it.
+std::string_view TrimLeftView(std::string_view text);
+std::string_view TrimRightView(std::string_view text);
+
 std::string TrimLeftBlanks(std::string_view text);
 std::string TrimRightBlanks(std::string_view text);
 std::string TrimBlanks(std::string_view text);

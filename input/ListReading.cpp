@@ -10,22 +10,6 @@
 namespace {
 constexpr size_t ChunkSize = 64 * 1024;
 
-std::string_view TrimLeftView(std::string_view text)
-{
-    size_t first = 0;
-    while (first < text.size() && IsBlank(static_cast<unsigned char>(text[first])))
-        ++first;
-    return text.substr(first);
-}
-
-std::string_view TrimRightView(std::string_view text)
-{
-    size_t end = text.size();
-    while (end > 0 && IsBlank(static_cast<unsigned char>(text[end - 1])))
-        --end;
-    return text.substr(0, end);
-}
-
 // Codes lie within the first few bytes of their line: a plain look at those is quicker than a call,
 // and a long line still gets the fast search.
 size_t FindByte(std::string_view text, char byte)
