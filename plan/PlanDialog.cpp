@@ -4,12 +4,12 @@
 #include "app/PlannerState.h"
 #include "app/Text.h"
 #include "app/Windows1252.h"
+#include "input/InputFileSelection.h"
 #include "input/ListReading.h"
 #include "plan/Composition.h"
 #include "plan/PlanOutput.h"
 #include "res/DialogTemplates.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,7 +34,7 @@ QString DescribeProblem(const char* what, const std::filesystem::path& path, con
 {
     if (result.ok)
         return {};
-    const QString name = path.empty() ? QStringLiteral("(no file chosen)") : QString::fromStdString(path.string());
+    const QString name = path.empty() ? QStringLiteral("(no file chosen)") : QStringFromPath(path);
     return QStringLiteral("%1 file %2: %3").arg(QString::fromLatin1(what), name, QString::fromStdString(result.error));
 }
 } // namespace
@@ -248,8 +248,7 @@ void CPlanDialog::OnOK()
         const std::filesystem::path shown = std::filesystem::absolute(file, ec);
         Refuse(QStringLiteral("Error: The flightplan could not be written to %1!\n%2\nThe plan stays here; press OK "
                               "again once the cause is fixed.")
-                   .arg(QDir::toNativeSeparators(QString::fromStdString((ec ? file : shown).string())),
-                        QString::fromStdString(result.error)));
+                   .arg(QStringFromPath(ec ? file : shown), QString::fromStdString(result.error)));
         return;
     }
     done(IDOK);
