@@ -38,7 +38,8 @@ QFont TemplateFont(const DialogTemplate& dialogTemplate)
 }
 
 namespace {
-bool IsOneLine(const ControlTemplate& control);
+// A static of at most one text line: it neither wraps nor may need more than one.
+bool IsOneLine(const ControlTemplate& control) { return control.height <= 12; }
 
 QWidget* CreateControl(const ControlTemplate& control, QWidget* parent)
 {
@@ -73,10 +74,6 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent)
     }
     return nullptr;
 }
-} // namespace
-
-namespace {
-bool IsOneLine(const ControlTemplate& control) { return control.height <= 12; }
 
 // Where the face the template names is missing, its stand-in may set wider text than the average
 // character width promises. The horizontal unit then grows until every label and button text
