@@ -74,8 +74,8 @@ TEST(PlanDraft, AcceptHeaderChecksInOrderThenComposes)
             continue;
         }
         EXPECT_EQ(state.headerText, state.planText.substr(state.planText.rfind('\n')));
-        EXPECT_EQ(std::tuple(draft.registrationText, IsWeeklyPlan(draft), state.legCount),
-                  std::tuple("N123EX,", row.shown.find(",WEEK,") != std::string::npos, 0));
+        EXPECT_EQ(std::tuple(draft.headerAccepted, draft.registrationText, IsWeeklyPlan(draft), state.legCount),
+                  std::tuple(true, "N123EX,", row.shown.find(",WEEK,") != std::string::npos, 0));
     }
 }
 
