@@ -42,6 +42,7 @@ private slots:
                                               "Error: Repeat Selection!"}));
         QVERIFY(days->isVisible() && label->isVisible());
         QCOMPARE(PreviewText(dialog), weekly);
+        QCOMPARE(Control<QLineEdit>(dialog, "IDC_DESTINATION")->text(), QStringLiteral("EDDF")); // kept for a retry
 
         bar->setValue(0);
         AcceptExampleLegs(dialog, false); // on the day the weekly header selected: Sunday
