@@ -32,9 +32,10 @@ public:
 
 private:
     ListChoice Chosen(const OneLineList* list) const;
+    // The edit's text as plan bytes, or the first character that has none.
     TypedText Typed(int editId) const;
     void Refuse(const std::string& message);
-    // A weekly plan shows the day list with Sunday selected; any other plan writes no day.
+    // A weekly plan shows the day list with Sunday selected; any other plan writes no day and hides it.
     void ShowDayList(bool week);
 
     PlanDraft m_draft;
