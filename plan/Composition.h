@@ -9,7 +9,6 @@
 
 inline constexpr std::array<std::string_view, 8> PeriodEntries = {"1Hr", "2Hr",  "4Hr",  "6Hr",
                                                                   "8Hr", "12Hr", "24Hr", "WEEK"};
-inline constexpr int WeekPeriodIndex = 7;
 inline constexpr std::array<std::string_view, 2> FlightRuleEntries = {"IFR", "VFR"};
 inline constexpr std::array<std::string_view, 10> TrafficLimitEntries = {"10", "20", "30", "40", "50",
                                                                          "60", "70", "80", "90", "100"};

@@ -2,7 +2,6 @@
 
 #include "app/Controls.h"
 #include "app/PlannerState.h"
-#include "app/Text.h"
 #include "app/Windows1252.h"
 #include "input/InputFileSelection.h"
 #include "input/ListReading.h"
@@ -18,10 +17,6 @@
 #include <filesystem>
 
 namespace {
-const QString RepeatSelection = QStringLiteral("Error: Repeat Selection!");
-const QString AirportNotFound = QStringLiteral("Error: Airport not found!\n(Use Arrow down for ICAO code...)");
-const QString OnlyOneLeg = QStringLiteral("Only 1 Leg in Flightplan !");
-
 std::vector<std::string> Entries(auto const& texts) { return std::vector<std::string>(texts.begin(), texts.end()); }
 
 // The chosen path when the user chose one in this run, else the stored one.
@@ -116,128 +111,76 @@ void CPlanDialog::OnInitDialog()
     aircraftList->setFocus();
 }
 
-void CPlanDialog::Refuse(const QString& message) { Platform::ShowMessage(this, message); }
+void CPlanDialog::Refuse(const std::string& message) { Platform::ShowMessage(this, QString::fromStdString(message)); }
 
-std::optional<std::string> CPlanDialog::PlanBytes(const QString& text)
+ListChoice CPlanDialog::Chosen(const OneLineList* list) const
+{
+    const int index = list->GetCurSel();
+    return {index, list->GetText(index)};
+}
+
+TypedText CPlanDialog::Typed(int editId) const
 {
     QString refused;
-    std::optional<std::string> bytes = ToWindows1252(text, &refused);
-    if (!bytes)
-        Refuse(QStringLiteral("Error: The character \"%1\" cannot be written to the flightplan!").arg(refused));
-    return bytes;
+    TypedText typed{ToWindows1252(Item<QLineEdit>(editId)->text(), &refused), {}};
+    if (!typed.bytes)
+        typed.refusedCharacter = refused.toStdString();
+    return typed;
+}
+
+void CPlanDialog::ShowDayList(bool week)
+{
+    dayOfWeekList->SetCurSel(week ? 0 : -1);
+    dayOfWeekList->setVisible(week);
+    dayOfWeekLabel->setVisible(week);
 }
 
 void CPlanDialog::OnAcceptHeader()
 {
-    PlannerState& state = State();
-    auto* aircraftList = Item<OneLineList>(IDC_AIRCRAFT);
-    auto* periodList = Item<OneLineList>(IDC_PERIOD);
-    auto* ruleList = Item<OneLineList>(IDC_FLIGHT_RULE);
-    auto* limitList = Item<OneLineList>(IDC_TRAFFIC_LIMIT);
+    const Outcome outcome = AcceptHeader(m_draft, State(),
+                                         {.aircraft = Chosen(Item<OneLineList>(IDC_AIRCRAFT)),
+                                          .period = Chosen(Item<OneLineList>(IDC_PERIOD)),
+                                          .flightRule = Chosen(Item<OneLineList>(IDC_FLIGHT_RULE)),
+                                          .trafficLimit = Chosen(Item<OneLineList>(IDC_TRAFFIC_LIMIT)),
+                                          .registration = Typed(IDC_REGISTRATION)});
+    if (!outcome.Accepted())
+        Refuse(outcome.refusal);
+    // After a refusal too: whatever was typed into the preview gives way to the plan as it stands.
     auto* preview = Item<MultiLineEdit>(IDC_PLAN_PREVIEW);
-
-    const int aircraftIndex = aircraftList->GetCurSel();
-    state.periodIndex = periodList->GetCurSel();
-    if (state.periodIndex == WeekPeriodIndex) {
-        dayOfWeekList->SetCurSel(0);
-        dayOfWeekList->setVisible(true);
-        dayOfWeekLabel->setVisible(true);
-    } else {
-        dayOfWeekList->SetCurSel(7); // one past Saturday: no day selected
-        dayOfWeekList->setVisible(false);
-        dayOfWeekLabel->setVisible(false);
+    preview->setPlainText(FromWindows1252(State().planText));
+    if (outcome.Accepted()) {
+        preview->ScrollToLastLine();
+        ShowDayList(IsWeeklyPlan(m_draft));
     }
-    const int ruleIndex = ruleList->GetCurSel();
-    const int limitIndex = limitList->GetCurSel();
-
-    auto check = [&]() -> bool {
-        const std::string aircraftEntry = aircraftList->GetText(aircraftIndex);
-        if (aircraftIndex == -1 || state.periodIndex == -1 || ruleIndex == -1 || limitIndex == -1
-            || IsBlankThroughout(AircraftKey(aircraftEntry))) {
-            Refuse(RepeatSelection);
-            return false;
-        }
-        const std::optional<std::string> registration = PlanBytes(Item<QLineEdit>(IDC_REGISTRATION)->text());
-        if (!registration)
-            return false;
-        if (BreaksPlanField(*registration)) {
-            Refuse(QStringLiteral("Error: No comma in the Registration!"));
-            return false;
-        }
-        // Without a comment the new header would follow the old one, which needs its two legs first.
-        if (m_headerAccepted && state.comment.empty() && state.legCount < 2) {
-            Refuse(OnlyOneLeg);
-            return false;
-        }
-        const std::string period = TrimBlanks(periodList->GetText(state.periodIndex));
-        const std::string header = ComposeHeader(aircraftEntry, *registration, limitList->GetText(limitIndex),
-                                                 periodList->GetText(state.periodIndex), ruleList->GetText(ruleIndex));
-        periodText = period;
-        registrationText = TrimBlanks(*registration) + ",";
-        state.headerText = state.lineBreak + header;
-        state.planText = PlanTextWithHeader(state.planText, state.comment, header);
-        state.legCount = 0;
-        m_headerAccepted = true;
-        return true;
-    };
-    check();
-    preview->setPlainText(FromWindows1252(state.planText));
 }
 
 void CPlanDialog::OnAcceptLeg()
 {
-    PlannerState& state = State();
-    auto* departures = Item<OneLineList>(IDC_DEPARTURE_TIME);
-    auto* differences = Item<OneLineList>(IDC_TIME_DIFFERENCE);
     auto* destination = Item<DestinationBox>(IDC_DESTINATION);
+    const int destinationIndex = destination->GetCurSel();
+    const Outcome outcome = AcceptLeg(m_draft, State(),
+                                      {.departure = Chosen(Item<OneLineList>(IDC_DEPARTURE_TIME)),
+                                       .timeDifference = Chosen(Item<OneLineList>(IDC_TIME_DIFFERENCE)),
+                                       .dayOfWeek = Chosen(dayOfWeekList),
+                                       .destination = {destinationIndex, destination->GetLBText(destinationIndex)},
+                                       .flightNumber = Typed(IDC_FLIGHT_NUMBER),
+                                       .flightLevel = Typed(IDC_FLIGHT_LEVEL)});
+    if (!outcome.Accepted()) {
+        Refuse(outcome.refusal);
+        return;
+    }
     auto* preview = Item<MultiLineEdit>(IDC_PLAN_PREVIEW);
-
-    const int departureIndex = departures->GetCurSel();
-    const int differenceIndex = differences->GetCurSel();
-    const int dayIndex = dayOfWeekList->GetCurSel();
-    state.destinationIndex = destination->GetCurSel();
-    if (state.destinationIndex == -1) {
-        Refuse(AirportNotFound);
-        return;
-    }
-    if (!m_headerAccepted) {
-        Refuse(QStringLiteral("Error: Accept the Header first!"));
-        return;
-    }
-    if (departureIndex == -1) {
-        Refuse(QStringLiteral("Error: No Local Departure Time selected!"));
-        return;
-    }
-    const std::optional<std::string> flightNumber = PlanBytes(Item<QLineEdit>(IDC_FLIGHT_NUMBER)->text());
-    if (!flightNumber)
-        return;
-    const std::optional<std::string> flightLevel = PlanBytes(Item<QLineEdit>(IDC_FLIGHT_LEVEL)->text());
-    if (!flightLevel)
-        return;
-    if (BreaksPlanField(*flightNumber) || BreaksPlanField(*flightLevel)) {
-        Refuse(QStringLiteral("Error: No comma in Flight # or Flight Level!"));
-        return;
-    }
-
-    const std::string departure = departures->GetText(departureIndex);
-    const std::string dayText = dayOfWeekList->GetText(dayIndex);
-    const UniversalTime universal =
-        ToUniversalTime(IntegerValue(Left(departure, 2)), IntegerValue(differences->GetText(differenceIndex)),
-                        DayIndexFromName(dayText));
-    state.legText = ComposeLeg(periodText == "WEEK", universal.dayIndex, UniversalTimeText(universal.hour, departure),
-                               *flightLevel, *flightNumber, destination->GetLBText(state.destinationIndex));
-    state.planText += state.legText;
-    preview->setPlainText(FromWindows1252(state.planText));
+    preview->setPlainText(FromWindows1252(State().planText));
     preview->ScrollToLastLine();
-    ++state.legCount;
+    // The next leg needs its destination chosen anew.
     destination->SetCurSel(-1);
 }
 
 void CPlanDialog::OnOK()
 {
-    PlannerState& state = State();
-    if (state.legCount < 2) {
-        Refuse(OnlyOneLeg);
+    const PlannerState& state = State();
+    if (const Outcome outcome = Finish(state); !outcome.Accepted()) {
+        Refuse(outcome.refusal);
         return;
     }
     // Relative to the current directory at the moment of writing.
@@ -246,9 +189,10 @@ void CPlanDialog::OnOK()
     if (!result.ok) {
         std::error_code ec;
         const std::filesystem::path shown = std::filesystem::absolute(file, ec);
-        Refuse(QStringLiteral("Error: The flightplan could not be written to %1!\n%2\nThe plan stays here; press OK "
-                              "again once the cause is fixed.")
-                   .arg(QStringFromPath(ec ? file : shown), QString::fromStdString(result.error)));
+        Platform::ShowMessage(
+            this, QStringLiteral("Error: The flightplan could not be written to %1!\n%2\nThe plan stays here; press OK "
+                                 "again once the cause is fixed.")
+                      .arg(QStringFromPath(ec ? file : shown), QString::fromStdString(result.error)));
         return;
     }
     done(IDOK);

@@ -3,6 +3,7 @@
 // the plan to the plan file.
 
 #include "app/ModalDialog.h"
+#include "plan/PlanDraft.h"
 
 #include <QString>
 
@@ -30,14 +31,15 @@ public:
     int Run();
 
 private:
-    void Refuse(const QString& message);
-    // The edit's text as plan bytes; nothing (and the user told) when a character has no byte.
-    std::optional<std::string> PlanBytes(const QString& text);
+    ListChoice Chosen(const OneLineList* list) const;
+    // The edit's text as plan bytes, or the first character that has none.
+    TypedText Typed(int editId) const;
+    void Refuse(const std::string& message);
+    // A weekly plan shows the day list with Sunday selected; any other plan writes no day and hides it.
+    void ShowDayList(bool week);
 
-    std::string periodText;
-    std::string registrationText;
+    PlanDraft m_draft;
     OneLineList* dayOfWeekList = nullptr;
     QLabel* dayOfWeekLabel = nullptr;
-    bool m_headerAccepted = false;
     QString m_readProblem;
 };
