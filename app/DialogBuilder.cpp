@@ -74,7 +74,9 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent)
                                                                          : Qt::ScrollBarAlwaysOff);
             return edit;
         }
-        return new QLineEdit(parent);
+        auto* edit = new QLineEdit(parent);
+        TakeAnyLength(*edit);
+        return edit;
     }
     case ControlClass::ListBox: {
         auto* list = new OneLineList((styles & Style::Sort) != 0, parent);

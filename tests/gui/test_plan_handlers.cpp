@@ -8,7 +8,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -58,7 +58,7 @@ private slots:
     {
         OpenPlanDialog open(*m_folder, ExampleAircraft, ExampleAirports);
         QDialog& dialog = *open.dialog;
-        auto* days = dialog.findChild<QListWidget*>("IDC_DAY_OF_WEEK");
+        auto* days = dialog.findChild<QListView*>("IDC_DAY_OF_WEEK");
         auto* label = dialog.findChild<QLabel*>("IDC_DAY_OF_WEEK_LABEL");
         QVERIFY(days->isVisible() && label->isVisible());
 

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -22,7 +22,7 @@ void SelectRow(QDialog& dialog, const char* list, int row)
 {
     if (row < 0)
         return;
-    auto* widget = Find<QListWidget>(dialog, list);
+    auto* widget = Find<QListView>(dialog, list);
     widget->setFocus();
     QTest::keyClick(widget, Qt::Key_Home);
     for (int i = 0; i < row; ++i)
@@ -63,14 +63,13 @@ QString PreviewText(QDialog& dialog) { return Find<QPlainTextEdit>(dialog, "IDC_
 
 int SelectedRow(QDialog& dialog, const char* list)
 {
-    const QList<QListWidgetItem*> selected = Find<QListWidget>(dialog, list)->selectedItems();
-    return selected.isEmpty() ? -1 : Find<QListWidget>(dialog, list)->row(selected.constFirst());
+    const QModelIndexList selected = Find<QListView>(dialog, list)->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.constFirst().row();
 }
 
 QString ListEntry(QDialog& dialog, const char* list, int row)
 {
-    QListWidgetItem* item = Find<QListWidget>(dialog, list)->item(row);
-    return item ? item->text() : QString();
+    return Find<QListView>(dialog, list)->model()->index(row, 0).data().toString();
 }
 
 void AcceptLeg(QDialog& dialog, const Leg& leg)
