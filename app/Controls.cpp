@@ -2,23 +2,19 @@
 
 #include "app/Text.h"
 #include "app/Windows1252.h"
+#include "input/CodeOrder.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
+#include <limits>
 #include <utility>
 
 namespace {
-// Decoding gives every byte a character of its own, so an entry's bytes are its shown text encoded
-// back: the list keeps no second copy of them.
-std::string BytesOf(const QListWidgetItem* item) { return ToWindows1252(item->text()).value_or(std::string()); }
-
 // The shown text of an entry. Bytes below 0x80 and from 0xA0 on are the Latin-1 characters of the
 // same number, so only an entry with a byte from 0x80 to 0x9F needs the full table; the rest
-// take the library's fast Latin-1 path. A fleet of thousands of entries is decoded at every opening.
+// take the library's fast Latin-1 path.
 QString Shown(std::string_view bytes)
 {
     bool windowsOnly = false;
@@ -29,114 +25,71 @@ QString Shown(std::string_view bytes)
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-// Entries without regard to case; entries equal but for case keep the order of their bytes.
-bool LessNoCase(std::string_view a, std::string_view b)
+EntryList ListOf(const std::vector<std::string>& strings)
 {
-    const int order = CompareNoCase(a, b);
-    return order != 0 ? order < 0 : a < b;
-}
-
-// The first eight bytes of an entry, lower-cased and padded with zeros, as one number whose order
-// is the order of CompareNoCase over those bytes. Entries whose numbers differ are ordered by them;
-// only entries with equal numbers need the whole comparison.
-std::uint64_t HeadOf(std::string_view entry)
-{
-    static const std::array<unsigned char, 256> lower = [] {
-        std::array<unsigned char, 256> table{};
-        for (int byte = 0; byte < 256; ++byte)
-            table[static_cast<size_t>(byte)] = LowerByte(static_cast<unsigned char>(byte));
-        return table;
-    }();
-    const size_t length = std::min<size_t>(entry.size(), 8);
-    std::uint64_t head = 0;
-    for (size_t i = 0; i < length; ++i)
-        head = (head << 8) | lower[static_cast<unsigned char>(entry[i])];
-    // The missing bytes count as zeros at the end; shifting by 64 is undefined, so twice by half.
-    const unsigned missing = static_cast<unsigned>(8 * (8 - length));
-    return (head << (missing / 2)) << (missing - missing / 2);
-}
-
-// Orders `keys` by those of their bytes in which `varying` has a bit set, least significant byte
-// first; keys equal in those bytes keep their order.
-template <typename Key, typename ValueOf>
-void RadixSortBytes(std::vector<Key>& keys, std::uint64_t varying, ValueOf valueOf)
-{
-    std::vector<Key> scratch(keys.size());
-    for (unsigned shift = 0; shift < 64; shift += 8) {
-        if (((varying >> shift) & 0xFF) == 0)
-            continue;
-        std::array<std::uint32_t, 256> count{};
-        for (const Key& key : keys)
-            ++count[(valueOf(key) >> shift) & 0xFF];
-        std::uint32_t position = 0;
-        for (std::uint32_t& c : count)
-            position += std::exchange(c, position);
-        for (const Key& key : keys)
-            scratch[count[(valueOf(key) >> shift) & 0xFF]++] = key;
-        keys.swap(scratch);
-    }
+    size_t bytes = 0;
+    for (const std::string& entry : strings)
+        bytes += entry.size();
+    EntryList list;
+    list.reserve(strings.size(), bytes);
+    for (const std::string& entry : strings)
+        list.push_back(entry);
+    return list;
 }
 } // namespace
 
-// The entries' indexes in sorted order, without regard to case. A world-sized airport list is sorted
-// here at every opening of the plan dialog, so the entries are ordered by a radix sort over their
-// heads (a byte that is the same in every head, such as the padding of four-letter codes, costs no
-// pass), and only entries that agree in their first eight bytes are compared in full. The entries
-// themselves never move.
-std::vector<std::uint32_t> DestinationBox::SortedOrder(const EntryList& entries)
+int EntryModel::rowCount(const QModelIndex& parent) const
 {
-    const size_t n = entries.size();
-    std::vector<std::uint32_t> order(n);
-    if (n == 0)
-        return order;
-    std::vector<std::uint64_t> heads(n);
-    std::uint64_t varying = 0; // the bits in which some head differs from the first
-    size_t longest = 0;
-    for (size_t i = 0; i < n; ++i) {
-        heads[i] = HeadOf(entries[i]);
-        varying |= heads[i] ^ heads[0];
-        longest = std::max(longest, entries[i].size());
-    }
-    constexpr unsigned IndexBits = 24;
-    constexpr std::uint64_t IndexMask = (std::uint64_t{1} << IndexBits) - 1;
-    if (longest <= 5 && n <= IndexMask) {
-        // Codes of up to five bytes leave the low three bytes of their heads empty: the index goes
-        // there, and the numbers themselves are sorted, with no lookup per step.
-        for (size_t i = 0; i < n; ++i)
-            heads[i] |= i;
-        RadixSortBytes(heads, varying, [](std::uint64_t key) { return key; });
-        for (size_t i = 0; i < n; ++i) {
-            order[i] = static_cast<std::uint32_t>(heads[i] & IndexMask);
-            heads[i] &= ~IndexMask;
-        }
+    return parent.isValid() ? 0 : static_cast<int>(m_entries.size());
+}
+
+QVariant EntryModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
+        return {};
+    return Shown(m_entries[static_cast<size_t>(index.row())]);
+}
+
+void EntryModel::Insert(int row, std::string_view bytes)
+{
+    beginInsertRows(QModelIndex(), row, row);
+    if (static_cast<size_t>(row) == m_entries.size()) {
+        m_entries.push_back(bytes);
     } else {
-        for (size_t i = 0; i < n; ++i)
-            order[i] = static_cast<std::uint32_t>(i);
-        RadixSortBytes(order, varying, [&heads](std::uint32_t index) { return heads[index]; });
-        std::vector<std::uint64_t> sortedHeads(n);
-        for (size_t i = 0; i < n; ++i)
-            sortedHeads[i] = heads[order[i]];
-        heads.swap(sortedHeads);
-    }
-    // The heads are now in sorted order too: entries that agree in theirs are compared in full.
-    for (size_t first = 0; first < n;) {
-        size_t last = first + 1;
-        while (last < n && heads[last] == heads[first])
-            ++last;
-        if (last - first > 1) {
-            std::sort(order.begin() + static_cast<std::ptrdiff_t>(first),
-                      order.begin() + static_cast<std::ptrdiff_t>(last),
-                      [&entries](std::uint32_t a, std::uint32_t b) { return LessNoCase(entries[a], entries[b]); });
+        // Only the short sorted lists insert before their end.
+        EntryList entries;
+        entries.reserve(m_entries.size() + 1, m_entries.ByteCount() + bytes.size());
+        for (size_t i = 0; i < m_entries.size(); ++i) {
+            if (i == static_cast<size_t>(row))
+                entries.push_back(bytes);
+            entries.push_back(m_entries[i]);
         }
-        first = last;
+        m_entries = std::move(entries);
     }
-    return order;
+    endInsertRows();
+}
+
+void EntryModel::Append(const EntryList& entries)
+{
+    if (entries.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(entries.size()) - 1);
+    if (m_entries.empty()) {
+        m_entries = entries; // shares the bytes as read: a fleet of a million entries is not copied
+    } else {
+        for (const std::string_view entry : entries)
+            m_entries.push_back(entry);
+    }
+    endInsertRows();
 }
 
 OneLineList::OneLineList(bool sorted, QWidget* parent)
-    : QListWidget(parent),
+    : QListView(parent),
+      m_model(new EntryModel(this)),
       m_sorted(sorted)
 {
+    setModel(m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -145,106 +98,106 @@ OneLineList::OneLineList(bool sorted, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
-int OneLineList::AddString(const std::string& bytes) { return AddBytes(bytes); }
-
-int OneLineList::AddBytes(std::string_view bytes)
+int OneLineList::AddString(const std::string& bytes)
 {
-    int row = count();
+    int row = Count();
     if (m_sorted) {
         // After the last entry that does not sort behind the new one.
         int low = 0;
         while (low < row) {
             const int mid = low + (row - low) / 2;
-            if (CompareNoCase(BytesOf(item(mid)), bytes) <= 0)
+            if (CompareNoCase(m_model->Entries()[static_cast<size_t>(mid)], bytes) <= 0)
                 low = mid + 1;
             else
                 row = mid;
         }
     }
-    insertItem(row, new QListWidgetItem(Shown(bytes)));
+    m_model->Insert(row, bytes);
     return row;
 }
 
-template <typename List>
-void OneLineList::AddAll(const List& entries)
+void OneLineList::AddStrings(const std::vector<std::string>& entries)
+{
+    if (m_sorted) {
+        for (const std::string& entry : entries)
+            AddString(entry);
+        return;
+    }
+    m_model->Append(ListOf(entries));
+}
+
+void OneLineList::AddStrings(const EntryList& entries)
 {
     if (m_sorted) {
         for (const std::string_view entry : entries)
-            AddBytes(entry);
+            AddString(std::string(entry));
         return;
     }
-    // All in one insertion: the view hears of the new rows once, not once per entry.
-    QStringList texts;
-    texts.reserve(static_cast<qsizetype>(entries.size()));
-    for (const std::string_view entry : entries)
-        texts.append(Shown(entry));
-    addItems(texts);
+    m_model->Append(entries);
 }
-
-void OneLineList::AddStrings(const std::vector<std::string>& entries) { AddAll(entries); }
-
-void OneLineList::AddStrings(const EntryList& entries) { AddAll(entries); }
 
 void OneLineList::SetCurSel(int index)
 {
-    if (index < 0 || index >= count()) {
-        clearSelection();
-        setCurrentIndex(QModelIndex());
+    if (index < 0 || index >= Count()) {
+        selectionModel()->clear();
         return;
     }
-    setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+    const QModelIndex entry = m_model->index(index);
+    selectionModel()->setCurrentIndex(entry, QItemSelectionModel::ClearAndSelect);
     // A list not yet shown scrolls to its current entry by itself when it comes up; scrolling now
     // would lay out every entry of a long list before the dialog is even seen.
     if (isVisible())
-        scrollToItem(item(index), QAbstractItemView::PositionAtTop);
+        scrollTo(entry, QAbstractItemView::PositionAtTop);
 }
 
 int OneLineList::GetCurSel() const
 {
-    const QList<QListWidgetItem*> selected = selectedItems();
-    return selected.isEmpty() ? -1 : row(selected.constFirst());
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.constFirst().row();
 }
 
 std::string OneLineList::GetText(int index) const
 {
-    if (index < 0 || index >= count())
+    if (index < 0 || index >= Count())
         return {};
-    return BytesOf(item(index));
+    return std::string(m_model->Entries()[static_cast<size_t>(index)]);
 }
 
 int OneLineList::FindString(std::string_view prefix) const
 {
-    for (int i = 0; i < count(); ++i) {
-        if (StartsWithNoCase(BytesOf(item(i)), prefix))
-            return i;
+    const EntryList& entries = m_model->Entries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (StartsWithNoCase(entries[i], prefix))
+            return static_cast<int>(i);
     }
     return -1;
+}
+
+QItemSelectionModel::SelectionFlags OneLineList::selectionCommand(const QModelIndex& index, const QEvent* event) const
+{
+    // The user cannot clear the selection: Ctrl+click and Ctrl+Space on the selected entry, which
+    // would take it back, leave it selected.
+    const QItemSelectionModel::SelectionFlags command = QListView::selectionCommand(index, event);
+    if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return command;
 }
 
 DestinationBox::DestinationBox(QWidget* parent)
     : QLineEdit(parent)
 {
+    TakeAnyLength(*this);
     connect(this, &QLineEdit::textEdited, this, &DestinationBox::OnTextEdited);
 }
 
 void DestinationBox::SetEntries(EntryList entries)
 {
-    m_order = SortedOrder(entries);
+    m_order = SortedCodeOrder(entries);
     m_entries = std::move(entries);
     m_current = -1;
 }
 
-void DestinationBox::SetEntries(std::vector<std::string> entries)
-{
-    size_t bytes = 0;
-    for (const std::string& entry : entries)
-        bytes += entry.size();
-    EntryList list;
-    list.reserve(entries.size(), bytes);
-    for (const std::string& entry : entries)
-        list.push_back(entry);
-    SetEntries(std::move(list));
-}
+void DestinationBox::SetEntries(const std::vector<std::string>& entries) { SetEntries(ListOf(entries)); }
 
 std::string_view DestinationBox::Entry(int index) const { return m_entries[m_order[static_cast<size_t>(index)]]; }
 
@@ -293,9 +246,15 @@ void DestinationBox::ShowCurrent() { setText(m_current >= 0 ? Shown(Entry(m_curr
 
 void DestinationBox::OnTextEdited(const QString& text)
 {
-    // What the user types stays as typed; only the selection follows it.
     const std::optional<std::string> typed = ToWindows1252(text);
     m_current = (typed && !typed->empty()) ? FindPrefix(*typed) : -1;
+    // The field shows the code the leg will write: typing at the end completes it to the selected
+    // code, in the code's own letters, and selects the part not typed, so typing on replaces it.
+    if (m_current < 0 || m_takingBack || cursorPosition() != text.size())
+        return;
+    const QString code = Shown(Entry(m_current));
+    setText(code);
+    setSelection(static_cast<int>(text.size()), static_cast<int>(code.size() - text.size()));
 }
 
 void DestinationBox::keyPressEvent(QKeyEvent* event)
@@ -313,7 +272,11 @@ void DestinationBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // Backspace, Delete, Cut and Undo take text back, a completion too: they never complete again.
+    m_takingBack = key == Qt::Key_Backspace || key == Qt::Key_Delete || event->matches(QKeySequence::Cut)
+                   || event->matches(QKeySequence::Undo);
     QLineEdit::keyPressEvent(event);
+    m_takingBack = false;
 }
 
 MultiLineEdit::MultiLineEdit(bool wantReturn, QWidget* parent)
@@ -340,3 +303,5 @@ void MultiLineEdit::keyPressEvent(QKeyEvent* event)
     }
     QPlainTextEdit::keyPressEvent(event);
 }
+
+void TakeAnyLength(QLineEdit& edit) { edit.setMaxLength(std::numeric_limits<int>::max()); }

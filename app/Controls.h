@@ -5,8 +5,9 @@
 
 #include "input/ListReading.h"
 
+#include <QAbstractListModel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 
 #include <cstdint>
@@ -14,8 +15,26 @@
 #include <string_view>
 #include <vector>
 
+// The entries of a list as they were read, one row each; a row is decoded only when it is shown.
+class EntryModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    const EntryList& Entries() const { return m_entries; }
+    void Insert(int row, std::string_view bytes);
+    void Append(const EntryList& entries);
+
+private:
+    EntryList m_entries;
+};
+
 // A single-selection list that the user steps through with the arrow keys but never types into.
-class OneLineList : public QListWidget {
+// Once an entry is selected, no click or key leaves the list without one.
+class OneLineList : public QListView {
     Q_OBJECT
 public:
     explicit OneLineList(bool sorted, QWidget* parent = nullptr);
@@ -30,21 +49,21 @@ public:
     std::string GetText(int index) const;
     // The first entry from the top that begins with `prefix`, ignoring letter case, or -1.
     int FindString(std::string_view prefix) const;
-    int Count() const { return count(); }
+    int Count() const { return m_model->rowCount(); }
 
 protected:
     void keyboardSearch(const QString&) override {}
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
 
 private:
-    int AddBytes(std::string_view bytes);
-    template <typename List>
-    void AddAll(const List& entries);
-
+    EntryModel* m_model;
     bool m_sorted;
 };
 
 // An edit field over a list of codes sorted without regard to case. Typing selects the first code
-// that begins with the typed text, or none; the arrow keys step through the codes.
+// that begins with the typed text, or none, and completes the field to that code; the arrow keys
+// step through the codes.
 class DestinationBox : public QLineEdit {
     Q_OBJECT
 public:
@@ -52,7 +71,7 @@ public:
 
     // Replaces the entries; they are sorted once here. The box keeps the list it is given.
     void SetEntries(EntryList entries);
-    void SetEntries(std::vector<std::string> entries);
+    void SetEntries(const std::vector<std::string>& entries);
     // Selects the first entry beginning with `prefix` (ignoring case), copies it into the edit field
     // and returns its index; -1 changes nothing.
     int SelectString(std::string_view prefix);
@@ -66,7 +85,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    static std::vector<std::uint32_t> SortedOrder(const EntryList& entries);
     std::string_view Entry(int index) const;
     int FindPrefix(std::string_view prefix) const;
     void OnTextEdited(const QString& text);
@@ -77,6 +95,7 @@ private:
     EntryList m_entries;
     std::vector<std::uint32_t> m_order;
     int m_current = -1;
+    bool m_takingBack = false; // the key being handled removes text: it must not complete again
 };
 
 // A multi-line edit. Without `wantReturn`, Enter is left to the dialog (it presses the default
@@ -95,3 +114,7 @@ protected:
 private:
     bool m_wantReturn;
 };
+
+// A one-line edit that takes text of any length: the plan has no limit on its fields, so nothing
+// typed or pasted is cut off.
+void TakeAnyLength(QLineEdit& edit);

@@ -12,9 +12,21 @@
 
 #include <algorithm>
 
+namespace {
+// number * numerator / denominator, rounded to the nearest integer, halves away from zero.
+int MulDiv(int number, int numerator, int denominator)
+{
+    const long long product = static_cast<long long>(number) * numerator;
+    const long long half = denominator / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
+}
+} // namespace
+
+// Each of the four on its own, rounded to the nearest pixel: the right edge is not x + width
+// rounded once, so neighbours may touch or leave a pixel between them as on the platform itself.
 QRect DialogUnits::ToPixels(int x, int y, int width, int height) const
 {
-    return QRect(x * baseX / 4, y * baseY / 8, width * baseX / 4, height * baseY / 8);
+    return QRect(MulDiv(x, baseX, 4), MulDiv(y, baseY, 8), MulDiv(width, baseX, 4), MulDiv(height, baseY, 8));
 }
 
 DialogUnits DialogUnitsOf(const QFont& font)
@@ -53,7 +65,7 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent)
         label->setAlignment(((styles & Style::Center) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
         return label;
     }
-    case ControlClass::Edit:
+    case ControlClass::Edit: {
         if (styles & Style::Multiline) {
             auto* edit = new MultiLineEdit((styles & Style::WantReturn) != 0, parent);
             edit->setVerticalScrollBarPolicy((styles & Style::VScroll) ? Qt::ScrollBarAlwaysOn
@@ -62,8 +74,15 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent)
                                                                          : Qt::ScrollBarAlwaysOff);
             return edit;
         }
-        return new QLineEdit(parent);
-    case ControlClass::ListBox: return new OneLineList((styles & Style::Sort) != 0, parent);
+        auto* edit = new QLineEdit(parent);
+        TakeAnyLength(*edit);
+        return edit;
+    }
+    case ControlClass::ListBox: {
+        auto* list = new OneLineList((styles & Style::Sort) != 0, parent);
+        list->setVerticalScrollBarPolicy((styles & Style::VScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        return list;
+    }
     case ControlClass::ComboBox: return new DestinationBox(parent);
     case ControlClass::Button:
         if (styles & Style::GroupBox)
@@ -104,10 +123,15 @@ QHash<int, QWidget*> BuildDialog(QDialog& dialog, const DialogTemplate& dialogTe
 {
     const QFont font = TemplateFont(dialogTemplate);
     dialog.setFont(font);
-    dialog.setWindowTitle(QString::fromLatin1(dialogTemplate.caption));
-    dialog.setObjectName(QStringLiteral("IDD_%1").arg(dialogTemplate.id));
     DialogUnits units = DialogUnitsOf(font);
     units.baseX = FittingBaseX(dialogTemplate, font, units);
+    return BuildDialog(dialog, dialogTemplate, units);
+}
+
+QHash<int, QWidget*> BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate, DialogUnits units)
+{
+    dialog.setWindowTitle(QString::fromLatin1(dialogTemplate.caption));
+    dialog.setObjectName(QStringLiteral("IDD_%1").arg(dialogTemplate.id));
     dialog.setFixedSize(units.ToPixels(0, 0, dialogTemplate.width, dialogTemplate.height).size());
 
     QHash<int, QWidget*> controls;

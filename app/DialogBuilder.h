@@ -14,25 +14,19 @@ class QWidget;
 
 enum class ControlClass { Static, Edit, ListBox, Button, ComboBox };
 
+// The styles the builder acts on; a control without them is a left-aligned label, a single-line
+// edit, an unsorted list or a push button, never a tab stop.
 namespace Style {
 enum : unsigned {
     TabStop = 1u << 0,
-    Border = 1u << 1,
-    VScroll = 1u << 2,
-    HScroll = 1u << 3,
-    Multiline = 1u << 4,
-    WantReturn = 1u << 5,
-    AutoHScroll = 1u << 6,
-    Sort = 1u << 7,
-    GroupBox = 1u << 8,
-    PushButton = 1u << 9,
-    DefPushButton = 1u << 10,
-    Center = 1u << 11,
-    Simple = 1u << 12,
-    Group = 1u << 13,
-    Notify = 1u << 14,
-    NoIntegralHeight = 1u << 15,
-    ModalFrameEx = 1u << 16,
+    VScroll = 1u << 1,
+    HScroll = 1u << 2,
+    Multiline = 1u << 3,
+    WantReturn = 1u << 4,
+    Sort = 1u << 5,
+    GroupBox = 1u << 6,
+    DefPushButton = 1u << 7,
+    Center = 1u << 8,
 };
 }
 
@@ -66,5 +60,7 @@ DialogUnits DialogUnitsOf(const QFont& font);
 QFont TemplateFont(const DialogTemplate& dialogTemplate);
 
 // Creates the template's controls on `dialog` in template order (which is the tab order), sizes
-// the dialog and sets its caption. Returns the controls by identifier.
+// the dialog and sets its caption and its font, the template's. Returns the controls by identifier.
 QHash<int, QWidget*> BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate);
+// The same at given base units, whatever the font.
+QHash<int, QWidget*> BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate, DialogUnits units);

@@ -22,10 +22,16 @@ public:
     int DoModal() { return Platform::RunModal(*this); }
 
 protected:
+    // The control of the template with identifier `id`, which must be a `Control`: asking for a
+    // missing control or for the wrong kind is a fault of the program, stopped here.
     template <typename Control>
     Control* Item(int id) const
     {
-        return static_cast<Control*>(m_controls.value(id));
+        auto* control = qobject_cast<Control*>(m_controls.value(id));
+        if (!control)
+            qFatal("dialog %s has no %s with identifier %d", qPrintable(objectName()),
+                   Control::staticMetaObject.className(), id);
+        return control;
     }
 
 private:

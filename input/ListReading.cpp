@@ -187,12 +187,27 @@ EntryList::EntryList(std::initializer_list<std::string_view> entries)
         push_back(entry);
 }
 
+void EntryList::Detach() { m_block = m_block ? std::make_shared<Block>(*m_block) : std::make_shared<Block>(); }
+
 void EntryList::ShrinkIfMuchTooLarge()
 {
-    if (m_ends.capacity() - m_ends.size() > m_ends.size() / 4 + 64)
-        m_ends.shrink_to_fit();
-    if (m_bytes.capacity() - m_bytes.size() > m_bytes.size() / 4 + 1024)
-        m_bytes.shrink_to_fit();
+    // A shared block is left as it is: shrinking it would copy it.
+    if (!m_block || m_block.use_count() > 1)
+        return;
+    std::vector<size_t>& ends = m_block->ends;
+    std::string& bytes = m_block->bytes;
+    if (ends.capacity() - ends.size() > ends.size() / 4 + 64)
+        ends.shrink_to_fit();
+    if (bytes.capacity() - bytes.size() > bytes.size() / 4 + 1024)
+        bytes.shrink_to_fit();
+}
+
+bool operator==(const EntryList& a, const EntryList& b)
+{
+    if (a.size() != b.size() || a.ByteCount() != b.ByteCount())
+        return false;
+    return a.empty() || a.m_block == b.m_block
+           || (a.m_block->ends == b.m_block->ends && a.m_block->bytes == b.m_block->bytes);
 }
 
 std::vector<std::string> EntryList::ToStrings() const { return std::vector<std::string>(begin(), end()); }

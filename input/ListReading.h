@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,9 @@ std::optional<std::string> AirportCodeFromLine(std::string_view line);
 // aircraft entry is too long for the small-string buffer), and its memory is the entries' bytes plus
 // one offset each. Entries may hold any byte; an empty entry is an entry. With its iterator types it
 // is a range, which GoogleTest prints entry by entry.
+// Copies share the block until one of them is changed, so a list read from a world-sized file can be
+// handed on to a window without a second copy of it. As with the standard containers, a list is not
+// changed on one thread while another uses it or a copy of it.
 class EntryList {
 public:
     // Steps through the entries, giving each as a view into the list; a view stays valid until the
@@ -106,43 +110,56 @@ public:
     EntryList() = default;
     EntryList(std::initializer_list<std::string_view> entries);
 
-    size_t size() const { return m_ends.size(); }
-    bool empty() const { return m_ends.empty(); }
+    size_t size() const { return m_block ? m_block->ends.size() : 0; }
+    bool empty() const { return size() == 0; }
     std::string_view operator[](size_t i) const
     {
-        const size_t begin = i == 0 ? 0 : m_ends[i - 1];
-        return std::string_view(m_bytes.data() + begin, m_ends[i] - begin);
+        const std::vector<size_t>& ends = m_block->ends;
+        const size_t begin = i == 0 ? 0 : ends[i - 1];
+        return std::string_view(m_block->bytes.data() + begin, ends[i] - begin);
     }
     const_iterator begin() const { return const_iterator(this, 0); }
     const_iterator end() const { return const_iterator(this, size()); }
 
     void push_back(std::string_view entry)
     {
-        m_bytes.append(entry);
-        m_ends.push_back(m_bytes.size());
+        Block& block = Own();
+        block.bytes.append(entry);
+        block.ends.push_back(block.bytes.size());
     }
     // Room for `entries` entries holding `bytes` bytes in all.
     void reserve(size_t entries, size_t bytes)
     {
-        m_ends.reserve(entries);
-        m_bytes.reserve(bytes);
+        Block& block = Own();
+        block.ends.reserve(entries);
+        block.bytes.reserve(bytes);
     }
     // Gives back room reserved beyond a quarter more than the entries take.
     void ShrinkIfMuchTooLarge();
     // The bytes of all entries together.
-    size_t ByteCount() const { return m_bytes.size(); }
+    size_t ByteCount() const { return m_block ? m_block->bytes.size() : 0; }
 
     std::vector<std::string> ToStrings() const;
 
-    friend bool operator==(const EntryList& a, const EntryList& b)
-    {
-        return a.m_ends == b.m_ends && a.m_bytes == b.m_bytes;
-    }
+    friend bool operator==(const EntryList& a, const EntryList& b);
     friend bool operator==(const EntryList& list, const std::vector<std::string>& strings);
 
 private:
-    std::string m_bytes;        // every entry's bytes, one after another
-    std::vector<size_t> m_ends; // where each entry ends in m_bytes; each begins where the one before ends
+    struct Block {
+        std::string bytes;        // every entry's bytes, one after another
+        std::vector<size_t> ends; // where each entry ends in bytes; each begins where the one before ends
+    };
+    // The block to change: a new one when there is none or a copy shares it. Called for every entry
+    // read, so the check stays inline.
+    Block& Own()
+    {
+        if (!m_block || m_block.use_count() > 1)
+            Detach();
+        return *m_block;
+    }
+    void Detach();
+
+    std::shared_ptr<Block> m_block; // none for an empty list
 };
 
 struct ListReadResult {

@@ -25,11 +25,9 @@ enum : int {
 };
 
 enum : int {
-    IDR_MAINMENU = 101,
     IDD_PLAN = 102,
     IDD_OPTIONS = 103,
     IDD_CLOSE = 104,
-    IDI_MAINICON = 105,
     ID_START = 40002,
     ID_CLOSE = 40003,
     ID_CONTINUE = 40005,

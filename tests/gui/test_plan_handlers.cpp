@@ -20,7 +20,7 @@ private slots:
         OpenPlanDialog open(folder, ExampleAircraft, ExampleAirports, "Example comment");
         QDialog& dialog = *open.dialog;
         QScrollBar* bar = Control<QPlainTextEdit>(dialog, "IDC_PLAN_PREVIEW")->verticalScrollBar();
-        auto* days = Control<QListWidget>(dialog, "IDC_DAY_OF_WEEK");
+        auto* days = Control<QListView>(dialog, "IDC_DAY_OF_WEEK");
         auto* label = Control<QWidget>(dialog, "IDC_DAY_OF_WEEK_LABEL");
         AcceptExampleHeader(dialog, 6);
         SaveScreenshot(dialog, QStringLiteral("after-header"));

@@ -9,7 +9,7 @@
 #include "app/PlannerState.h"
 
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QTest>
 
 class StartFlowTest : public QObject {
@@ -141,7 +141,7 @@ private slots:
         int firstCount = -1, secondCount = -1;
         auto countAircraft = [](int& count) {
             return [&count](QDialog& dialog) {
-                count = dialog.findChild<QListWidget*>(QStringLiteral("IDC_AIRCRAFT"))->count();
+                count = dialog.findChild<QListView*>(QStringLiteral("IDC_AIRCRAFT"))->model()->rowCount();
                 Click(dialog, "IDCANCEL");
             };
         };
@@ -186,7 +186,7 @@ private slots:
         script.Then(OptionsOk());
         script.Then([&aircraft](QDialog& dialog) {
             QTest::qWait(20); // the message comes up once the dialog stands
-            aircraft = dialog.findChild<QListWidget*>(QStringLiteral("IDC_AIRCRAFT"))->count();
+            aircraft = dialog.findChild<QListView*>(QStringLiteral("IDC_AIRCRAFT"))->model()->rowCount();
             Click(dialog, "IDCANCEL");
         });
         TakeMessages();

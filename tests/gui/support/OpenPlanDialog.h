@@ -1,16 +1,9 @@
 #pragma once
-// A plan dialog set up on files of the test's folder and shown without a modal loop, so a test
-// can press its buttons one after another.
+// A plan dialog set up on the test's files and shown without a modal loop, to press button after button.
 
 #include "GuiTestSupport.h"
 
-#include "app/PlannerState.h"
-#include "app/Platform.h"
 #include "plan/PlanDialog.h"
-
-#include <QTest>
-
-#include <memory>
 
 struct OpenPlanDialog {
     OpenPlanDialog(const WorkingFolder& folder, const std::string& aircraft, const std::string& airports,
@@ -20,13 +13,11 @@ struct OpenPlanDialog {
         Platform::TestSeam::SetAnswerMessages(true);
         UseInputFiles(folder, aircraft, airports);
         State().comment = comment;
-        dialog = std::make_unique<CPlanDialog>(nullptr);
         dialog->OnInitDialog();
         dialog->show();
-        if (!QTest::qWaitForWindowExposed(dialog.get()))
-            qWarning("the plan dialog was not exposed");
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
     }
     ~OpenPlanDialog() { Platform::TestSeam::Reset(); }
 
-    std::unique_ptr<CPlanDialog> dialog;
+    std::unique_ptr<CPlanDialog> dialog = std::make_unique<CPlanDialog>(nullptr);
 };

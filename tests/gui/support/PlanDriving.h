@@ -3,7 +3,7 @@
 
 #include "GuiTestSupport.h"
 
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -12,7 +12,7 @@
 inline void SelectRow(QDialog& dialog, const char* list, int row)
 {
     for (int i = -1; i < row; ++i)
-        QTest::keyClick(Control<QListWidget>(dialog, list), i < 0 ? Qt::Key_Home : Qt::Key_Down);
+        QTest::keyClick(Control<QListView>(dialog, list), i < 0 ? Qt::Key_Home : Qt::Key_Down);
 }
 
 // Clicks into the edit, clears it and types `text` key by key, beyond ASCII as events of text alone.
