@@ -197,8 +197,6 @@ void DestinationBox::SetEntries(EntryList entries)
     m_current = -1;
 }
 
-void DestinationBox::SetEntries(const std::vector<std::string>& entries) { SetEntries(ListOf(entries)); }
-
 std::string_view DestinationBox::Entry(int index) const { return m_entries[m_order[static_cast<size_t>(index)]]; }
 
 int DestinationBox::FindPrefix(std::string_view prefix) const

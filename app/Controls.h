@@ -71,7 +71,6 @@ public:
 
     // Replaces the entries; they are sorted once here. The box keeps the list it is given.
     void SetEntries(EntryList entries);
-    void SetEntries(const std::vector<std::string>& entries);
     // Selects the first entry beginning with `prefix` (ignoring case), copies it into the edit field
     // and returns its index; -1 changes nothing.
     int SelectString(std::string_view prefix);
