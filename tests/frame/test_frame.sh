@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The main window under a real window manager: the outer frame, title bar included, stands at the
+# screen's top-left corner, 800 by 600 pixels, also when the window manager frames the window only
+# after it is up. Measured from the window system: the client window's place and size, and the
+# frame's extents that the window manager announces (_NET_FRAME_EXTENTS).
+#   test_frame.sh path/to/legwise
+# Exits with 77 (skipped) when Xvfb, openbox, xwininfo or xprop is missing.
+set -u
+legwise=$(realpath "$1")
+title="Legwise (Light) / 2.0"
+for tool in Xvfb openbox xwininfo xprop; do
+    command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is missing (Debian packages xvfb, openbox, x11-utils)"; exit 77; }
+done
+
+work=$(mktemp -d)
+pids=()
+stop() { [ -n "${1:-}" ] && kill "$1" 2>/dev/null && wait "$1" 2>/dev/null; }
+cleanup() { for pid in "${pids[@]}"; do stop "$pid"; done; rm -rf "$work"; }
+trap cleanup EXIT
+
+# -noreset: the server would otherwise reset when its last client leaves, and a client connecting in
+# that moment fails. -displayfd: the server takes a free display and names it, so runs side by side
+# do not collide.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { cat "$work/xvfb.log"; echo "FAILED: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
+cd "$work" || exit 1
+
+# The outer frame as "x y width height" and the title bar's height, as the window system has them.
+measure() {
+    local info extents left=0 right=0 top=0 bottom=0
+    info=$(xwininfo -name "$title" 2>/dev/null) || return 1
+    extents=$(xprop -name "$title" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ,)
+    [ -n "$extents" ] && read -r left right top bottom <<<"$extents"
+    local x y width height
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    width=$(sed -n 's/^ *Width: *//p' <<<"$info")
+    height=$(sed -n 's/^ *Height: *//p' <<<"$info")
+    echo "$((x - left)) $((y - top)) $((width + left + right)) $((height + top + bottom)) title bar $top"
+}
+
+# Waits up to 10 s for the frame to be `expected`; a title bar of some height is expected when
+# `framed` is given.
+expect_frame() {
+    local case=$1 framed=$2 got=""
+    for _ in $(seq 100); do
+        got=$(measure) || got=""
+        if [[ "$got" == "0 0 800 600 title bar "* ]]; then
+            local bar=${got##* }
+            if [ "$framed" = no ] && [ "$bar" -eq 0 ]; then echo "passed: $case: $got"; return 0; fi
+            if [ "$framed" = yes ] && [ "$bar" -gt 0 ]; then echo "passed: $case: $got"; return 0; fi
+        fi
+        sleep 0.1
+    done
+    echo "FAILED: $case: expected the frame 0 0 800 600 (title bar framed: $framed), measured: ${got:-no window}"
+    return 1
+}
+
+failed=0
+"$legwise" 2>"$work/legwise1.log" &
+app=$!
+pids+=("$app")
+expect_frame "no window manager: the client area is the whole window" no || failed=1
+openbox >"$work/openbox.log" 2>&1 &
+pids+=($!)
+expect_frame "a window manager that frames the window after it is up" yes || failed=1
+stop "$app"
+
+"$legwise" 2>"$work/legwise2.log" &
+app=$!
+pids+=("$app")
+expect_frame "a window manager running before the start" yes || failed=1
+stop "$app"
+exit $failed
