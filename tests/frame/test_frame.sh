@@ -6,11 +6,11 @@
 #   test_frame.sh path/to/legwise
 # Exits with 77 (skipped) when Xvfb, openbox, xwininfo or xprop is missing.
 set -u
-legwise=$(realpath "$1")
-title="Legwise (Light) / 2.0"
 for tool in Xvfb openbox xwininfo xprop; do
     command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is missing (Debian packages xvfb, openbox, x11-utils)"; exit 77; }
 done
+legwise=$(realpath "$1")
+title="Legwise (Light) / 2.0"
 
 work=$(mktemp -d)
 pids=()
@@ -25,7 +25,8 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$work/display"
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { cat "$work/xvfb.log"; echo "FAILED: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
+display=$(head -n1 "$work/display")
+export DISPLAY=":$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
 cd "$work" || exit 1
 
 # The outer frame as "x y width height" and the title bar's height, as the window system has them.
@@ -42,16 +43,18 @@ measure() {
     echo "$((x - left)) $((y - top)) $((width + left + right)) $((height + top + bottom)) title bar $top"
 }
 
-# Waits up to 10 s for the frame to be `expected`; a title bar of some height is expected when
-# `framed` is given.
+# Waits up to 10 s for the frame to stand at 0 0 800 600, with a title bar when `framed` is yes and
+# without one when it is no, and to stay there.
 expect_frame() {
     local case=$1 framed=$2 got=""
     for _ in $(seq 100); do
         got=$(measure) || got=""
         if [[ "$got" == "0 0 800 600 title bar "* ]]; then
             local bar=${got##* }
-            if [ "$framed" = no ] && [ "$bar" -eq 0 ]; then echo "passed: $case: $got"; return 0; fi
-            if [ "$framed" = yes ] && [ "$bar" -gt 0 ]; then echo "passed: $case: $got"; return 0; fi
+            if { [ "$framed" = no ] && [ "$bar" -eq 0 ]; } || { [ "$framed" = yes ] && [ "$bar" -gt 0 ]; }; then
+                sleep 0.5
+                [ "$(measure)" = "$got" ] && { echo "passed: $case: $got"; return 0; }
+            fi
         fi
         sleep 0.1
     done
