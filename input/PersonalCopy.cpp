@@ -61,6 +61,8 @@ public:
     // bytes it wrote there.
     size_t Translate(const char* in, size_t size, char* out)
     {
+        if (m_ended)
+            return 0;
         if (const void* ctrlZ = std::memchr(in, 0x1A, size)) {
             size = static_cast<size_t>(static_cast<const char*>(ctrlZ) - in);
             m_ended = true;

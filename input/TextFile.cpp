@@ -209,7 +209,7 @@ bool SyncFolder(const std::filesystem::path& folder)
     (void)folder;
     return true;
 #else
-    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY);
+    const int fd = open((folder / ".").c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY); // "" is the current one
     if (fd < 0)
         return false;
     // A file system that cannot sync a folder says EINVAL; it has nothing more to write.

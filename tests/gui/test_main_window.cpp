@@ -7,6 +7,7 @@
 #include "app/PlannerState.h"
 #include "app/ScreenPainter.h"
 
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -69,6 +70,7 @@ private slots:
         const std::filesystem::path chosen = folder.Path("quote\"s.txt");
         ModalScript script;
         script.Then([&chosen](QDialog& dialog) {
+            QCOMPARE(static_cast<QFileDialog&>(dialog).nameFilters(), QStringList{"TextFiles (*.txt)"});
             auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             QTest::keyClicks(name, QString::fromStdString(chosen.string()));
             QTest::keyClick(name, Qt::Key_Return);
