@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The main window under a real window manager: the outer frame, title bar included, stands at the
 # screen's top-left corner, 800 by 600 pixels, also when the window manager frames the window only
-# after it is up. Measured from the window system: the client window's place and size, and the
-# frame's extents that the window manager announces (_NET_FRAME_EXTENTS).
+# after it is up; once the user has moved it, a frame that changes leaves it there. Measured from the window system: the
+# client window's place and size, and the frame's extents that the window manager announces
+# (_NET_FRAME_EXTENTS).
 #   test_frame.sh path/to/legwise
-# Exits with 77 (skipped) when Xvfb, openbox, xwininfo or xprop is missing.
+# Exits with 77 (skipped) when Xvfb, openbox, xwininfo, xprop or wmctrl is missing.
 set -u
-for tool in Xvfb openbox xwininfo xprop; do
-    command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is missing (Debian packages xvfb, openbox, x11-utils)"; exit 77; }
+for tool in Xvfb openbox xwininfo xprop wmctrl; do
+    command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is missing (Debian packages xvfb, openbox, x11-utils, wmctrl)"; exit 77; }
 done
 legwise=$(realpath "$1")
 title="Legwise (Light) / 2.0"
@@ -62,6 +63,26 @@ expect_frame() {
     return 1
 }
 
+# Starts openbox with the frames of `theme`, in place of the one running.
+openbox_with() {
+    printf '<?xml version="1.0"?>\n<openbox_config xmlns="http://openbox.org/3.4/rc"><theme><name>%s</name></theme></openbox_config>\n' \
+        "$1" >"$work/$1.xml"
+    openbox --replace --config-file "$work/$1.xml" >>"$work/openbox.log" 2>&1 &
+    pids+=($!)
+}
+
+# Waits up to 10 s for the client window to stand at `x y`.
+expect_client() {
+    local case=$1 got=""
+    for _ in $(seq 100); do
+        got=$(xwininfo -name "$title" 2>/dev/null | sed -n 's/.*Absolute upper-left [XY]: *//p' | tr '\n' ' ')
+        [ "$got" = "$2 " ] && { echo "passed: $case: the client at $got"; return 0; }
+        sleep 0.1
+    done
+    echo "FAILED: $case: expected the client at $2, measured: ${got:-no window}"
+    return 1
+}
+
 failed=0
 "$legwise" 2>"$work/legwise1.log" &
 app=$!
@@ -76,5 +97,10 @@ stop "$app"
 app=$!
 pids+=("$app")
 expect_frame "a window manager running before the start" yes || failed=1
+wmctrl -r "$title" -e 0,100,80,-1,-1
+expect_client "moved by the user" "100 80" || failed=1
+openbox_with Nightmare # a title bar of another height
+sleep 1
+expect_client "a frame that changes after the user moved the window" "100 80" || failed=1
 stop "$app"
 exit $failed
