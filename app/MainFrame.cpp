@@ -14,6 +14,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
 
@@ -96,19 +97,47 @@ CMainFrame::CMainFrame()
     setGeometry(m_windowRect);
 }
 
-void CMainFrame::showEvent(QShowEvent* event)
+// The outer frame, title bar included, goes to m_windowRect. Its margins are known only once the
+// window manager has framed the window, and they may come late or change, so the client rectangle
+// is set again each time they do, until the user first moves or resizes the window.
+void CMainFrame::PlaceFrame()
 {
-    QMainWindow::showEvent(event);
-    if (m_placed)
+    if (m_placedByUser || !isVisible() || windowState() != Qt::WindowNoState)
         return;
-    m_placed = true;
-    // The outer frame is 800 by 600 at the screen's top-left corner, as far as the window manager
-    // lets it: the frame's size is known only once the window is shown.
-    QTimer::singleShot(0, this, [this] {
-        const QSize extra = frameGeometry().size() - geometry().size();
-        resize(m_windowRect.size() - extra);
-        move(m_windowRect.topLeft());
-    });
+    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (m_placedMargins == margins)
+        return;
+    m_placedMargins = margins;
+    m_requested = m_windowRect.marginsRemoved(margins);
+    setGeometry(m_requested);
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    const bool moved = event->type() == QEvent::Move && geometry().topLeft() != m_requested.topLeft();
+    const bool resized = event->type() == QEvent::Resize && size() != m_requested.size();
+    if (event->type() == QEvent::Show)
+        QTimer::singleShot(0, this, &CMainFrame::PlaceFrame);
+    else if ((moved || resized) && isVisible()) {
+        // Not where it was put: with the frame unchanged, the user moved or resized the window.
+        const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+        if (m_placedMargins == margins)
+            m_placedByUser = true;
+        else
+            PlaceFrame();
+    }
+    return handled;
+}
+
+bool CMainFrame::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    // X11 window managers tell the frame's margins in a property of the window (_NET_FRAME_EXTENTS),
+    // and Qt passes a change on to no widget: after a property change, the frame is looked at again.
+    constexpr unsigned PropertyNotify = 28; // X11 protocol event code; the high bit marks a sent event
+    if (eventType == "xcb_generic_event_t" && (*static_cast<const unsigned char*>(message) & 0x7F) == PropertyNotify)
+        QTimer::singleShot(0, this, &CMainFrame::PlaceFrame);
+    return QMainWindow::nativeEvent(eventType, message, result);
 }
 
 void CMainFrame::ShowScreen(int screen)

@@ -5,7 +5,10 @@
 #include <QFont>
 #include <QIcon>
 #include <QMainWindow>
+#include <QMargins>
 #include <QRect>
+
+#include <optional>
 
 class QAction;
 
@@ -45,15 +48,21 @@ public:
     void ShowScreen(int screen);
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
-    QRect m_windowRect{0, 0, 800, 600};
+    void PlaceFrame();
+
+    QRect m_windowRect{0, 0, 800, 600}; // the outer frame, title bar included
     QFont m_textFont;
     QFont m_headingFont;
     QIcon m_icon;
     ScreenView* m_view = nullptr;
-    bool m_placed = false;
+    // The frame is placed again whenever its margins change, until the user moves or resizes it.
+    std::optional<QMargins> m_placedMargins;
+    QRect m_requested = m_windowRect; // the client rectangle last asked for
+    bool m_placedByUser = false;
 };
 
 // The program icon, the paper sheet.

@@ -2,6 +2,7 @@
 #include "app/HeapTuning.h"
 #include "app/MainFrame.h"
 #include "app/PlannerState.h"
+#include "plan/PlanOutput.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -9,6 +10,7 @@
 int main(int argc, char* argv[])
 {
     KeepFreedMemory();
+    CurrentFolder(); // noted now, so a message can still name the folder if it is removed later
     QApplication app(argc, argv);
     app.setWindowIcon(ProgramIcon());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

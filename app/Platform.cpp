@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -28,6 +29,28 @@ Seam& TheSeam()
     static Seam seam;
     return seam;
 }
+
+// The dialog takes one file. Qt's own dialog reads a typed name with a double quote as a list of
+// quoted names and would return another file; here a quote is part of the name, as typed.
+class OpenFileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    std::optional<QString> typedWithQuote;
+
+    void accept() override
+    {
+        const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (edit && edit->text().contains(QLatin1Char('"'))) {
+            const QString typed = directory().absoluteFilePath(edit->text());
+            if (!QFileInfo(typed).isDir()) {
+                typedWithQuote = typed;
+                QDialog::accept();
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
 } // namespace
 
 namespace Platform {
@@ -55,12 +78,16 @@ std::optional<QString> ChooseOpenFile(QWidget* owner)
         return std::nullopt;
     }
 
-    QFileDialog dialog(owner);
+    OpenFileDialog dialog(owner);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile); // a name that does not exist may be confirmed
     dialog.setNameFilter(OpenFileFilter);
     dialog.setOption(QFileDialog::ReadOnly, false);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (RunModal(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    if (dialog.typedWithQuote)
+        return *dialog.typedWithQuote;
+    if (dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
 }

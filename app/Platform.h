@@ -19,7 +19,8 @@ namespace Platform {
 // The caption of every message box: the executable's file name without its extension.
 QString ApplicationName();
 
-// The open-file dialog with the filter "TextFiles (*.txt)". A name that does not exist may be
+// The open-file dialog with the filter "TextFiles (*.txt)", run modally as RunModal runs dialogs. One
+// file: a typed name is taken as typed, a double quote included. A name that does not exist may be
 // confirmed. Returns the full path of the confirmed name, or nothing when the dialog was not confirmed.
 std::optional<QString> ChooseOpenFile(QWidget* owner);
 

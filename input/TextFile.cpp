@@ -5,6 +5,14 @@
 #include <cstring>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
@@ -62,6 +70,157 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
 #endif
 }
 
+namespace {
+const char* const FolderReason = "Is a folder, not a file";
+const char* const SpecialFileReason = "Is a pipe or device, not a file";
+
+bool IsPlainFile(int fd, const char*& reason)
+{
+#ifdef _WIN32
+    struct _stat64 status {};
+    const bool known = _fstat64(fd, &status) == 0;
+#else
+    struct stat status {};
+    const bool known = fstat(fd, &status) == 0;
+#endif
+    if (known && (status.st_mode & S_IFMT) == S_IFREG)
+        return true;
+    reason = known && (status.st_mode & S_IFMT) == S_IFDIR ? FolderReason : SpecialFileReason;
+    return false;
+}
+} // namespace
+
+OpenedFile OpenPlainFile(const std::filesystem::path& path, FileAccess access)
+{
+    OpenedFile result;
+    // Asked before opening as well: Windows refuses to open a folder with "Permission denied".
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        result.reason = FolderReason;
+        return result;
+    }
+    const char* mode = access == FileAccess::Read ? "rb" : access == FileAccess::Append ? "ab" : "wb";
+#ifdef _WIN32
+    int flags = _O_BINARY | _O_NOINHERIT;
+    if (access == FileAccess::Read)
+        flags |= _O_RDONLY;
+    else
+        flags |= _O_WRONLY | _O_CREAT | (access == FileAccess::Append ? _O_APPEND : _O_EXCL);
+    const int fd = _wopen(path.c_str(), flags, _S_IREAD | _S_IWRITE);
+#else
+    // Without O_NONBLOCK, opening a named pipe waits until a program opens its other end.
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    if (access == FileAccess::Read)
+        flags |= O_RDONLY;
+    else
+        flags |= O_WRONLY | O_CREAT | (access == FileAccess::Append ? O_APPEND : O_EXCL);
+    const int fd = open(path.c_str(), flags, 0666);
+#endif
+    if (fd < 0) {
+        result.errorNumber = errno;
+        result.reason = std::generic_category().message(errno);
+        // A pipe that no program reads refuses a writer with "No such device or address".
+        using Type = std::filesystem::file_type;
+        const Type type = std::filesystem::status(path, ec).type();
+        if (type == Type::directory)
+            result.reason = FolderReason;
+        else if (type != Type::regular && type != Type::not_found && type != Type::none)
+            result.reason = SpecialFileReason;
+        return result;
+    }
+    const char* refusal = nullptr;
+    if (!IsPlainFile(fd, refusal)) {
+        result.reason = refusal;
+#ifdef _WIN32
+        _close(fd);
+#else
+        close(fd);
+#endif
+        return result;
+    }
+#ifdef _WIN32
+    result.file = _fdopen(fd, mode);
+#else
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    result.file = fdopen(fd, mode);
+#endif
+    if (!result.file) {
+        result.errorNumber = errno;
+        result.reason = std::generic_category().message(errno);
+#ifdef _WIN32
+        _close(fd);
+#else
+        close(fd);
+#endif
+    }
+    return result;
+}
+
+OpenedFile OpenForReading(const std::filesystem::path& path)
+{
+    if (path.empty())
+        return {nullptr, ENOENT, "no file was chosen"};
+    // Only a plain file is read: a named pipe would block until some writer came, and a device
+    // could go on giving bytes for ever.
+    OpenedFile opened = OpenPlainFile(path, FileAccess::Read);
+    if (opened.errorNumber == ENOENT) {
+        // A missing file is created empty when its folder exists, and then reads as empty.
+        const OpenedFile created = OpenPlainFile(path, FileAccess::Append);
+        if (!created.file)
+            return created;
+        std::fclose(created.file);
+        opened = OpenPlainFile(path, FileAccess::Read);
+    }
+    return opened;
+}
+
+std::filesystem::path FollowLinks(const std::filesystem::path& path)
+{
+    std::filesystem::path followed = path;
+    std::error_code ec;
+    // As many links as the system itself follows before it gives up on a loop.
+    for (int hop = 0; hop < 40 && std::filesystem::is_symlink(std::filesystem::symlink_status(followed, ec)); ++hop) {
+        const std::filesystem::path next = std::filesystem::read_symlink(followed, ec);
+        if (ec)
+            break;
+        followed = next.is_absolute() ? next : followed.parent_path() / next;
+    }
+    return followed;
+}
+
+bool SyncToDisk(std::FILE* file)
+{
+    if (std::fflush(file) != 0)
+        return false;
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#elif defined(__APPLE__)
+    // fsync leaves the bytes in the drive's cache on macOS; F_FULLFSYNC asks the drive itself.
+    return fcntl(fileno(file), F_FULLFSYNC) == 0 || fsync(fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
+bool SyncFolder(const std::filesystem::path& folder)
+{
+#ifdef _WIN32
+    // NTFS keeps names in its journal; a folder cannot be flushed through the C runtime.
+    (void)folder;
+    return true;
+#else
+    const int fd = open((folder / ".").c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY); // "" is the current one
+    if (fd < 0)
+        return false;
+    // A file system that cannot sync a folder says EINVAL; it has nothing more to write.
+    const bool synced = fsync(fd) == 0 || errno == EINVAL;
+    const int error = errno;
+    close(fd);
+    errno = error;
+    return synced;
+#endif
+}
+
 std::string ToTextMode(std::string_view text)
 {
     std::string bytes;
@@ -91,32 +250,10 @@ std::string FromTextMode(std::string_view bytes)
 
 TextFileReader::TextFileReader(const std::filesystem::path& path)
 {
-    if (path.empty()) {
-        m_openError = "no file was chosen";
-        return;
-    }
-    // Only a plain file is read: a named pipe would block the open until some writer came, and a
-    // device could go on giving bytes for ever.
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (std::filesystem::is_directory(status)) {
-        m_openError = std::generic_category().message(EISDIR);
-        return;
-    }
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        m_openError = "not a regular file";
-        return;
-    }
-    m_file = OpenFile(path, "rb");
-    if (!m_file && errno == ENOENT) {
-        // A missing file is created empty when its folder exists, and then reads as empty.
-        if (std::FILE* created = OpenFile(path, "ab")) {
-            std::fclose(created);
-            m_file = OpenFile(path, "rb");
-        }
-    }
+    const OpenedFile opened = OpenForReading(path);
+    m_file = opened.file;
     if (!m_file) {
-        m_openError = std::generic_category().message(errno);
+        m_openError = opened.reason;
         return;
     }
     m_raw.resize(ChunkSize);

@@ -12,6 +12,39 @@
 // fopen on a path in the platform's file-name encoding (wide on Windows).
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 
+// How OpenPlainFile opens a file; always in binary mode, never denying other programs access.
+enum class FileAccess {
+    Read,      // an existing file, from its start
+    Append,    // created when missing, every write at its end
+    CreateNew, // created by this call; fails with EEXIST when the name is taken, also by a link
+};
+
+struct OpenedFile {
+    std::FILE* file = nullptr;
+    int errorNumber = 0; // errno of a failed open; 0 when the file was refused for its kind
+    std::string reason;  // why it was not opened, for the user
+};
+
+// Opens `path` only when it is a plain file. A folder, a named pipe or a device in its place is
+// refused at once, never waited on, with the same reason on every platform: "Is a folder, not a
+// file" or "Is a pipe or device, not a file".
+OpenedFile OpenPlainFile(const std::filesystem::path& path, FileAccess access);
+
+// Opens `path` for reading in binary mode, as the readers here do: only a plain file, and a missing
+// file whose folder exists is created empty first.
+OpenedFile OpenForReading(const std::filesystem::path& path);
+
+// `path` with the symbolic links at its end followed, also when the last one names a file that
+// does not exist yet: the file that opening `path` for writing would create or change.
+std::filesystem::path FollowLinks(const std::filesystem::path& path);
+
+// Flushes `file` and hands its bytes to the storage device. False, with errno set, on failure.
+bool SyncToDisk(std::FILE* file);
+
+// Makes the names in `folder` (a file created or renamed there) survive a power cut. Where the
+// system offers no such call for folders, there is nothing to do.
+bool SyncFolder(const std::filesystem::path& folder);
+
 // Text as it lands on disk: every LF becomes CR LF, every other byte stays.
 std::string ToTextMode(std::string_view text);
 

@@ -33,6 +33,12 @@ std::int64_t EndPosition(std::FILE* file)
 #endif
 }
 
+bool CurrentFolderIsGone()
+{
+    std::error_code ec;
+    return fs::current_path(ec).empty() && ec;
+}
+
 template <typename Char>
 Char LowerAscii(Char c)
 {
@@ -47,6 +53,23 @@ bool EqualsIgnoringAsciiCase(const String& a, const String& b)
 }
 } // namespace
 
+fs::path CurrentFolder()
+{
+    static fs::path lastSeen;
+    std::error_code ec;
+    fs::path now = fs::current_path(ec);
+    if (!ec)
+        return lastSeen = now;
+#ifdef __linux__
+    // Linux still names a removed folder, with " (deleted)" after its name.
+    const std::string named = fs::read_symlink("/proc/self/cwd", ec).string();
+    const std::string_view deleted = " (deleted)";
+    if (!ec && named.ends_with(deleted))
+        return named.substr(0, named.size() - deleted.size());
+#endif
+    return lastSeen;
+}
+
 AppendResult AppendPlan(const fs::path& file, std::string_view planText)
 {
     AppendResult result;
@@ -54,53 +77,50 @@ AppendResult AppendPlan(const fs::path& file, std::string_view planText)
     text += '\n';
     const std::string bytes = ToTextMode(text);
 
-    std::error_code ec;
-    const bool existed = fs::exists(file, ec);
-
-    // Append mode: created when missing (readable and writable as the umask allows), the earlier
-    // bytes untouched, every write at the file's end.
-    errno = 0;
-    std::FILE* stream = OpenFile(file, "ab");
-    if (!stream) {
-        result.error = Reason(errno, "the file could not be opened");
+    // Through a symbolic link the plan goes into the file the link names, so a cut-back below
+    // touches that file alone and the link stays.
+    const fs::path target = FollowLinks(file);
+    OpenedFile opened = OpenPlainFile(target, FileAccess::CreateNew);
+    const bool created = opened.file != nullptr;
+    if (opened.errorNumber == EEXIST)
+        opened = OpenPlainFile(target, FileAccess::Append);
+    if (!opened.file) {
+        result.error = opened.reason;
+        if (opened.errorNumber == ENOENT && file.is_relative() && CurrentFolderIsGone())
+            result.error = "The current folder " + CurrentFolder().string() + " no longer exists";
         return result;
     }
-    const std::int64_t earlierLength = EndPosition(stream);
+    std::FILE* stream = opened.file;
+    const std::int64_t earlierLength = created ? 0 : EndPosition(stream);
 
-    // A full disk may only show when the buffer is flushed or the file closed, so every step counts.
-    bool failed = false;
-    int error = 0;
-    const char* fallback = "the plan could not be written";
+    // A full disk may only show when the buffer is flushed, the bytes are synced or the file is
+    // closed, so every step counts. The plan is reported written once it is on the disk.
     errno = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size()) {
-        failed = true;
-        error = errno;
-    } else {
-        errno = 0;
-        if (std::fflush(stream) != 0) {
-            failed = true;
-            error = errno;
-        }
-    }
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() && SyncToDisk(stream);
+    int error = written ? 0 : errno;
     errno = 0;
-    if (std::fclose(stream) != 0 && !failed) {
-        failed = true;
+    if (std::fclose(stream) != 0 && written) {
+        written = false;
         error = errno;
-        fallback = "the file could not be closed";
     }
-    if (!failed) {
+    // A new file's name is on the disk only once its folder is.
+    if (written && created && !SyncFolder(target.parent_path())) {
+        written = false;
+        error = errno;
+    }
+    if (written) {
         result.ok = true;
         return result;
     }
 
-    // No partial plan stays behind: the file goes back to what it held before. A device such as
-    // /dev/full cannot be cut; that failure changes nothing for the user.
-    if (!existed && earlierLength == 0) {
-        fs::remove(file, ec);
-    } else if (earlierLength >= 0) {
-        fs::resize_file(file, static_cast<std::uintmax_t>(earlierLength), ec);
-    }
-    result.error = Reason(error, fallback);
+    // No partial plan stays behind: the file goes back to what it held before, and a file this call
+    // created is removed again.
+    std::error_code ec;
+    if (created)
+        fs::remove(target, ec);
+    else if (earlierLength >= 0)
+        fs::resize_file(target, static_cast<std::uintmax_t>(earlierLength), ec);
+    result.error = Reason(error, "the plan could not be written");
     return result;
 }
 
