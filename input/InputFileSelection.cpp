@@ -45,7 +45,8 @@ bool SelectInputFile(InputFileKind kind, QWidget* owner)
     const std::optional<QString> chosen = Platform::ChooseOpenFile(owner);
     if (!chosen)
         return false;
-    const std::filesystem::path path = PathFromQString(*chosen);
+    // Kept and shown with the platform's own separators, as its file dialog gives them.
+    const std::filesystem::path path = PathFromQString(QDir::toNativeSeparators(*chosen));
     PlannerState& state = State();
     std::string& stored = kind == InputFileKind::AirportFile ? state.airportPath : state.aircraftPath;
     std::filesystem::path& chosenPath =

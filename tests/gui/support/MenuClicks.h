@@ -7,12 +7,7 @@
 // Clicks a command of the main window's menu bar with the mouse, as a person would.
 inline void ClickMenu(QMainWindow& window, const char* objectName)
 {
-    QMenuBar* bar = window.menuBar();
-    for (QAction* action : bar->actions()) {
-        if (action->objectName() == QLatin1String(objectName)) {
-            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(action).center());
-            return;
-        }
-    }
-    QFAIL(objectName);
+    auto* action = window.findChild<QAction*>(QLatin1String(objectName));
+    QVERIFY2(action && window.menuBar()->actions().contains(action), objectName);
+    QTest::mouseClick(window.menuBar(), Qt::LeftButton, {}, window.menuBar()->actionGeometry(action).center());
 }
