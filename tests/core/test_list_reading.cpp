@@ -58,7 +58,7 @@ TEST(ReadLists, CreateAMissingFileAndReportOneThatCannotBeRead)
 {
     ScratchFolder folder;
     EXPECT_TRUE(ReadAircraftEntries(folder / "new.txt").ok && std::filesystem::is_regular_file(folder / "new.txt"));
-    const std::filesystem::path unreadable[] = {{}, folder / "nowhere" / "a.txt", folder.Path(), "/proc/self/mem"};
+    const std::filesystem::path unreadable[] = {{}, folder / "nowhere" / "a.txt", folder.path, "/proc/self/mem"};
     for (const std::filesystem::path& path : unreadable)
         EXPECT_FALSE(ReadAircraftEntries(path).ok || ReadAirportCodes(path).error.empty()) << path;
 #ifdef __linux__
