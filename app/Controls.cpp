@@ -1,6 +1,6 @@
 #include "app/Controls.h"
 
-#include "app/Text.h"
+#include "input/Text.h"
 #include "app/Windows1252.h"
 #include "input/CodeOrder.h"
 

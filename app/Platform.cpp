@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -137,3 +139,23 @@ void Reset() { TheSeam() = Seam{}; }
 } // namespace TestSeam
 
 } // namespace Platform
+
+std::filesystem::path PathFromQString(const QString& path)
+{
+#ifdef _WIN32
+    return std::filesystem::path(path.toStdWString());
+#else
+    const QByteArray bytes = QFile::encodeName(path);
+    return std::filesystem::path(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+#endif
+}
+
+QString QStringFromPath(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    const QString text = QString::fromStdWString(path.wstring());
+#else
+    const QString text = QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
+    return QDir::toNativeSeparators(text);
+}

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -13,6 +14,12 @@ class QWidget;
 
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
+
+// Paths between the file system and the windows: a chosen name as the file system spells it, and a
+// path as the user reads it in a message, with the platform's separators. Paths are not plan text:
+// they keep the platform's file-name encoding.
+std::filesystem::path PathFromQString(const QString& path);
+QString QStringFromPath(const std::filesystem::path& path);
 
 namespace Platform {
 

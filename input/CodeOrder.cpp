@@ -1,6 +1,6 @@
 #include "input/CodeOrder.h"
 
-#include "app/Text.h"
+#include "input/Text.h"
 
 #include <algorithm>
 #include <array>

@@ -2,31 +2,11 @@
 
 #include "app/PlannerState.h"
 #include "app/Platform.h"
-#include "app/Text.h"
+#include "input/Text.h"
 
 #include <QDir>
 #include <QFile>
 #include <QString>
-
-std::filesystem::path PathFromQString(const QString& path)
-{
-#ifdef _WIN32
-    return std::filesystem::path(path.toStdWString());
-#else
-    const QByteArray bytes = QFile::encodeName(path);
-    return std::filesystem::path(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
-#endif
-}
-
-QString QStringFromPath(const std::filesystem::path& path)
-{
-#ifdef _WIN32
-    const QString text = QString::fromStdWString(path.wstring());
-#else
-    const QString text = QFile::decodeName(QByteArray::fromStdString(path.native()));
-#endif
-    return QDir::toNativeSeparators(text);
-}
 
 std::string StoredPathText(const std::filesystem::path& path)
 {

@@ -13,8 +13,5 @@ class QWidget;
 // Returns whether the user confirmed a file.
 bool SelectInputFile(InputFileKind kind, QWidget* owner);
 
-// A chosen path as the file system spells it, and the lower-cased text the planner state keeps.
-std::filesystem::path PathFromQString(const QString& path);
-// A path as the user reads it in a message, with the platform's separators.
-QString QStringFromPath(const std::filesystem::path& path);
+// The lower-cased text of a chosen path that the planner state keeps.
 std::string StoredPathText(const std::filesystem::path& path);

@@ -1,6 +1,6 @@
 #include "input/PersonalCopy.h"
 
-#include "app/Text.h"
+#include "input/Text.h"
 #include "input/TextFile.h"
 
 #include <cerrno>

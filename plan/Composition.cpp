@@ -1,6 +1,6 @@
 #include "plan/Composition.h"
 
-#include "app/Text.h"
+#include "input/Text.h"
 
 #include <algorithm>
 #include <string>

@@ -2,8 +2,8 @@
 
 #include "app/Controls.h"
 #include "app/PlannerState.h"
+#include "app/Platform.h"
 #include "app/Windows1252.h"
-#include "input/InputFileSelection.h"
 #include "input/ListReading.h"
 #include "plan/Composition.h"
 #include "plan/PlanOutput.h"

@@ -1,6 +1,6 @@
 #include "plan/PlanDraft.h"
 
-#include "app/Text.h"
+#include "input/Text.h"
 #include "plan/Composition.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The order of the destination codes: without regard to letter case, then by their bytes.
 #include "input/CodeOrder.h"
 
-#include "app/Text.h"
+#include "input/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "input/PersonalCopy.h"
 
 #include "ScratchFolder.h"
-#include "app/Text.h"
+#include "input/Text.h"
 
 TEST(SkipsPersonalCopy, ComparesTheLastTwentyBytesOfTheStoredPath)
 {

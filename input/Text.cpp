@@ -1,4 +1,4 @@
-#include "app/Text.h"
+#include "input/Text.h"
 
 #include <algorithm>
 #include <climits>
