@@ -14,8 +14,8 @@ def read_xpm(path):
     width, height, count, per_pixel = (int(v) for v in rows[0].split()[:4])
     colours = {}
     for line in rows[1:1 + count]:
-        key, spec = line[:per_pixel], line[per_pixel:].split()
-        value = spec[spec.index("c") + 1]
+        key, fields = line[:per_pixel], line[per_pixel:].split()
+        value = fields[fields.index("c") + 1]
         colours[key] = None if value.lower() == "none" else int(value.lstrip("#"), 16)
     pixels = [[row[x:x + per_pixel] for x in range(0, width * per_pixel, per_pixel)]
               for row in rows[1 + count:1 + count + height]]
