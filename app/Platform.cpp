@@ -46,7 +46,7 @@ public:
             const QString typed = directory().absoluteFilePath(edit->text());
             if (!QFileInfo(typed).isDir()) {
                 typedWithQuote = typed;
-                QDialog::accept();
+                QDialog::accept(); // NOLINT(bugprone-parent-virtual-call): the name is taken as typed
                 return;
             }
         }

@@ -165,7 +165,7 @@ OpenedFile OpenForReading(const std::filesystem::path& path)
     OpenedFile opened = OpenPlainFile(path, FileAccess::Read);
     if (opened.errorNumber == ENOENT) {
         // A missing file is created empty when its folder exists, and then reads as empty.
-        const OpenedFile created = OpenPlainFile(path, FileAccess::Append);
+        OpenedFile created = OpenPlainFile(path, FileAccess::Append);
         if (!created.file)
             return created;
         std::fclose(created.file);

@@ -68,7 +68,7 @@ void CPlanDialog::OnInitDialog()
     aircraftList->AddStrings(aircraft.entries);
     aircraftList->SetCurSel(0);
 
-    auto fill = [this](int id, std::vector<std::string> entries, int selected) {
+    auto fill = [this](int id, const std::vector<std::string>& entries, int selected) {
         auto* list = Item<OneLineList>(id);
         list->AddStrings(entries);
         list->SetCurSel(selected);
