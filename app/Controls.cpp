@@ -1,8 +1,8 @@
 #include "app/Controls.h"
 
-#include "input/Text.h"
 #include "app/Windows1252.h"
 #include "input/CodeOrder.h"
+#include "input/Text.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>
