@@ -100,7 +100,8 @@ expect_frame "a window manager running before the start" yes || failed=1
 wmctrl -r "$title" -e 0,100,80,-1,-1
 expect_client "moved by the user" "100 80" || failed=1
 openbox_with Nightmare # a title bar of another height
-sleep 1
+for _ in $(seq 100); do [[ "$(measure)" == *" title bar 16" ]] && break; sleep 0.1; done
+sleep 1 # time to move the window back, were it to do that
 expect_client "a frame that changes after the user moved the window" "100 80" || failed=1
 stop "$app"
 exit $failed
