@@ -187,12 +187,13 @@ void CPlanDialog::OnOK()
     const std::filesystem::path file = ResolvePlanFile({}, state.planFileName);
     const AppendResult result = AppendPlan(file, state.planText);
     if (!result.ok) {
-        std::error_code ec;
-        const std::filesystem::path shown = std::filesystem::absolute(file, ec);
+        // Named in full, in the folder it was meant for even when that folder was removed meanwhile.
+        const std::filesystem::path folder = CurrentFolder();
+        const std::filesystem::path shown = file.is_absolute() || folder.empty() ? file : folder / file;
         Platform::ShowMessage(
             this, QStringLiteral("Error: The flightplan could not be written to %1!\n%2\nThe plan stays here; press OK "
                                  "again once the cause is fixed.")
-                      .arg(QStringFromPath(ec ? file : shown), QString::fromStdString(result.error)));
+                      .arg(QStringFromPath(shown), QString::fromStdString(result.error)));
         return;
     }
     done(IDOK);

@@ -7,6 +7,7 @@
 
 #include "app/Controls.h"
 
+#include <QDir>
 #include <QScrollBar>
 
 class PlanHandlersTest : public QObject {
@@ -48,6 +49,16 @@ private slots:
         AcceptExampleLegs(dialog, false); // on the day the weekly header selected: Sunday
         QCOMPARE(bar->value(), bar->maximum());
         QCOMPARE(Control<QLineEdit>(dialog, "IDC_DESTINATION")->text(), QString()); // chosen anew for each leg
+        // A folder in the plan file's place: told what and why, and the plan stays for the next OK.
+        std::filesystem::create_directory(folder.Path("flightplanspersonal.txt"));
+        Click(dialog, "IDOK");
+        QCOMPARE(TakeMessages(),
+                 QStringList{QStringLiteral("Error: The flightplan could not be written to %1!\nIs a "
+                                            "folder, not a file\nThe plan stays here; press OK again "
+                                            "once the cause is fixed.")
+                                 .arg(QDir::toNativeSeparators(folder.QPath("flightplanspersonal.txt")))});
+        QVERIFY(dialog.isVisible());
+        std::filesystem::remove(folder.Path("flightplanspersonal.txt"));
         Click(dialog, "IDOK");
         QCOMPARE(ReadBytes(folder.Path("flightplanspersonal.txt")), ExamplePlanWeek);
     }
