@@ -13,12 +13,11 @@
 #include <algorithm>
 
 namespace {
-// number * numerator / denominator, rounded to the nearest integer, halves away from zero.
+// number * numerator / denominator rounded to the nearest integer, halves up; template units are
+// never negative.
 int MulDiv(int number, int numerator, int denominator)
 {
-    const long long product = static_cast<long long>(number) * numerator;
-    const long long half = denominator / 2;
-    return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
+    return (2 * number * numerator + denominator) / (2 * denominator);
 }
 } // namespace
 

@@ -121,14 +121,12 @@ std::vector<std::uint32_t> SortedCodeOrder(const EntryList& codes)
     std::vector<std::uint64_t> sortedHeads(n);
     for (size_t i = 0; i < n; ++i)
         sortedHeads[i] = heads[order[i]];
-    for (size_t first = 0; first < n;) {
-        size_t last = first + 1;
-        while (last < n && sortedHeads[last] == sortedHeads[first])
-            ++last;
-        const auto begin = order.begin() + static_cast<std::ptrdiff_t>(first);
-        const auto end = order.begin() + static_cast<std::ptrdiff_t>(last);
-        if (last - first > 1
-            && std::any_of(begin, end, [&codes](std::uint32_t index) { return codes[index].size() > 8; }))
+    for (auto first = sortedHeads.begin(); first != sortedHeads.end();) {
+        const auto last =
+            std::find_if(first, sortedHeads.end(), [first](std::uint64_t head) { return head != *first; });
+        const auto begin = order.begin() + (first - sortedHeads.begin());
+        const auto end = order.begin() + (last - sortedHeads.begin());
+        if (std::any_of(begin, end, [&codes](std::uint32_t index) { return codes[index].size() > 8; }))
             std::sort(begin, end,
                       [&codes](std::uint32_t a, std::uint32_t b) { return LessNoCase(codes[a], codes[b]); });
         first = last;

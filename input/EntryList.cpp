@@ -27,13 +27,7 @@ void EntryList::ShrinkIfMuchTooLarge()
         bytes.shrink_to_fit();
 }
 
-bool operator==(const EntryList& a, const EntryList& b)
-{
-    if (a.size() != b.size() || a.ByteCount() != b.ByteCount())
-        return false;
-    return a.empty() || a.m_block == b.m_block
-           || (a.m_block->ends == b.m_block->ends && a.m_block->bytes == b.m_block->bytes);
-}
+bool operator==(const EntryList& a, const EntryList& b) { return std::equal(a.begin(), a.end(), b.begin(), b.end()); }
 
 std::vector<std::string> EntryList::ToStrings() const { return std::vector<std::string>(begin(), end()); }
 

@@ -10,8 +10,7 @@
 
 TEST(CodeOrder, IgnoresCaseThenPutsCapitalsFirstWhateverTheLengthOfTheCodes)
 {
-    // Codes of up to 5 bytes, of up to 8, and of 10 to 14 agreeing in their first 9; repeats and codes
-    // equal but for case among them; bytes beyond ASCII with a capital (0xC9/0xE9, 0x8A/0x9A) or none (0xD7).
+    // Codes of up to 5, 8 or 14 bytes, repeats, codes alike but for case, bytes with a capital or none.
     const std::string alphabet = "aAbBzZ09\xC9\xE9\x8A\x9A\xD7_";
     for (const size_t longest : {5, 8, 14}) {
         std::mt19937 random(1234);

@@ -11,13 +11,11 @@
 #include <QApplication>
 #include <QClipboard>
 
-#include <tuple>
-
 namespace {
 // Sorted: EBBR, edaa, EDDF, eddm, EGLL, KJFK, LFPG, L\xC9AB.
 const std::string Airports =
     "KJFK,x\r\neddm,x\r\nEDDF,x\r\nEBBR,x\r\n  LFPG ,x\r\nedaa,x\r\nEGLL,x\r\nL\xC9\x41\x42,x\r\n";
-const std::string Aircraft = "EURO1,1,\"\x80uro \x9F\" trailing\r\nJET9,460,\"Zulu\"\r\n";
+const std::string Aircraft = "EU,1,\"\x80\x9F\" trailing\r\nJET9,460,\"Zulu\"\r\n";
 
 QString Selected(OneLineList* list) { return list->model()->index(list->GetCurSel(), 0).data().toString(); }
 } // namespace
@@ -36,22 +34,19 @@ private slots:
         // clang-format off
         const std::pair<const DialogTemplate&, QStringList> dialogs[] = {
             {PlanDialogTemplate(), {
-                "IDD_102 \"Generating Flightplan\" 0,0,948,419",
-                " \"General : Generating Header\" 75,15,800,113",
+                "IDD_102 \"Generating Flightplan\" 0,0,948,419", " \"General : Generating Header\" 75,15,800,113",
                 " \"Aircraft :\" 108,38,63,15",                     "IDC_AIRCRAFT \"\" 195,36,380,15 tab",
                 " \"Registration :\" 633,38,100,15",                "IDC_REGISTRATION \"\" 740,38,88,15 tab",
                 " \"Period :\" 108,68,63,15",                       "IDC_PERIOD \"\" 195,68,105,15 tab",
                 " \"Flight Rule :\" 385,68,88,15",                  "IDC_FLIGHT_RULE \"\" 485,68,65,15 tab",
                 " \"Traffic Limit :\" 628,68,100,15",               "IDC_TRAFFIC_LIMIT \"\" 745,66,75,15 tab",
-                " \"%\" 828,68,20,15",
-                "IDC_ACCEPT_HEADER \"Accept Header\" 405,93,125,23 tab",
+                " \"%\" 828,68,20,15",                             "IDC_ACCEPT_HEADER \"Accept Header\" 405,93,125,23 tab",
                 " \"Generating Leg\" 25,143,888,135",
                 " \"Local Departure Time :\" 50,173,175,15",        "IDC_DEPARTURE_TIME \"\" 238,173,113,15 tab",
                 "IDC_DAY_OF_WEEK_LABEL \"Day of Week :\" 615,173,113,15", "IDC_DAY_OF_WEEK \"\" 730,173,145,15 tab",
                 " \"Flight # :\" 50,203,63,15",                     "IDC_FLIGHT_NUMBER \"\" 150,203,88,15 tab",
                 " \"Flight Level :\" 308,204,100,15",               "IDC_FLIGHT_LEVEL \"\" 415,204,75,15 tab",
-                " \"Flight Goal  (ICAO) :\" 575,203,150,15",
-                "IDC_ACCEPT_LEG \"Accept Leg\" 403,233,125,23 tab",
+                " \"Flight Goal  (ICAO) :\" 575,203,150,15",        "IDC_ACCEPT_LEG \"Accept Leg\" 403,233,125,23 tab",
                 "IDOK \"OK\" 310,375,125,21 tab",                   "IDCANCEL \"Cancel\" 475,375,125,21 tab",
                 " \"Time Difference :\" 375,173,138,15",            "IDC_TIME_DIFFERENCE \"\" 513,173,75,15 tab",
                 "IDC_PLAN_PREVIEW \"\" 25,314,888,45 tab",          " \"Flightplan in TTools format :\" 30,293,213,15",
@@ -71,21 +66,27 @@ private slots:
                 " \"and\" 318,150,33,15",                           "IDC_QUIET_UNTIL \"\" 365,150,63,15 tab",
                 " \"h\" 255,150,25,15",                             " \"h\" 448,150,25,15"}},
             {CloseDialogTemplate(), {
-                "IDD_104 \"Close\" 0,0,323,90",
-                "IDOK \"OK\" 18,42,125,21 tab",                     "IDCANCEL \"Cancel\" 183,42,125,21 tab",
+                "IDD_104 \"Close\" 0,0,323,90", "IDOK \"OK\" 18,42,125,21 tab", "IDCANCEL \"Cancel\" 183,42,125,21 tab",
                 " \"Close Program ?\" 93,15,145,12"}},
         };
         // clang-format on
         for (const auto& [layout, expected] : dialogs) {
-            QDialog dialog;
+            QDialog dialog, real; // the second at the units of the template's font, where every text must fit
             BuildDialog(dialog, layout, DialogUnits{10, 12});
+            BuildDialog(real, layout);
+            QVERIFY(real.width() <= 1024 && real.height() <= 768); // a small screen holds it
             QStringList shown{QString::asprintf("%s \"%s\" 0,0,%d,%d", qPrintable(dialog.objectName()),
                                                 qPrintable(dialog.windowTitle()), dialog.width(), dialog.height())};
+            const QList<QWidget*> fitting = real.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
             for (const QWidget* w : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
                 const QString text = w->property("text").toString() + w->property("title").toString();
                 shown << QString::asprintf("%s \"%s\" %d,%d,%d,%d%s", qPrintable(w->objectName()), qPrintable(text),
                                            w->x(), w->y(), w->width(), w->height(),
                                            w->focusPolicy() & Qt::TabFocus ? " tab" : "");
+                const QWidget* r = fitting.at(shown.size() - 2);
+                QVERIFY2(r->property("wordWrap").toBool() ? r->heightForWidth(r->width()) <= r->height()
+                                                          : r->fontMetrics().horizontalAdvance(text) + 4 <= r->width(),
+                         qPrintable(text));
             }
             QCOMPARE(shown, expected);
         }
@@ -93,31 +94,29 @@ private slots:
 
     void theOptionsStoreWhatThePlanDialogPreselects()
     {
-        // Typed into the options (comment, first destination, between, and), the key that ends them, where,
-        // and the departure and destination index an earlier plan left. Then the options stored, the end code,
-        // the departure and destination preselected, the indexes left for the next plan, any message.
+        // Typed into the options (comment, first destination, between, and), where Enter ends them, and the
+        // departure and destination index an earlier plan left. Then the options stored, the end code, the
+        // departure and destination preselected, the indexes left for the next plan, any message.
         const struct {
-            const char *comment, *first, *from, *until, *key, *in;
+            const char *comment, *first, *from, *until, *in;
             int remembered;
             const char* seen;
         } rows[] = {
-            {"Winter\ndaily", "", "", "", "Enter", "IDC_COMMENT", 0, "Winter\ndaily||| 0 00:00 EBBR 0 0"},
-            {"", "  ed ", "23", "6", "Enter", "IDC_QUIET_UNTIL", 0, "|ED|23|06 0 06:00 edaa 0 1"},
-            {"", "l\u00E9", "", "06:30", "Enter", "IDC_FIRST_DESTINATION", 0, "|L\u00C9||06:30 0 06:30 L\u00C9AB 6 7"},
-            {"", "ZZ", "5", "23", "Enter", "IDOK", 3, "|ZZ|5|23 0   -1 -1"},
-            {"", "", "x", "a", "Enter", "IDC_QUIET_FROM", 3, "||x|0a 0  eddm -1 3"},
-            {"", "", "", "", "Enter", "IDOK", 4, "||| 0 00:20 EGLL 4 4"},
-            {"", "", "1", "", "Enter", "IDOK", 12, "||1| 0   12 12"},
-            {"new", "KJ", "5", "7", "Escape", "IDC_QUIET_UNTIL", 0, "earlier|EG|23|06 2 06:00 EGLL 0 4"},
-            {"new", "KJ", "5", "7", "Enter", "IDCANCEL", 0, "earlier|EG|23|06 2 06:00 EGLL 0 4"},
-            {"", "\u2708", "", "", "Enter", "IDOK", 0,
+            {"Winter\ndaily", "", "", "", "IDC_COMMENT", 0, "Winter\ndaily||| 0 00:00 EBBR 0 0"},
+            {"", "  ed ", "23", "6", "IDC_QUIET_UNTIL", 0, "|ED|23|06 0 06:00 edaa 0 1"},
+            {"", "l\u00E9", "", "06:30", "IDC_FIRST_DESTINATION", 0, "|L\u00C9||06:30 0 06:30 L\u00C9AB 6 7"},
+            {"", "ZZ", "5", "23", "IDOK", 3, "|ZZ|5|23 0   -1 -1"},
+            {"", "", "x", "a", "IDC_QUIET_FROM", 3, "||x|0a 0  eddm -1 3"},
+            {"", "", "", "", "IDOK", 4, "||| 0 00:20 EGLL 4 4"},
+            {"", "", "1", "", "IDOK", 12, "||1| 0   12 12"},
+            {"new", "KJ", "5", "7", "IDCANCEL", 0, "earlier|EG|23|06 2 06:00 EGLL 0 4"},
+            {"", "\u2708", "", "", "IDOK", 0,
              "earlier|EG|23|06 -1 06:00 EGLL 0 4 Error: The character \"\u2708\" "
              "cannot be written to the flightplan!"},
         };
         for (const auto& row : rows) {
             PlannerState& s = State();
-            std::tie(s.comment, s.firstDestination, s.quietFrom, s.quietUntil) =
-                std::tuple("earlier", "EG", "23", "06");
+            s.comment = "earlier", s.firstDestination = "EG", s.quietFrom = "23", s.quietUntil = "06";
             s.departureIndex = s.destinationIndex = row.remembered;
             ModalScript script; // answers the message box
             COptionsDialog options(nullptr);
@@ -135,26 +134,22 @@ private slots:
             TypeInto(options, "IDC_QUIET_FROM", row.from);
             TypeInto(options, "IDC_QUIET_UNTIL", row.until);
             Control<QWidget>(options, row.in)->setFocus();
-            QTest::keyClick(QApplication::focusWidget(), QString(row.key) == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 
             const QStringList messages = QStringList{""} + TakeMessages();
             WorkingFolder folder;
             OpenPlanDialog open(folder, Aircraft, Airports, s.comment);
-            auto* departures = Control<OneLineList>(*open.dialog, "IDC_DEPARTURE_TIME");
-            QCOMPARE(QString::fromLatin1(s.comment + "|" + s.firstDestination + "|" + s.quietFrom + "|" + s.quietUntil)
-                         + QStringLiteral(" %1 %2 %3 %4 %5")
-                               .arg(options.result())
-                               .arg(Selected(departures), Control<QLineEdit>(*open.dialog, "IDC_DESTINATION")->text())
-                               .arg(s.departureIndex)
-                               .arg(s.destinationIndex)
-                         + messages.join(' '),
+            const std::string stored = s.comment + "|" + s.firstDestination + "|" + s.quietFrom + "|" + s.quietUntil;
+            QCOMPARE(QString::asprintf("%s %d %s %s %d %d%s", qPrintable(QString::fromLatin1(stored)), options.result(),
+                                       qPrintable(Selected(Control<OneLineList>(*open.dialog, "IDC_DEPARTURE_TIME"))),
+                                       qPrintable(Control<QLineEdit>(*open.dialog, "IDC_DESTINATION")->text()),
+                                       s.departureIndex, s.destinationIndex, qPrintable(messages.join(' '))),
                      row.seen);
-            QStringList fixed{QApplication::focusWidget()->objectName()};
+            QStringList lists{QApplication::focusWidget()->objectName()};
             for (const char* name : {"IDC_AIRCRAFT", "IDC_PERIOD", "IDC_FLIGHT_RULE", "IDC_TRAFFIC_LIMIT",
                                      "IDC_TIME_DIFFERENCE", "IDC_DAY_OF_WEEK"})
-                fixed << Selected(Control<OneLineList>(*open.dialog, name));
-            QCOMPARE(fixed,
-                     (QStringList{"IDC_AIRCRAFT", "EURO1,1,\"\u20ACuro \u0178\"", "24Hr", "IFR", "50", "0", "Sunday"}));
+                lists << Selected(Control<OneLineList>(*open.dialog, name));
+            QCOMPARE(lists, (QStringList{"IDC_AIRCRAFT", "EU,1,\"\u20AC\u0178\"", "24Hr", "IFR", "50", "0", "Sunday"}));
         }
     }
 
@@ -177,6 +172,11 @@ private slots:
         QTest::keyClick(period, Qt::Key_Down);
         seen << Selected(period);
         QCOMPARE(seen, (QStringList{"24Hr", "WEEK", "WEEK", "WEEK", "1Hr", "", "1Hr"}));
+        OneLineList rules(true); // sorted as the flight rule list: without regard to case, equal ones in turn
+        rules.AddStrings(std::vector<std::string>{"VFR", "ifr", "b"});
+        rules.AddStrings(EntryList{"IFR", "a"});
+        QCOMPARE(rules.GetText(0) + rules.GetText(1) + rules.GetText(2) + rules.GetText(3) + rules.GetText(4),
+                 std::string("abifrIFRVFR"));
 
         auto* box = Control<DestinationBox>(*open.dialog, "IDC_DESTINATION");
         box->setFocus();
@@ -203,7 +203,7 @@ private slots:
         AcceptExampleLegs(*open.dialog, false);
         Click(*open.dialog, "IDOK");
         QCOMPARE(ReadBytes(folder.Path("flightplanspersonal.txt")),
-                 "\r\n\r\nEURO1," + registration.toStdString()
+                 "\r\n\r\nEU," + registration.toStdString()
                      + ",50%,1Hr,IFR,04:30,,350,F,101,EDDF,22:15,,280,F,102,EGLL\r\n");
     }
 };
