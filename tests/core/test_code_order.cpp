@@ -1,4 +1,3 @@
-// The order of the destination codes: without regard to letter case, then by their bytes.
 #include "input/CodeOrder.h"
 
 #include "input/Text.h"

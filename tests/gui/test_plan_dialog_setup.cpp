@@ -175,8 +175,9 @@ private slots:
         OneLineList rules(true); // sorted as the flight rule list: without regard to case, equal ones in turn
         rules.AddStrings(std::vector<std::string>{"VFR", "ifr", "b"});
         rules.AddStrings(EntryList{"IFR", "a"});
-        QCOMPARE(rules.GetText(0) + rules.GetText(1) + rules.GetText(2) + rules.GetText(3) + rules.GetText(4),
-                 std::string("abifrIFRVFR"));
+        QCOMPARE(rules.GetText(0) + rules.GetText(1) + rules.GetText(2) + rules.GetText(3) + rules.GetText(4)
+                     + std::to_string(rules.Count()),
+                 std::string("abifrIFRVFR5"));
 
         auto* box = Control<DestinationBox>(*open.dialog, "IDC_DESTINATION");
         box->setFocus();
