@@ -75,18 +75,18 @@ private slots:
             BuildDialog(dialog, layout, DialogUnits{10, 12});
             BuildDialog(real, layout);
             QVERIFY(real.width() <= 1024 && real.height() <= 768); // a small screen holds it
-            QStringList shown{QString::asprintf("%s \"%s\" 0,0,%d,%d", qPrintable(dialog.objectName()),
-                                                qPrintable(dialog.windowTitle()), dialog.width(), dialog.height())};
+            QStringList shown{QString::asprintf("%s \"%s\" 0,0,%d,%d", qUtf8Printable(dialog.objectName()),
+                                                qUtf8Printable(dialog.windowTitle()), dialog.width(), dialog.height())};
             const QList<QWidget*> fitting = real.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
             for (const QWidget* w : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
                 const QString text = w->property("text").toString() + w->property("title").toString();
-                shown << QString::asprintf("%s \"%s\" %d,%d,%d,%d%s", qPrintable(w->objectName()), qPrintable(text),
-                                           w->x(), w->y(), w->width(), w->height(),
+                shown << QString::asprintf("%s \"%s\" %d,%d,%d,%d%s", qUtf8Printable(w->objectName()),
+                                           qUtf8Printable(text), w->x(), w->y(), w->width(), w->height(),
                                            w->focusPolicy() & Qt::TabFocus ? " tab" : "");
                 const QWidget* r = fitting.at(shown.size() - 2);
                 QVERIFY2(r->property("wordWrap").toBool() ? r->heightForWidth(r->width()) <= r->height()
                                                           : r->fontMetrics().horizontalAdvance(text) + 4 <= r->width(),
-                         qPrintable(text));
+                         qUtf8Printable(text));
             }
             QCOMPARE(shown, expected);
         }
@@ -140,11 +140,12 @@ private slots:
             WorkingFolder folder;
             OpenPlanDialog open(folder, Aircraft, Airports, s.comment);
             const std::string stored = s.comment + "|" + s.firstDestination + "|" + s.quietFrom + "|" + s.quietUntil;
-            QCOMPARE(QString::asprintf("%s %d %s %s %d %d%s", qPrintable(QString::fromLatin1(stored)), options.result(),
-                                       qPrintable(Selected(Control<OneLineList>(*open.dialog, "IDC_DEPARTURE_TIME"))),
-                                       qPrintable(Control<QLineEdit>(*open.dialog, "IDC_DESTINATION")->text()),
-                                       s.departureIndex, s.destinationIndex, qPrintable(messages.join(' '))),
-                     row.seen);
+            QCOMPARE(
+                QString::asprintf("%s %d %s %s %d %d%s", qUtf8Printable(QString::fromLatin1(stored)), options.result(),
+                                  qUtf8Printable(Selected(Control<OneLineList>(*open.dialog, "IDC_DEPARTURE_TIME"))),
+                                  qUtf8Printable(Control<QLineEdit>(*open.dialog, "IDC_DESTINATION")->text()),
+                                  s.departureIndex, s.destinationIndex, qUtf8Printable(messages.join(' '))),
+                row.seen);
             QStringList lists{QApplication::focusWidget()->objectName()};
             for (const char* name : {"IDC_AIRCRAFT", "IDC_PERIOD", "IDC_FLIGHT_RULE", "IDC_TRAFFIC_LIMIT",
                                      "IDC_TIME_DIFFERENCE", "IDC_DAY_OF_WEEK"})
