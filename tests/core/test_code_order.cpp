@@ -16,7 +16,7 @@ TEST(CodeOrder, IgnoresCaseThenPutsCapitalsFirstWhateverTheLengthOfTheCodes)
         EntryList codes;
         std::vector<std::string> expected;
         while (expected.size() < 3000) {
-            std::string code(longest > 8 ? 9 : 0, 'Q');
+            std::string code(longest > 8 ? 9 : 0, alphabet[random() % 3]); // long ones alike in 9 bytes
             for (size_t k = 1 + random() % (longest - code.size()); k > 0; --k)
                 code += alphabet[random() % alphabet.size()];
             const std::string& earlier = expected.empty() ? code : expected[random() % expected.size()];
