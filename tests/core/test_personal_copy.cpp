@@ -47,4 +47,9 @@ TEST(CopyToPersonalFile, GoesThroughALinkInItsPlaceAlsoOneThatNamesNoFileYet)
     EXPECT_EQ(CopyToPersonalFile(folder / "in.txt", folder / "AircraftPersonal.txt"), CopyOutcome::Copied);
     EXPECT_EQ(CopyToPersonalFile(folder / "kept.txt", folder / "AircraftPersonal.txt"), CopyOutcome::SameFile);
     EXPECT_TRUE(fs::is_symlink(folder / "AircraftPersonal.txt") && ReadBytes(folder / "kept.txt") == "AC#1\r\n");
+    for (int i = 1; i <= 40; ++i) // a chain of 40 links, as many as the system follows
+        fs::create_symlink(i == 1 ? "kept.txt" : "l" + std::to_string(i - 1), folder / ("l" + std::to_string(i)));
+    WriteBytes(folder / "in.txt", "AC#2\n");
+    EXPECT_EQ(CopyToPersonalFile(folder / "in.txt", folder / "l40"), CopyOutcome::Copied);
+    EXPECT_TRUE(fs::is_symlink(folder / "l1") && ReadBytes(folder / "kept.txt") == "AC#2\r\n");
 }

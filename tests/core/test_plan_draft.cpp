@@ -3,6 +3,8 @@
 // by '|', "-" for a list without a selection; a typed text ending in an airplane has no code-page byte.
 #include "plan/PlanDraft.h"
 
+#include "app/PlannerState.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -49,6 +51,7 @@ TEST(PlanDraft, AcceptHeaderChecksInOrderThenComposes)
         {"no flight rule", "", -1, "JET7,450|24Hr|-|50|N", Repeat},
         {"no traffic limit", "", -1, "JET7,450|24Hr|IFR|-|N", Repeat},
         {"a blank aircraft key", "", -1, " ,450|24Hr|IFR|50|N", Repeat},
+        {"no aircraft key without a comma", "", -1, "\"Zulu\"|24Hr|IFR|50|N", Repeat},
         {"code page before legs", "", 1, "JET7,450|24Hr|IFR|50|N\u2708", NoByte},
         {"comma before legs", "", 1, "JET7,450|24Hr|IFR|50|N1,2", "Error: No comma in the Registration!"},
     };
@@ -115,4 +118,11 @@ TEST(PlanDraft, AcceptLegChecksInOrderThenAppends)
         EXPECT_EQ(state.planText, outcome.Accepted() ? "P" + state.legText : "P");
         EXPECT_EQ(Finish(state).refusal, outcome.Accepted() ? "" : OneLeg); // OK needs two legs
     }
+}
+
+TEST(PlannerState, ANewRunKeepsOnlyTheScreenRectangle)
+{
+    State().screenRect.right = 1024, State().planText = "\n\nOLD", State().legCount = 2;
+    ResetState();
+    EXPECT_EQ(std::tuple(State().screenRect.right, State().planText, State().legCount), std::tuple(1024, "", 0));
 }

@@ -10,4 +10,7 @@ TEST(TextFile, ReadsOnlyWhatWasChosenAndCreatesANewFileOnlyWhereNoneIsYet)
     EXPECT_EQ(ReadTextFile({}).error, "no file was chosen");
     EXPECT_TRUE(ReadTextFile(folder / "new.txt").ok && fs::file_size(folder / "new.txt") == 0); // made empty
     EXPECT_EQ(OpenPlainFile(folder / "new.txt", FileAccess::CreateNew).errorNumber, EEXIST);    // exists: refused
+#ifdef __linux__
+    EXPECT_EQ(ReadTextFile("/proc/self/mem").error, "read error"); // opens, but a read fails
+#endif
 }

@@ -8,6 +8,7 @@
 #include "plan/OptionsDialog.h"
 #include "res/DialogTemplates.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
 
@@ -75,6 +76,9 @@ private slots:
             BuildDialog(dialog, layout, DialogUnits{10, 12});
             BuildDialog(real, layout);
             QVERIFY(real.width() <= 1024 && real.height() <= 768); // a small screen holds it
+            const int letters = real.fontMetrics().horizontalAdvance(
+                QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")); // their average, rounded:
+            QVERIFY(std::abs(DialogUnitsOf(real.font()).baseX * 52 - letters) <= 26);    // the horizontal unit
             QStringList shown{QString::asprintf("%s \"%s\" 0,0,%d,%d", qUtf8Printable(dialog.objectName()),
                                                 qUtf8Printable(dialog.windowTitle()), dialog.width(), dialog.height())};
             const QList<QWidget*> fitting = real.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
@@ -90,6 +94,17 @@ private slots:
             }
             QCOMPARE(shown, expected);
         }
+    }
+
+    // Where a caption decides the unit, the button is wide enough for it and six pixels of frame each side.
+    void aButtonCaptionThatDecidesTheUnitKeepsItsFrame()
+    {
+        const DialogTemplate narrow{
+            1, "", 60, 30, "MS Sans Serif", 10, {{1, "IDOK", ControlClass::Button, 0, "Accept Header", 5, 5, 40, 14}}};
+        QDialog dialog;
+        BuildDialog(dialog, narrow);
+        auto* button = Control<QPushButton>(dialog, "IDOK");
+        QVERIFY(button->fontMetrics().horizontalAdvance(button->text()) + 12 <= button->width());
     }
 
     void theOptionsStoreWhatThePlanDialogPreselects()
@@ -173,12 +188,17 @@ private slots:
         QTest::keyClick(period, Qt::Key_Down);
         seen << Selected(period);
         QCOMPARE(seen, (QStringList{"24Hr", "WEEK", "WEEK", "WEEK", "1Hr", "", "1Hr"}));
-        OneLineList rules(true); // sorted as the flight rule list: without regard to case, equal ones in turn
-        rules.AddStrings(std::vector<std::string>{"VFR", "ifr", "b"});
-        rules.AddStrings(EntryList{"IFR", "a"});
-        QCOMPARE(rules.GetText(0) + rules.GetText(1) + rules.GetText(2) + rules.GetText(3) + rules.GetText(4)
-                     + std::to_string(rules.Count()),
-                 std::string("abifrIFRVFR5"));
+        // Sorted as the flight rule list, without regard to case and equal ones in turn; in file order as the others.
+        OneLineList rules(true), plain(false);
+        QAbstractItemModelTester checked(plain.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        std::string texts;
+        for (OneLineList* list : {&rules, &plain}) {
+            list->AddStrings(std::vector<std::string>{"VFR", "ifr", "b"});
+            list->AddStrings(EntryList{"IFR", "a"});
+            for (int i = 0; i <= list->Count(); ++i)
+                texts += list->GetText(i) + (i < list->Count() ? "," : "|");
+        }
+        QCOMPARE(texts, "a,b,ifr,IFR,VFR,|VFR,ifr,b,IFR,a,|");
 
         auto* box = Control<DestinationBox>(*open.dialog, "IDC_DESTINATION");
         box->setFocus();
@@ -191,13 +211,14 @@ private slots:
             if (seen.size() == 3)
                 SaveScreenshot(*open.dialog, QStringLiteral("plan-dialog-completed-destination"));
         }
+        seen << QString::fromLatin1(QByteArray::fromStdString(box->GetLBText(7) + box->GetLBText(8))); // none past it
         QCOMPARE(seen, (QStringList{"EBBR[BBR] 0", "edaa[aa] 1", "EDDF[F] 2", "EDD[] 2", "EDDx[] -1", "EDD[] 2",
-                                    "ED[] 1", "EDDF[EDDF] 2", "edaa[edaa] 1"}));
+                                    "ED[] 1", "EDDF[EDDF] 2", "edaa[edaa] 1", "L\u00C9AB"}));
         for (QWidget* control : {static_cast<QWidget*>(box), static_cast<QWidget*>(period)})
             QTest::keyClick(control, Qt::Key_Return); // presses OK, which refuses a plan without legs
         QCOMPARE(TakeMessages(), QStringList(2, "Only 1 Leg in Flightplan !"));
 
-        const QString registration(100'000, QLatin1Char('R')); // pasted whole, written whole
+        const QString registration(100'000, QChar(0x0178)); // pasted whole, written whole, as byte 0x9F
         QApplication::clipboard()->setText(registration);
         Control<QLineEdit>(*open.dialog, "IDC_REGISTRATION")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
@@ -205,7 +226,7 @@ private slots:
         AcceptExampleLegs(*open.dialog, false);
         Click(*open.dialog, "IDOK");
         QCOMPARE(ReadBytes(folder.Path("flightplanspersonal.txt")),
-                 "\r\n\r\nEU," + registration.toStdString()
+                 "\r\n\r\nEU," + std::string(100'000, '\x9F')
                      + ",50%,1Hr,IFR,04:30,,350,F,101,EDDF,22:15,,280,F,102,EGLL\r\n");
     }
 };

@@ -6,6 +6,7 @@
 #include "support/PlanDriving.h"
 
 #include "app/Controls.h"
+#include "plan/PlanDialog.h"
 
 #include <QDir>
 #include <QScrollBar>
@@ -61,6 +62,19 @@ private slots:
         std::filesystem::remove(folder.Path("flightplanspersonal.txt"));
         Click(dialog, "IDOK");
         QCOMPARE(ReadBytes(folder.Path("flightplanspersonal.txt")), ExamplePlanWeek);
+    }
+
+    void unreadableInputFilesAreToldInOneMessage()
+    {
+        ResetState();
+        WorkingFolder folder;
+        const QString aircraft = QDir::toNativeSeparators(folder.QPath()); // a folder; no airport file chosen
+        State().aircraftChosenPath = PathFromQString(aircraft);
+        const ModalScript script; // shows the message, then cancels the dialog
+        QCOMPARE(CPlanDialog(nullptr).Run(), IDCANCEL);
+        QCOMPARE(TakeMessages(), QStringList{"Error: Input file could not be read!\nAircraft file " + aircraft
+                                             + ": Is a folder, not a file\nAirport file (no file chosen): no file was "
+                                               "chosen"});
     }
 };
 
