@@ -68,11 +68,14 @@ private slots:
         QCOMPARE(ReadBytes(m_folder->Path("flightplanspersonal.txt")), written ? ExamplePlanNoComment : "");
     }
 
-    // The real dialog: it opens text files, and takes the name of one not yet there.
+    // The real dialog: it opens text files, and takes the name of one not yet there; "~/" is the home folder.
     void openFileDialogTakesANewTextFile()
     {
         QStringList seen;
-        QTimer::singleShot(0, [&seen, path = m_folder->QPath("New.txt")] {
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(m_folder->QPath()));
+        const bool windows = QSysInfo::productType() == "windows";
+        QTimer::singleShot(0, [&seen, path = windows ? m_folder->QPath("New.txt") : QStringLiteral("~/New.txt")] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             seen << dialog->nameFilters() << (dialog->acceptMode() == QFileDialog::AcceptOpen ? "open" : "save");
             dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
@@ -81,6 +84,7 @@ private slots:
                 dialog->reject();
         });
         QCOMPARE(Platform::ChooseOpenFile(nullptr).value_or("none"), QDir::cleanPath(m_folder->QPath("New.txt")));
+        qputenv("HOME", home);
         QCOMPARE(seen, QStringList({"TextFiles (*.txt)", "open"}));
     }
 };
