@@ -76,9 +76,10 @@ private slots:
             BuildDialog(dialog, layout, DialogUnits{10, 12});
             BuildDialog(real, layout);
             QVERIFY(real.width() <= 1024 && real.height() <= 768); // a small screen holds it
+            // The font's horizontal unit is the average width of the 52 letters, rounded.
             const int letters = real.fontMetrics().horizontalAdvance(
-                QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")); // their average, rounded:
-            QVERIFY(std::abs(DialogUnitsOf(real.font()).baseX * 52 - letters) <= 26);    // the horizontal unit
+                QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+            QVERIFY(std::abs(DialogUnitsOf(real.font()).baseX * 52 - letters) <= 26);
             QStringList shown{QString::asprintf("%s \"%s\" 0,0,%d,%d", qUtf8Printable(dialog.objectName()),
                                                 qUtf8Printable(dialog.windowTitle()), dialog.width(), dialog.height())};
             const QList<QWidget*> fitting = real.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);

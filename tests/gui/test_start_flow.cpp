@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <map>
@@ -72,7 +73,7 @@ private slots:
     void openFileDialogTakesANewTextFile()
     {
         QStringList seen;
-        const QByteArray home = qgetenv("HOME");
+        const auto restoreHome = qScopeGuard([home = qgetenv("HOME")] { qputenv("HOME", home); });
         qputenv("HOME", QFile::encodeName(m_folder->QPath()));
         const bool windows = QSysInfo::productType() == "windows";
         QTimer::singleShot(0, [&seen, path = windows ? m_folder->QPath("New.txt") : QStringLiteral("~/New.txt")] {
@@ -84,7 +85,6 @@ private slots:
                 dialog->reject();
         });
         QCOMPARE(Platform::ChooseOpenFile(nullptr).value_or("none"), QDir::cleanPath(m_folder->QPath("New.txt")));
-        qputenv("HOME", home);
         QCOMPARE(seen, QStringList({"TextFiles (*.txt)", "open"}));
     }
 };
