@@ -74,6 +74,15 @@ namespace {
 const char* const FolderReason = "Is a folder, not a file";
 const char* const SpecialFileReason = "Is a pipe or device, not a file";
 
+void CloseDescriptor(int fd)
+{
+#ifdef _WIN32
+    _close(fd);
+#else
+    close(fd);
+#endif
+}
+
 bool IsPlainFile(int fd, const char*& reason)
 {
 #ifdef _WIN32
@@ -131,11 +140,7 @@ OpenedFile OpenPlainFile(const std::filesystem::path& path, FileAccess access)
     const char* refusal = nullptr;
     if (!IsPlainFile(fd, refusal)) {
         result.reason = refusal;
-#ifdef _WIN32
-        _close(fd);
-#else
-        close(fd);
-#endif
+        CloseDescriptor(fd);
         return result;
     }
 #ifdef _WIN32
@@ -147,11 +152,7 @@ OpenedFile OpenPlainFile(const std::filesystem::path& path, FileAccess access)
     if (!result.file) {
         result.errorNumber = errno;
         result.reason = std::generic_category().message(errno);
-#ifdef _WIN32
-        _close(fd);
-#else
-        close(fd);
-#endif
+        CloseDescriptor(fd);
     }
     return result;
 }
