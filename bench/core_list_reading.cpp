@@ -3,6 +3,7 @@
 
 #include "input/ListReading.h"
 #include "input/TextFile.h"
+#include "support/BestTimes.h"
 #include "support/GeneratedFiles.h"
 #include "support/ProcessFigures.h"
 
@@ -187,23 +188,13 @@ void BuildListOnly(benchmark::State& state, const char* which)
     state.counters["entries"] = static_cast<double>(entries.size());
 }
 
-// The console output, and at the end each reader's time per read as a multiple of the plain scan of
-// the same file. CPU time, and the best of the repetitions, so that other work on a shared machine
-// blurs the figures less; the wall-clock times are in the table above.
-class RatioReporter : public benchmark::ConsoleReporter {
+// At the end, each reader's CPU time per read as a multiple of the plain scan of the same file; the
+// wall-clock times are in the table above.
+class RatioReporter : public BestTimeReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration || run.iterations == 0)
-                continue;
-            const double seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-            const auto [it, added] = m_seconds.try_emplace(run.benchmark_name(), seconds);
-            if (!added)
-                it->second = std::min(it->second, seconds);
-        }
-    }
+    RatioReporter()
+        : BestTimeReporter(Clock::Cpu)
+    {}
 
     void Finalize() override
     {
@@ -219,9 +210,6 @@ public:
                             scan->second * 1e3, seconds / scan->second);
         }
     }
-
-private:
-    std::map<std::string, double> m_seconds;
 };
 } // namespace
 

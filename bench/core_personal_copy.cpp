@@ -4,6 +4,7 @@
 
 #include "input/PersonalCopy.h"
 #include "input/TextFile.h"
+#include "support/BestTimes.h"
 #include "support/GeneratedFiles.h"
 
 #include <benchmark/benchmark.h>
@@ -92,23 +93,12 @@ void PersonalCopyBench(benchmark::State& state, const char* which)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fs::file_size(source)));
 }
 
-// The console output, and at the end each copy's wall-clock time as a multiple of the plain copy of
-// the same file, the best of the repetitions so that other work on a shared machine blurs less.
-class RatioReporter : public benchmark::ConsoleReporter {
+// At the end, each copy's wall-clock time as a multiple of the plain copy of the same file.
+class RatioReporter : public BestTimeReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration || run.iterations == 0)
-                continue;
-            const double seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
-            const std::string name = run.run_name.function_name;
-            const auto [it, added] = m_seconds.try_emplace(name, seconds);
-            if (!added)
-                it->second = std::min(it->second, seconds);
-        }
-    }
+    RatioReporter()
+        : BestTimeReporter(Clock::Wall)
+    {}
 
     void Finalize() override
     {
@@ -122,9 +112,6 @@ public:
                             personal->second * 1e3, plain->second * 1e3, personal->second / plain->second);
         }
     }
-
-private:
-    std::map<std::string, double> m_seconds;
 };
 } // namespace
 
