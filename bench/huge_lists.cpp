@@ -11,12 +11,12 @@
 #include "app/PlannerState.h"
 #include "input/ListReading.h"
 #include "plan/PlanDialog.h"
+#include "support/ChildProcess.h"
 #include "support/GeneratedFiles.h"
 
 #include <QApplication>
 
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -157,26 +157,13 @@ Figures RunCase(const Case& c, const fs::path& smallAirports, const fs::path& sm
 bool Measure(const Case& c, const fs::path& smallAirports, const fs::path& smallAircraft, int argc, char** argv,
              Figures& figures)
 {
-    int channel[2];
-    if (pipe(channel) != 0)
-        return false;
-    const pid_t child = fork();
-    if (child < 0)
-        return false;
-    if (child == 0) {
-        close(channel[0]);
-        KeepFreedMemory(); // as the program itself does
-        QApplication app(argc, argv);
-        const Figures measured = RunCase(c, smallAirports, smallAircraft);
-        const bool sent = write(channel[1], &measured, sizeof measured) == static_cast<ssize_t>(sizeof measured);
-        _exit(sent ? 0 : 1);
-    }
-    close(channel[1]);
-    const bool got = read(channel[0], &figures, sizeof figures) == static_cast<ssize_t>(sizeof figures);
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return RunInChildProcess(
+        [&] {
+            KeepFreedMemory(); // as the program itself does
+            QApplication app(argc, argv);
+            return RunCase(c, smallAirports, smallAircraft);
+        },
+        figures);
 }
 } // namespace
 

@@ -10,10 +10,10 @@
 
 #include "input/ListReading.h"
 #include "input/PersonalCopy.h"
+#include "support/ChildProcess.h"
 #include "support/GeneratedFiles.h"
 
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -127,33 +127,18 @@ struct StepResult {
 StepResult Measure(const std::function<long long()>& step)
 {
     StepResult result;
-    int channel[2];
-    if (pipe(channel) != 0)
-        return result;
-    const pid_t child = fork();
-    if (child < 0)
-        return result;
-    if (child == 0) {
-        close(channel[0]);
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        StepFigures figures;
-        figures.startRssKb = usage.ru_maxrss;
-        const auto start = std::chrono::steady_clock::now();
-        figures.count = step();
-        figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const bool sent = write(channel[1], &figures, sizeof figures) == static_cast<ssize_t>(sizeof figures);
-        _exit(sent ? 0 : 1);
-    }
-    close(channel[1]);
-    const bool got =
-        read(channel[0], &result.figures, sizeof result.figures) == static_cast<ssize_t>(sizeof result.figures);
-    close(channel[0]);
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    result.peakRssKb = usage.ru_maxrss;
-    result.ok = got && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    result.ok = RunInChildProcess(
+        [&step] {
+            rusage usage{};
+            getrusage(RUSAGE_SELF, &usage);
+            StepFigures figures;
+            figures.startRssKb = usage.ru_maxrss;
+            const auto start = std::chrono::steady_clock::now();
+            figures.count = step();
+            figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            return figures;
+        },
+        result.figures, &result.peakRssKb);
     return result;
 }
 
