@@ -1,0 +1,123 @@
+#include "check/Geo.h"
+
+#include "input/Text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+namespace {
+constexpr double EarthRadiusNm = 3440.065;
+
+// The fields of a line between its commas; the first is the code.
+std::string_view Field(std::string_view line, int index)
+{
+    for (; index > 0; --index) {
+        const size_t comma = line.find(',');
+        if (comma == std::string_view::npos)
+            return {};
+        line.remove_prefix(comma + 1);
+    }
+    return line.substr(0, line.find(','));
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// An unsigned decimal number, "12", "12.5" or ".5", taken from the front of `text`; nothing when
+// no digit comes.
+std::optional<double> TakeNumber(std::string_view& text)
+{
+    size_t i = 0;
+    double value = 0;
+    bool digits = false;
+    for (; i < text.size() && IsDigit(text[i]); ++i, digits = true)
+        value = value * 10 + (text[i] - '0');
+    if (i < text.size() && text[i] == '.') {
+        double scale = 0.1;
+        for (++i; i < text.size() && IsDigit(text[i]); ++i, digits = true, scale /= 10)
+            value += (text[i] - '0') * scale;
+    }
+    if (!digits)
+        return std::nullopt;
+    text.remove_prefix(i);
+    return value;
+}
+
+// One coordinate: "N50* 2.00'" (a hemisphere letter, degrees, a degree mark, decimal minutes) or
+// decimal degrees with a hemisphere letter or a sign. `positive` and `negative` are the two letters.
+std::optional<double> Coordinate(std::string_view field, char positive, char negative, double limit)
+{
+    std::string_view text = TrimLeftView(TrimRightView(field));
+    double sign = 1;
+    bool lettered = false;
+    if (!text.empty() && (UpperByte(static_cast<unsigned char>(text[0])) == positive
+                          || UpperByte(static_cast<unsigned char>(text[0])) == negative)) {
+        sign = UpperByte(static_cast<unsigned char>(text[0])) == negative ? -1 : 1;
+        lettered = true;
+        text.remove_prefix(1);
+    }
+    if (!lettered && !text.empty() && (text[0] == '-' || text[0] == '+')) {
+        sign = text[0] == '-' ? -1 : 1;
+        text.remove_prefix(1);
+    }
+    std::optional<double> degrees = TakeNumber(text);
+    if (!degrees)
+        return std::nullopt;
+    // The degree mark: '*' in the files, or the Windows-1252 degree sign.
+    if (!text.empty() && (text[0] == '*' || static_cast<unsigned char>(text[0]) == 0xB0)) {
+        if (*degrees != std::floor(*degrees))
+            return std::nullopt;
+        text = TrimLeftView(text.substr(1));
+        const std::optional<double> minutes = TakeNumber(text);
+        if (!minutes || *minutes >= 60)
+            return std::nullopt;
+        if (!text.empty() && text[0] == '\'')
+            text.remove_prefix(1);
+        *degrees += *minutes / 60;
+    }
+    if (!text.empty() || *degrees > limit)
+        return std::nullopt;
+    return sign * *degrees;
+}
+} // namespace
+
+std::optional<GeoPosition> PositionFromAirportLine(std::string_view line)
+{
+    const std::optional<double> latitude = Coordinate(Field(line, 1), 'N', 'S', 90);
+    const std::optional<double> longitude = Coordinate(Field(line, 2), 'E', 'W', 180);
+    if (!latitude || !longitude)
+        return std::nullopt;
+    return GeoPosition{*latitude, *longitude};
+}
+
+std::optional<int> CruiseSpeedFromAircraftEntry(std::string_view entry)
+{
+    const std::string_view field = TrimLeftView(TrimRightView(Field(TrimLeftView(entry), 1)));
+    if (field.empty() || field.size() > 5)
+        return std::nullopt;
+    int knots = 0;
+    for (const char c : field) {
+        if (!IsDigit(c))
+            return std::nullopt;
+        knots = knots * 10 + (c - '0');
+    }
+    if (knots == 0)
+        return std::nullopt;
+    return knots;
+}
+
+double GreatCircleNm(GeoPosition from, GeoPosition to)
+{
+    constexpr double radians = std::numbers::pi / 180;
+    const double lat1 = from.latitude * radians;
+    const double lat2 = to.latitude * radians;
+    const double dLat = lat2 - lat1;
+    const double dLon = (to.longitude - from.longitude) * radians;
+    // The haversine form stays exact for short legs, where the cosine form loses its digits.
+    const double h = std::sin(dLat / 2) * std::sin(dLat / 2)
+                     + std::cos(lat1) * std::cos(lat2) * std::sin(dLon / 2) * std::sin(dLon / 2);
+    return 2 * EarthRadiusNm * std::asin(std::min(1.0, std::sqrt(h)));
+}
+
+int FlightMinutes(double distanceNm, int knots) { return static_cast<int>(std::lround(distanceNm / knots * 60)); }
