@@ -122,7 +122,7 @@ using LineRule = std::optional<std::string_view> (*)(std::string_view line);
 
 // Reads `path` in text mode, one physical line at a time, and appends what `Rule` makes of each line.
 template <LineRule Rule>
-ListReadResult ReadList(const std::filesystem::path& path, char decidingByte, int decidingCount)
+ListReadResult ReadList(const std::filesystem::path& path, char decidingByte, int decidingCount, bool marking)
 {
     ListReadResult result;
     TextFileReader reader(path);
@@ -131,6 +131,19 @@ ListReadResult ReadList(const std::filesystem::path& path, char decidingByte, in
         result.error = reader.OpenError();
         return result;
     }
+    if (marking)
+        reader.MarkLineStarts();
+    // The line start the reader noted next, in the translated text; lines are met in order, so each
+    // note is met once.
+    constexpr std::uint64_t NoMark = UINT64_MAX;
+    size_t nextMark = 0;
+    std::uint64_t nextMarkAt = NoMark;
+    std::uint64_t bufferOffset = 0;
+    auto takeMark = [&] {
+        result.marks.push_back({reader.LineStarts()[nextMark].fileOffset, result.entries.size()});
+        ++nextMark;
+        nextMarkAt = nextMark < reader.LineStarts().size() ? reader.LineStarts()[nextMark].textOffset : NoMark;
+    };
     auto add = [&](std::string_view line) {
         if (const std::optional<std::string_view> entry = Rule(line))
             result.entries.push_back(*entry);
@@ -141,9 +154,13 @@ ListReadResult ReadList(const std::filesystem::path& path, char decidingByte, in
     while (const size_t got = reader.Read(buffer.get(), ChunkSize)) {
         const char* p = buffer.get();
         const char* const end = p + got;
+        if (nextMarkAt == NoMark && nextMark < reader.LineStarts().size())
+            nextMarkAt = reader.LineStarts()[nextMark].textOffset;
         // Most buffers hold no NUL, and a line that lies wholly inside one goes to its rule as it is.
         const bool hasNul = std::memchr(p, '\0', got) != nullptr;
         while (p < end) {
+            if (!longLine.Begun() && bufferOffset + static_cast<std::uint64_t>(p - buffer.get()) == nextMarkAt)
+                takeMark();
             const char* const lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
             if (lf && !longLine.Begun()) {
                 std::string_view line(p, static_cast<size_t>(lf - p));
@@ -160,6 +177,7 @@ ListReadResult ReadList(const std::filesystem::path& path, char decidingByte, in
             longLine.Clear();
             p = lf + 1;
         }
+        bufferOffset += got;
         if (firstBuffer) {
             firstBuffer = false;
             ReserveForTheWholeFile(result.entries, path, got);
@@ -191,7 +209,38 @@ std::optional<std::string> AirportCodeFromLine(std::string_view line)
 
 ListReadResult ReadAircraftEntries(const std::filesystem::path& path)
 {
-    return ReadList<AircraftEntryView>(path, '"', 2);
+    return ReadList<AircraftEntryView>(path, '"', 2, false);
 }
 
-ListReadResult ReadAirportCodes(const std::filesystem::path& path) { return ReadList<AirportCodeView>(path, ',', 1); }
+ListReadResult ReadAirportCodes(const std::filesystem::path& path)
+{
+    return ReadList<AirportCodeView>(path, ',', 1, true);
+}
+
+std::optional<std::string> AirportLineOfEntry(const std::filesystem::path& path, const ListReadResult& read,
+                                              size_t entryIndex)
+{
+    if (entryIndex >= read.entries.size())
+        return std::nullopt;
+    const auto after = std::upper_bound(read.marks.begin(), read.marks.end(), entryIndex,
+                                        [](size_t index, const EntryMark& mark) { return index < mark.entriesBefore; });
+    const EntryMark start = after == read.marks.begin() ? EntryMark{} : *std::prev(after);
+    TextFileReader reader(path);
+    if (!reader.IsOpen() || !reader.ResumeAt(start.fileOffset))
+        return std::nullopt;
+    size_t index = start.entriesBefore;
+    std::string line;
+    while (reader.ReadLine(line)) {
+        const std::string_view text = std::string_view(line).substr(0, line.find('\0'));
+        const std::optional<std::string_view> code = AirportCodeView(text);
+        if (!code)
+            continue;
+        if (index == entryIndex) {
+            if (*code != read.entries[entryIndex])
+                return std::nullopt;
+            return std::string(text);
+        }
+        ++index;
+    }
+    return std::nullopt;
+}

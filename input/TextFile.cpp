@@ -273,10 +273,13 @@ bool TextFileReader::Fill()
     if (!m_file || m_ended)
         return false;
     if (m_textPos == m_text.size()) {
+        m_textBase += m_text.size();
         m_text.clear();
         m_textPos = 0;
     }
     const size_t got = std::fread(m_raw.data(), 1, m_raw.size(), m_file);
+    const std::uint64_t chunkOffset = m_fileOffset;
+    m_fileOffset += got;
     if (got < m_raw.size() && std::ferror(m_file))
         m_readError = true;
     if (got == 0) {
@@ -313,6 +316,41 @@ bool TextFileReader::Fill()
             m_pendingCr = true;
     }
     m_text.resize(static_cast<size_t>(out - m_text.data()));
+    if (m_marking)
+        MarkFirstLineStart(p, end, kept, chunkOffset);
+    return true;
+}
+
+// The first line feed of a chunk is the same byte in the raw and in the translated text, whatever
+// CRs the translation dropped before it: the line after it begins at a known place in both.
+void TextFileReader::MarkFirstLineStart(const char* raw, const char* rawEnd, size_t textFrom, std::uint64_t chunkOffset)
+{
+    const void* rawLf = std::memchr(raw, '\n', static_cast<size_t>(rawEnd - raw));
+    const void* textLf = std::memchr(m_text.data() + textFrom, '\n', m_text.size() - textFrom);
+    if (!rawLf || !textLf)
+        return;
+    m_lineStarts.push_back(
+        {m_textBase + static_cast<std::uint64_t>(static_cast<const char*>(textLf) - m_text.data()) + 1,
+         chunkOffset + static_cast<std::uint64_t>(static_cast<const char*>(rawLf) - raw) + 1});
+}
+
+bool TextFileReader::ResumeAt(std::uint64_t fileOffset)
+{
+    if (!m_file)
+        return false;
+#ifdef _WIN32
+    const int failed = _fseeki64(m_file, static_cast<long long>(fileOffset), SEEK_SET);
+#else
+    const int failed = fseeko(m_file, static_cast<off_t>(fileOffset), SEEK_SET);
+#endif
+    if (failed)
+        return false;
+    m_fileOffset = fileOffset;
+    m_textBase = 0;
+    m_text.clear();
+    m_textPos = 0;
+    m_pendingCr = false;
+    m_ended = false;
     return true;
 }
 

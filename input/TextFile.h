@@ -3,6 +3,7 @@
 // reading turns CR LF into LF, keeps a lone CR and ends at the first byte 0x1A;
 // writing turns every LF into CR LF.
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -51,6 +52,12 @@ std::string ToTextMode(std::string_view text);
 // Text as a text-mode read sees the bytes: CR LF becomes LF, the first 0x1A ends the text.
 std::string FromTextMode(std::string_view bytes);
 
+// Where a line begins, in the translated text and in the file's own bytes.
+struct LineStartMark {
+    std::uint64_t textOffset = 0;
+    std::uint64_t fileOffset = 0;
+};
+
 // A forward-only reader of one file in text mode, through a fixed buffer.
 class TextFileReader {
 public:
@@ -73,8 +80,17 @@ public:
     // false once nothing is left.
     bool ReadLine(std::string& line);
 
+    // From now on, notes one line start in every raw chunk that holds a line feed: enough to find a
+    // line again without reading the file from its start.
+    void MarkLineStarts() { m_marking = true; }
+    const std::vector<LineStartMark>& LineStarts() const { return m_lineStarts; }
+
+    // Goes on reading at `fileOffset`, a line start noted before; false when the file cannot seek.
+    bool ResumeAt(std::uint64_t fileOffset);
+
 private:
     bool Fill();
+    void MarkFirstLineStart(const char* raw, const char* rawEnd, size_t textFrom, std::uint64_t chunkOffset);
 
     std::FILE* m_file = nullptr;
     std::string m_openError;
@@ -84,6 +100,10 @@ private:
     std::vector<char> m_raw;  // raw bytes of one chunk
     std::vector<char> m_text; // translated bytes not yet handed out
     size_t m_textPos = 0;
+    std::uint64_t m_fileOffset = 0; // of the next raw chunk
+    std::uint64_t m_textBase = 0;   // the translated offset of m_text[0]
+    bool m_marking = false;
+    std::vector<LineStartMark> m_lineStarts;
 };
 
 // The whole file, read in text mode. `ok` is false when it could not be opened or read.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -70,4 +71,33 @@ TEST(EntryList, KeepsEveryByteOfEachEntryApart)
 {
     EXPECT_EQ((EntryList{"a\"b", "", "A\0B"sv, "\xE9"}.ToStrings()), (Entries{"a\"b", "", "A\0B"s, "\xE9"}));
     EXPECT_FALSE((EntryList{"ab", "c"} == Entries{"a", "bc"}) || (EntryList{"a"} == Entries{"a", ""}));
+}
+
+// 30,000 airport lines across many 64 KiB reads, with CR LF, LF and lone CRs, lines without a code,
+// a line of 150 KiB and a CR at the end of a read: every entry's own line is found again, also where
+// codes repeat; a line changed since gives nothing rather than another line.
+TEST(ReadLists, FindAnAirportEntrysOwnLineAgain)
+{
+    std::string bytes;
+    std::vector<std::string> lines;
+    std::mt19937 random(7);
+    for (int i = 0; i < 30000; ++i) {
+        std::string line = i % 97 == 0 ? "no code here" : "K" + std::to_string(i % 5000) + ",N\r" + std::to_string(i);
+        if (i == 12345)
+            line += std::string(150 * 1024, 'x');
+        if (line.find(',') != std::string::npos)
+            lines.push_back(line);
+        bytes += line + (random() % 2 ? "\r\n" : "\n");
+    }
+    ScratchFolder folder;
+    WriteBytes(folder / "airports.txt", bytes);
+    const ListReadResult read = ReadAirportCodes(folder / "airports.txt");
+    ASSERT_EQ(read.entries.size(), lines.size());
+    EXPECT_GT(read.marks.size(), 5u);
+    for (size_t i = 0; i < lines.size(); i += 1 + random() % 40)
+        ASSERT_EQ(AirportLineOfEntry(folder / "airports.txt", read, i), lines[i]) << "entry " << i;
+    EXPECT_EQ(AirportLineOfEntry(folder / "airports.txt", read, lines.size() - 1), lines.back());
+    EXPECT_EQ(AirportLineOfEntry(folder / "airports.txt", read, lines.size()), std::nullopt);
+    WriteBytes(folder / "airports.txt", bytes.replace(bytes.find("K1,"), 2, "ZZ"));
+    EXPECT_EQ(AirportLineOfEntry(folder / "airports.txt", read, 0), std::nullopt);
 }
