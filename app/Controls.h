@@ -79,6 +79,8 @@ public:
     int GetCurSel() const { return m_current; }
     std::string GetLBText(int index) const;
     int Count() const { return static_cast<int>(m_order.size()); }
+    // The place in the file's order of the entry shown at `index` (which must be a valid index).
+    size_t SourceIndex(int index) const { return m_order[static_cast<size_t>(index)]; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -217,14 +217,12 @@ ListReadResult ReadAirportCodes(const std::filesystem::path& path)
     return ReadList<AirportCodeView>(path, ',', 1, true);
 }
 
-std::optional<std::string> AirportLineOfEntry(const std::filesystem::path& path, const ListReadResult& read,
-                                              size_t entryIndex)
+std::optional<std::string> AirportLineOfEntry(const std::filesystem::path& path, const std::vector<EntryMark>& marks,
+                                              size_t entryIndex, std::string_view code)
 {
-    if (entryIndex >= read.entries.size())
-        return std::nullopt;
-    const auto after = std::upper_bound(read.marks.begin(), read.marks.end(), entryIndex,
+    const auto after = std::upper_bound(marks.begin(), marks.end(), entryIndex,
                                         [](size_t index, const EntryMark& mark) { return index < mark.entriesBefore; });
-    const EntryMark start = after == read.marks.begin() ? EntryMark{} : *std::prev(after);
+    const EntryMark start = after == marks.begin() ? EntryMark{} : *std::prev(after);
     TextFileReader reader(path);
     if (!reader.IsOpen() || !reader.ResumeAt(start.fileOffset))
         return std::nullopt;
@@ -232,14 +230,11 @@ std::optional<std::string> AirportLineOfEntry(const std::filesystem::path& path,
     std::string line;
     while (reader.ReadLine(line)) {
         const std::string_view text = std::string_view(line).substr(0, line.find('\0'));
-        const std::optional<std::string_view> code = AirportCodeView(text);
-        if (!code)
+        const std::optional<std::string_view> found = AirportCodeView(text);
+        if (!found)
             continue;
-        if (index == entryIndex) {
-            if (*code != read.entries[entryIndex])
-                return std::nullopt;
-            return std::string(text);
-        }
+        if (index == entryIndex)
+            return found == code ? std::optional<std::string>(text) : std::nullopt;
         ++index;
     }
     return std::nullopt;

@@ -38,7 +38,8 @@ struct ListReadResult {
 ListReadResult ReadAircraftEntries(const std::filesystem::path& path);
 ListReadResult ReadAirportCodes(const std::filesystem::path& path);
 
-// The whole line that gave airport entry `entryIndex` of `read`, as it stands in the file now;
-// nothing when the file can no longer be read or no longer gives that entry there.
-std::optional<std::string> AirportLineOfEntry(const std::filesystem::path& path, const ListReadResult& read,
-                                              size_t entryIndex);
+// The whole line that gave airport entry `entryIndex`, `code`, of a reading that noted `marks`, as
+// the line stands in the file now; nothing when the file can no longer be read or no longer gives
+// that code there.
+std::optional<std::string> AirportLineOfEntry(const std::filesystem::path& path, const std::vector<EntryMark>& marks,
+                                              size_t entryIndex, std::string_view code);

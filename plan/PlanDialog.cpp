@@ -91,6 +91,8 @@ void CPlanDialog::OnInitDialog()
     ListReadResult airports = ReadAirportCodes(airportPath);
     auto* destination = Item<DestinationBox>(IDC_DESTINATION);
     destination->SetEntries(std::move(airports.entries));
+    m_airportPath = airportPath;
+    m_airportMarks = std::move(airports.marks);
     if (!state.firstDestination.empty())
         state.destinationIndex = destination->SelectString(state.firstDestination);
     destination->SetCurSel(state.destinationIndex);

@@ -5,9 +5,13 @@
 #include "app/ModalDialog.h"
 #include "plan/PlanDraft.h"
 
+#include "input/ListReading.h"
+
 #include <QString>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 class DestinationBox;
 class MultiLineEdit;
@@ -42,4 +46,7 @@ private:
     OneLineList* dayOfWeekList = nullptr;
     QLabel* dayOfWeekLabel = nullptr;
     QString m_readProblem;
+    // Where the airport file's lines lie, to find a listed code's own line again.
+    std::filesystem::path m_airportPath;
+    std::vector<EntryMark> m_airportMarks;
 };

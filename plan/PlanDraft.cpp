@@ -37,14 +37,16 @@ Outcome AcceptHeader(PlanDraft& draft, PlannerState& state, const HeaderChoices&
                                              choices.period.text, choices.flightRule.text);
     draft.periodText = TrimBlanks(choices.period.text);
     draft.registrationText = TrimBlanks(registration) + ",";
+    draft.aircraftEntry = choices.aircraft.text;
     draft.headerAccepted = true;
+    draft.legs.clear();
     state.headerText = state.lineBreak + header;
     state.planText = PlanTextWithHeader(state.planText, state.comment, header);
     state.legCount = 0;
     return {};
 }
 
-Outcome AcceptLeg(const PlanDraft& draft, PlannerState& state, const LegChoices& choices)
+Outcome AcceptLeg(PlanDraft& draft, PlannerState& state, const LegChoices& choices)
 {
     state.destinationIndex = choices.destination.index;
     if (state.destinationIndex == -1)
@@ -75,6 +77,9 @@ Outcome AcceptLeg(const PlanDraft& draft, PlannerState& state, const LegChoices&
                                flightNumber, choices.destination.text);
     state.planText += state.legText;
     ++state.legCount;
+    draft.legs.push_back({IntegerValue(Left(departure, 2)) * 60 + IntegerValue(Right(departure, 2)),
+                          IntegerValue(choices.timeDifference.text), week ? DayIndexFromName(choices.dayOfWeek.text) : -1,
+                          choices.destination.index, choices.destination.text});
     return {};
 }
 

@@ -8,12 +8,24 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+// A leg as it was accepted, for the plan check.
+struct AcceptedLeg {
+    int localMinutes = 0;   // the local departure, minutes after midnight
+    int timeDifference = 0; // hours
+    int dayIndex = -1;      // 0 (Sunday) to 6 in a weekly plan, else -1
+    int destinationIndex = -1;
+    std::string destination;
+};
 
 // What the dialog remembers of its own presses, from its opening to its end.
 struct PlanDraft {
     std::string periodText;       // the trimmed period of the last accepted header; "WEEK" writes days
     std::string registrationText; // the registration of the last accepted header, with its comma
     bool headerAccepted = false;
+    std::string aircraftEntry;     // the aircraft entry of the last accepted header
+    std::vector<AcceptedLeg> legs; // accepted since the last accepted header
 };
 
 // The selected entry of a list: its index (-1 for none) and its bytes (empty for none).
@@ -58,8 +70,8 @@ struct Outcome {
 [[nodiscard]] Outcome AcceptHeader(PlanDraft& draft, PlannerState& state, const HeaderChoices& choices);
 
 // Stores the destination index, then checks; an accepted leg is converted to universal time,
-// appended to the plan text and counted.
-[[nodiscard]] Outcome AcceptLeg(const PlanDraft& draft, PlannerState& state, const LegChoices& choices);
+// appended to the plan text, counted and recorded in the draft.
+[[nodiscard]] Outcome AcceptLeg(PlanDraft& draft, PlannerState& state, const LegChoices& choices);
 
 // Whether the plan may be written: it needs two legs. Changes nothing.
 [[nodiscard]] Outcome Finish(const PlannerState& state);

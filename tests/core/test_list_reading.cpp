@@ -94,10 +94,11 @@ TEST(ReadLists, FindAnAirportEntrysOwnLineAgain)
     const ListReadResult read = ReadAirportCodes(folder / "airports.txt");
     ASSERT_EQ(read.entries.size(), lines.size());
     EXPECT_GT(read.marks.size(), 5u);
+    auto lineOf = [&](size_t i) { return AirportLineOfEntry(folder / "airports.txt", read.marks, i, read.entries[i]); };
     for (size_t i = 0; i < lines.size(); i += 1 + random() % 40)
-        ASSERT_EQ(AirportLineOfEntry(folder / "airports.txt", read, i), lines[i]) << "entry " << i;
-    EXPECT_EQ(AirportLineOfEntry(folder / "airports.txt", read, lines.size() - 1), lines.back());
-    EXPECT_EQ(AirportLineOfEntry(folder / "airports.txt", read, lines.size()), std::nullopt);
+        ASSERT_EQ(lineOf(i), lines[i]) << "entry " << i;
+    EXPECT_EQ(lineOf(lines.size() - 1), lines.back());
+    EXPECT_EQ(AirportLineOfEntry(folder / "airports.txt", read.marks, lines.size(), "K1"), std::nullopt);
     WriteBytes(folder / "airports.txt", bytes.replace(bytes.find("K1,"), 2, "ZZ"));
-    EXPECT_EQ(AirportLineOfEntry(folder / "airports.txt", read, 0), std::nullopt);
+    EXPECT_EQ(lineOf(0), std::nullopt);
 }

@@ -61,7 +61,7 @@ TEST(PlanDraft, AcceptHeaderChecksInOrderThenComposes)
         state.comment = row.comment;
         PlanDraft draft;
         if (row.legsBefore >= 0)
-            draft = {"WEEK", "OLD,", true}, state.planText = "\n\nOLD", state.legCount = row.legsBefore;
+            draft = {"WEEK", "OLD,", true, "OLD", {AcceptedLeg{}}}, state.planText = "\n\nOLD", state.legCount = row.legsBefore;
         auto kept = [&] {
             return std::tuple(state.planText, state.headerText, state.legCount, draft.periodText,
                               draft.registrationText, draft.headerAccepted);
@@ -79,6 +79,7 @@ TEST(PlanDraft, AcceptHeaderChecksInOrderThenComposes)
         EXPECT_EQ(state.headerText, state.planText.substr(state.planText.rfind('\n')));
         EXPECT_EQ(std::tuple(draft.headerAccepted, draft.registrationText, IsWeeklyPlan(draft), state.legCount),
                   std::tuple(true, "N123EX,", row.shown.find(",WEEK,") != std::string::npos, 0));
+        EXPECT_EQ(std::tuple(draft.aircraftEntry, draft.legs.size()), std::tuple(f[0], 0u)); // the check starts anew
     }
 }
 
@@ -107,7 +108,7 @@ TEST(PlanDraft, AcceptLegChecksInOrderThenAppends)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const PlanDraft draft{row.period, "N,", *row.period != '\0'};
+        PlanDraft draft{row.period, "N,", *row.period != '\0', "", {}};
         PlannerState state;
         state.planText = "P", state.legText = "L", state.legCount = 1;
         const std::vector<std::string> f = Fields(row.form);
@@ -117,6 +118,14 @@ TEST(PlanDraft, AcceptLegChecksInOrderThenAppends)
         EXPECT_EQ(state.destinationIndex, f[3] == "-" ? -1 : 1); // stored whatever the outcome
         EXPECT_EQ(state.planText, outcome.Accepted() ? "P" + state.legText : "P");
         EXPECT_EQ(Finish(state).refusal, outcome.Accepted() ? "" : OneLeg); // OK needs two legs
+        // What the plan check is given of the leg.
+        ASSERT_EQ(draft.legs.size(), outcome.Accepted() ? 1u : 0u);
+        if (outcome.Accepted()) {
+            const AcceptedLeg& leg = draft.legs[0];
+            const int day = IsWeeklyPlan(draft) ? static_cast<int>(f[2] == "Sunday" ? 0 : 6) : -1;
+            EXPECT_EQ(std::tuple(leg.localMinutes, leg.timeDifference, leg.dayIndex, leg.destination),
+                      std::tuple(std::stoi(f[0]) * 60 + std::stoi(f[0].substr(3)), std::stoi(f[1]), day, f[3]));
+        }
     }
 }
 
