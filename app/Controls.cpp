@@ -96,6 +96,7 @@ OneLineList::OneLineList(bool sorted, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &OneLineList::SelectionMoved);
 }
 
 int OneLineList::AddString(const std::string& bytes)

@@ -51,6 +51,10 @@ public:
     int FindString(std::string_view prefix) const;
     int Count() const { return m_model->rowCount(); }
 
+signals:
+    // The selected entry changed, by the user or by the program.
+    void SelectionMoved();
+
 protected:
     void keyboardSearch(const QString&) override {}
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,

@@ -249,9 +249,9 @@ std::string FromTextMode(std::string_view bytes)
     return text;
 }
 
-TextFileReader::TextFileReader(const std::filesystem::path& path)
+TextFileReader::TextFileReader(const std::filesystem::path& path, bool createMissing)
 {
-    const OpenedFile opened = OpenForReading(path);
+    const OpenedFile opened = createMissing ? OpenForReading(path) : OpenPlainFile(path, FileAccess::Read);
     m_file = opened.file;
     if (!m_file) {
         m_openError = opened.reason;

@@ -61,8 +61,9 @@ struct LineStartMark {
 // A forward-only reader of one file in text mode, through a fixed buffer.
 class TextFileReader {
 public:
-    // Opens `path` for reading. A missing file whose folder exists is created empty first.
-    explicit TextFileReader(const std::filesystem::path& path);
+    // Opens `path` for reading. A missing file whose folder exists is created empty first, unless
+    // `createMissing` is false: then it is not opened.
+    explicit TextFileReader(const std::filesystem::path& path, bool createMissing = true);
     ~TextFileReader();
     TextFileReader(const TextFileReader&) = delete;
     TextFileReader& operator=(const TextFileReader&) = delete;

@@ -4,7 +4,10 @@
 #include "app/PlannerState.h"
 #include "app/Platform.h"
 #include "app/Windows1252.h"
+#include "check/DraftCheck.h"
+#include "check/PlanCheckWindow.h"
 #include "input/ListReading.h"
+#include "input/Text.h"
 #include "plan/Composition.h"
 #include "plan/PlanOutput.h"
 #include "res/DialogTemplates.h"
@@ -14,6 +17,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <chrono>
 #include <filesystem>
 
 namespace {
@@ -23,6 +27,13 @@ std::vector<std::string> Entries(auto const& texts) { return std::vector<std::st
 std::filesystem::path InputPath(const std::filesystem::path& chosen, const std::string& stored)
 {
     return chosen.empty() ? std::filesystem::path(stored) : chosen;
+}
+
+// The registration of the accepted header, without the comma the header gave it.
+std::string AcceptedRegistration(const PlanDraft& draft)
+{
+    const std::string_view text = draft.registrationText;
+    return TrimBlanks(text.substr(0, text.empty() ? 0 : text.size() - 1));
 }
 
 QString DescribeProblem(const char* what, const std::filesystem::path& path, const ListReadResult& result)
@@ -43,16 +54,46 @@ CPlanDialog::CPlanDialog(QWidget* owner)
     connect(Item<QPushButton>(IDCANCEL), &QPushButton::clicked, this, &QDialog::reject);
     connect(Item<QPushButton>(IDC_ACCEPT_HEADER), &QPushButton::clicked, this, &CPlanDialog::OnAcceptHeader);
     connect(Item<QPushButton>(IDC_ACCEPT_LEG), &QPushButton::clicked, this, &CPlanDialog::OnAcceptLeg);
+
+    // The plan check follows the leg being composed as its controls change.
+    m_checkStartDay = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()).time_since_epoch().count();
+    m_checkWindow = new PlanCheckWindow(this);
+    connect(m_checkWindow, &PlanCheckWindow::TurnaroundChanged, this, &CPlanDialog::UpdateCheck);
+    for (const int id : {IDC_DEPARTURE_TIME, IDC_TIME_DIFFERENCE, IDC_DAY_OF_WEEK})
+        connect(Item<OneLineList>(id), &OneLineList::SelectionMoved, this, &CPlanDialog::UpdateCheck);
+    connect(Item<DestinationBox>(IDC_DESTINATION), &QLineEdit::textChanged, this, &CPlanDialog::UpdateCheck);
+}
+
+CPlanDialog::~CPlanDialog()
+{
+    m_stopReading = true;
+    if (m_reading.joinable())
+        m_reading.join();
 }
 
 int CPlanDialog::Run()
 {
     OnInitDialog();
+    // Once the dialog stands: the check window beside it, then the plan file read in the background,
+    // so neither delays the dialog.
+    QTimer::singleShot(0, this, [this] {
+        if (m_checkWindow)
+            m_checkWindow->ShowBeside();
+        ReadExistingPlansInBackground();
+    });
     if (!m_readProblem.isEmpty()) {
         // Told once the dialog stands, so the message comes up in front of it.
         QTimer::singleShot(0, this, [this] { Platform::ShowMessage(this, m_readProblem); });
     }
     return DoModal();
+}
+
+void CPlanDialog::done(int result)
+{
+    m_stopReading = true;
+    if (m_checkWindow)
+        m_checkWindow->close();
+    ModalDialog::done(result);
 }
 
 void CPlanDialog::OnInitDialog()
@@ -153,20 +194,25 @@ void CPlanDialog::OnAcceptHeader()
     if (outcome.Accepted()) {
         preview->ScrollToLastLine();
         ShowDayList(IsWeeklyPlan(m_draft));
+        UpdateCheck();
     }
+}
+
+LegChoices CPlanDialog::LegControls() const
+{
+    const auto* destination = Item<DestinationBox>(IDC_DESTINATION);
+    const int destinationIndex = destination->GetCurSel();
+    return {.departure = Chosen(Item<OneLineList>(IDC_DEPARTURE_TIME)),
+            .timeDifference = Chosen(Item<OneLineList>(IDC_TIME_DIFFERENCE)),
+            .dayOfWeek = Chosen(dayOfWeekList),
+            .destination = {destinationIndex, destination->GetLBText(destinationIndex)},
+            .flightNumber = Typed(IDC_FLIGHT_NUMBER),
+            .flightLevel = Typed(IDC_FLIGHT_LEVEL)};
 }
 
 void CPlanDialog::OnAcceptLeg()
 {
-    auto* destination = Item<DestinationBox>(IDC_DESTINATION);
-    const int destinationIndex = destination->GetCurSel();
-    const Outcome outcome = AcceptLeg(m_draft, State(),
-                                      {.departure = Chosen(Item<OneLineList>(IDC_DEPARTURE_TIME)),
-                                       .timeDifference = Chosen(Item<OneLineList>(IDC_TIME_DIFFERENCE)),
-                                       .dayOfWeek = Chosen(dayOfWeekList),
-                                       .destination = {destinationIndex, destination->GetLBText(destinationIndex)},
-                                       .flightNumber = Typed(IDC_FLIGHT_NUMBER),
-                                       .flightLevel = Typed(IDC_FLIGHT_LEVEL)});
+    const Outcome outcome = AcceptLeg(m_draft, State(), LegControls());
     if (!outcome.Accepted()) {
         Refuse(outcome.refusal);
         return;
@@ -175,7 +221,98 @@ void CPlanDialog::OnAcceptLeg()
     preview->setPlainText(FromWindows1252(State().planText));
     preview->ScrollToLastLine();
     // The next leg needs its destination chosen anew.
-    destination->SetCurSel(-1);
+    Item<DestinationBox>(IDC_DESTINATION)->SetCurSel(-1);
+    UpdateCheck();
+}
+
+PlanCheckWindow* CPlanDialog::CheckWindow() const { return m_checkWindow; }
+
+void CPlanDialog::SetCheckStartDay(std::int64_t day)
+{
+    m_checkStartDay = day;
+    UpdateCheck();
+}
+
+std::optional<GeoPosition> CPlanDialog::PlaceOf(const AcceptedLeg& leg)
+{
+    const auto* destination = Item<DestinationBox>(IDC_DESTINATION);
+    if (leg.destinationIndex < 0 || leg.destinationIndex >= destination->Count())
+        return std::nullopt;
+    const size_t entry = destination->SourceIndex(leg.destinationIndex);
+    const auto known = m_places.find(entry);
+    if (known != m_places.end())
+        return known->second;
+    const std::optional<std::string> line = AirportLineOfEntry(m_airportPath, m_airportMarks, entry, leg.destination);
+    return m_places[entry] = line ? PositionFromAirportLine(*line) : std::nullopt;
+}
+
+void CPlanDialog::UpdateCheck()
+{
+    if (!m_checkWindow)
+        return;
+    const PlannerState& state = State();
+    const std::optional<AcceptedLeg> composing = LegAsChosen(m_draft, LegControls());
+    const std::optional<PlanChoices> plan =
+        ChoicesFromDraft(m_draft, composing, [this](const AcceptedLeg& leg) { return PlaceOf(leg); },
+                         {m_checkWindow->MinimumTurnaround(), m_checkStartDay, state.firstHour, state.endHour});
+    std::optional<PlanCheckWindow::Header> header;
+    if (plan)
+        header = PlanCheckWindow::Header{plan->aircraftKey, plan->cruiseKnots, AcceptedRegistration(m_draft)};
+    m_checkWindow->ShowCheck(header, plan ? CheckPlan(*plan) : PlanReport{}, IsWeeklyPlan(m_draft),
+                             plan && composing);
+    ShowExistingPlans();
+}
+
+void CPlanDialog::ReadExistingPlansInBackground()
+{
+    const std::filesystem::path file = ResolvePlanFile({}, State().planFileName);
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        m_existingPlansState = QStringLiteral("There is no plan file in this folder yet.");
+        ShowExistingPlans();
+        return;
+    }
+    m_existingPlansState = QStringLiteral("Reading the plan file %1 ...").arg(QStringFromPath(file));
+    ShowExistingPlans();
+    m_reading = std::thread([this, file] {
+        ExistingPlans plans = ReadExistingPlans(file, m_stopReading);
+        // Handed to the dialog's own thread; dropped when the dialog is gone by then.
+        QMetaObject::invokeMethod(
+            this,
+            [this, file, plans = std::move(plans)]() mutable {
+                if (!plans.ok)
+                    m_existingPlansState = QStringLiteral("The plan file %1 could not be read: %2")
+                                               .arg(QStringFromPath(file), QString::fromStdString(plans.error));
+                else
+                    m_existingPlans = std::move(plans);
+                ShowExistingPlans();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CPlanDialog::ShowExistingPlans()
+{
+    if (!m_checkWindow)
+        return;
+    if (!m_existingPlans) {
+        m_checkWindow->ShowExistingPlans(m_existingPlansState);
+        return;
+    }
+    const QString count = QStringLiteral("The plan file holds %1 plans.").arg(m_existingPlans->registrations.size());
+    if (!m_draft.headerAccepted) {
+        m_checkWindow->ShowExistingPlans(count);
+        return;
+    }
+    const std::string registration = AcceptedRegistration(m_draft);
+    const std::vector<int> lines = m_existingPlans->LinesOf(registration);
+    QStringList numbers;
+    for (const int line : lines)
+        numbers << QString::number(line);
+    m_checkWindow->ShowExistingPlans(
+        lines.empty() ? count + QStringLiteral(" None uses the registration %1.").arg(FromWindows1252(registration))
+                      : QStringLiteral("The registration %1 already has a plan in the plan file, on line %2.")
+                            .arg(FromWindows1252(registration), numbers.join(QStringLiteral(", "))));
 }
 
 void CPlanDialog::OnOK()

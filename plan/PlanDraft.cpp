@@ -77,10 +77,20 @@ Outcome AcceptLeg(PlanDraft& draft, PlannerState& state, const LegChoices& choic
                                flightNumber, choices.destination.text);
     state.planText += state.legText;
     ++state.legCount;
-    draft.legs.push_back({IntegerValue(Left(departure, 2)) * 60 + IntegerValue(Right(departure, 2)),
-                          IntegerValue(choices.timeDifference.text), week ? DayIndexFromName(choices.dayOfWeek.text) : -1,
-                          choices.destination.index, choices.destination.text});
+    draft.legs.push_back(*LegAsChosen(draft, choices));
     return {};
+}
+
+std::optional<AcceptedLeg> LegAsChosen(const PlanDraft& draft, const LegChoices& choices)
+{
+    const bool week = IsWeeklyPlan(draft);
+    if (choices.departure.index == -1 || choices.timeDifference.index == -1 || choices.destination.index == -1
+        || (week && choices.dayOfWeek.index == -1))
+        return std::nullopt;
+    const std::string& departure = choices.departure.text;
+    return AcceptedLeg{IntegerValue(Left(departure, 2)) * 60 + IntegerValue(Right(departure, 2)),
+                       IntegerValue(choices.timeDifference.text), week ? DayIndexFromName(choices.dayOfWeek.text) : -1,
+                       choices.destination.index, choices.destination.text};
 }
 
 Outcome Finish(const PlannerState& state)

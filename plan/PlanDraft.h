@@ -73,6 +73,10 @@ struct Outcome {
 // appended to the plan text, counted and recorded in the draft.
 [[nodiscard]] Outcome AcceptLeg(PlanDraft& draft, PlannerState& state, const LegChoices& choices);
 
+// The leg the choices make, as the plan check sees it; nothing while a departure, a time difference,
+// a destination or, in a weekly plan, a day is missing. Changes nothing.
+std::optional<AcceptedLeg> LegAsChosen(const PlanDraft& draft, const LegChoices& choices);
+
 // Whether the plan may be written: it needs two legs. Changes nothing.
 [[nodiscard]] Outcome Finish(const PlannerState& state);
 

@@ -1,0 +1,216 @@
+#include "check/PlanCheck.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+struct PositionCase {
+    const char* line;
+    std::optional<GeoPosition> position;
+};
+
+// Degrees and minutes with two and four decimals, decimal degrees, lettered decimals; and lines
+// whose position is broken in one way each.
+const PositionCase PositionCases[] = {
+    {"EDDF,N50* 2.00',E8* 34.00',364", GeoPosition{50.033333, 8.566667}},
+    {"NZAA,S37* 0.4800',E174* 47.5012',23", GeoPosition{-37.008, 174.791687}},
+    {" KJFK ,N40*38.39',W73* 46.70',13,extra", GeoPosition{40.639833, -73.778333}},
+    {"EDDF,50.0333,8.5706,364", GeoPosition{50.0333, 8.5706}},
+    {"YSSY,-33.9461, +151.1772 ,21", GeoPosition{-33.9461, 151.1772}},
+    {"EDDF,n50.5,w8.25", GeoPosition{50.5, -8.25}},
+    {"EDDF", std::nullopt},
+    {"EDDF,,", std::nullopt},
+    {"EDDF,N91* 0.00',E8* 0.00',1", std::nullopt},
+    {"EDDF,N50* 2.00',E181* 0.00',1", std::nullopt},
+    {"EDDF,N50* 60.00',E8* 34.00',1", std::nullopt},
+    {"EDDF,N50* 2.00',X8* 34.00',1", std::nullopt},
+    {"EDDF,N50*,E8*,1", std::nullopt},
+    {"EDDF,N50* 2.00'x,E8* 34.00',1", std::nullopt},
+    {"EDDF,N50.5* 2.00',E8* 34.00',1", std::nullopt},
+    {"EDDF,N-50.5,E8", std::nullopt},
+    {"EDDF,abc,def", std::nullopt},
+};
+
+TEST(PlanCheckReading, PositionsFromAirportLinesAndSpeedsFromAircraftEntries)
+{
+    for (const PositionCase& c : PositionCases) {
+        const std::optional<GeoPosition> position = PositionFromAirportLine(c.line);
+        ASSERT_EQ(position.has_value(), c.position.has_value()) << c.line;
+        if (position) {
+            EXPECT_NEAR(position->latitude, c.position->latitude, 1e-6) << c.line;
+            EXPECT_NEAR(position->longitude, c.position->longitude, 1e-6) << c.line;
+        }
+    }
+    const std::pair<const char*, std::optional<int>> speeds[] = {
+        {"JET7,450,\"Example Air\"", 450}, {" JET7 , 80 ,\"T\"", 80}, {"JET7,0,\"T\"", std::nullopt},
+        {"JET7,,\"T\"", std::nullopt},    {"JET7,fast,\"T\"", std::nullopt}, {"JET7,450x,\"T\"", std::nullopt},
+        {"JET7", std::nullopt},            {"JET7,-450,\"T\"", std::nullopt},
+    };
+    for (const auto& [entry, knots] : speeds)
+        EXPECT_EQ(CruiseSpeedFromAircraftEntry(entry), knots) << entry;
+}
+
+const GeoPosition Eddf{50.033333, 8.566667}, Egll{51.4775, -0.461333}, Kjfk{40.639833, -73.778333},
+    Nzaa{-37.008, 174.791667}, Yssy{-33.946167, 151.177167}, Vidp{28.5665, 77.1031}, Kphx{33.4343, -112.0116};
+
+TEST(PlanCheckReading, DistancesFollowTheSphere)
+{
+    // Worked out apart, from the angle between the two positions as vectors.
+    EXPECT_NEAR(GreatCircleNm(Eddf, Egll), 353.453, 1);
+    EXPECT_NEAR(GreatCircleNm(Kjfk, Egll), 2991.041, 1);
+    EXPECT_NEAR(GreatCircleNm(Nzaa, Yssy), 1166.055, 1);
+    EXPECT_EQ(FlightMinutes(2991.041, 450), 399);
+}
+
+// Three points on the equator, five degrees (300.2 nm) apart: one hour from each to the next at 300 kn.
+const CheckedAirport A{"AAAA", GeoPosition{0, 0}}, B{"BBBB", GeoPosition{0, 5}}, C{"CCCC", GeoPosition{0, 10}};
+
+PlanChoices Plan(const char* period, std::vector<LegChoice> legs, std::optional<int> knots = 300)
+{
+    PlanChoices plan;
+    plan.aircraftKey = "JET7";
+    plan.cruiseKnots = knots;
+    plan.periodMinutes = *PeriodMinutes(period);
+    plan.weekly = std::string(period) == "WEEK";
+    plan.legs = std::move(legs);
+    plan.startDay = DaysFromCivil({2026, 12, 7});
+    return plan;
+}
+
+LegChoice Leg(int hour, int minute, int difference, const CheckedAirport& to, int day = -1)
+{
+    return {hour * 60 + minute, difference, day, to};
+}
+
+std::vector<std::string> FindingsOf(const PlanReport& report, FindingLevel level)
+{
+    std::vector<std::string> texts;
+    for (const Finding& finding : report.findings) {
+        if (finding.level == level)
+            texts.push_back(finding.text);
+    }
+    return texts;
+}
+
+struct LoopRow {
+    const char* from;
+    int universal;
+    std::optional<int> ground;
+};
+
+struct LoopCase {
+    const char* name;
+    PlanChoices plan;
+    std::vector<LoopRow> legs;
+    std::vector<std::string> errors; // those of the loop; time-difference errors are left out
+};
+
+TEST(PlanCheck, WalksTheLoopOfEachPeriodKind)
+{
+    const LoopCase cases[] = {
+        {"24Hr: leg 1 departs from the last leg's destination",
+         Plan("24Hr", {Leg(6, 0, 0, B), Leg(8, 0, 0, C)}),
+         {{"CCCC", 360, 60}, {"BBBB", 480, 1260}},
+         {}},
+        {"6Hr: 12:30 is 00:30 of its period, and leg 2 departs ten minutes before it arrives",
+         Plan("6Hr", {Leg(12, 30, 0, B), Leg(1, 20, 0, C), Leg(3, 0, 0, A)}),
+         {{"AAAA", 750, -10}, {"BBBB", 80, 40}, {"CCCC", 180, 90}},
+         {"Leg 2 departs from BBBB at 01:20 UT, 10 minutes before its aircraft arrives there (leg 1 arrives at "
+          "01:30 UT)."}},
+        {"WEEK: Sunday 01:15 at +3 is Saturday 22:15 UT, and the week wraps once",
+         Plan("WEEK", {Leg(1, 15, 3, B, 0), Leg(10, 0, 0, A, 1)}),
+         {{"AAAA", 9975, 2085}, {"BBBB", 2040, 7875}},
+         {}},
+        {"24Hr: two passes of midnight need two days",
+         Plan("24Hr", {Leg(10, 0, 0, B), Leg(8, 0, 0, C), Leg(12, 0, 0, B), Leg(9, 0, 0, A)}),
+         {{"AAAA", 600, 1260}, {"BBBB", 480, 180}, {"CCCC", 720, 1200}, {"BBBB", 540, 0}},
+         {"The legs need 2 periods, not one: the plan passes the start of its period after legs 1 and 3. The "
+          "aircraft cannot fly them in one period."}},
+        {"1Hr: one leg departs again an hour later", Plan("1Hr", {Leg(6, 45, 0, B)}, 600), {{"BBBB", 405, 60}}, {}},
+    };
+    for (const LoopCase& c : cases) {
+        const PlanReport report = CheckPlan(c.plan);
+        ASSERT_EQ(report.legs.size(), c.legs.size()) << c.name;
+        for (size_t i = 0; i < c.legs.size(); ++i) {
+            EXPECT_EQ(report.legs[i].from, c.legs[i].from) << c.name << ", leg " << i + 1;
+            EXPECT_EQ(report.legs[i].universalMinutes, c.legs[i].universal) << c.name << ", leg " << i + 1;
+            EXPECT_EQ(report.legs[i].groundMinutes, c.legs[i].ground) << c.name << ", leg " << i + 1;
+        }
+        std::vector<std::string> errors;
+        for (const std::string& error : FindingsOf(report, FindingLevel::Error)) {
+            if (error.find("time difference") == std::string::npos)
+                errors.push_back(error);
+        }
+        EXPECT_EQ(errors, c.errors) << c.name;
+    }
+}
+
+struct FindingCase {
+    const char* name;
+    PlanChoices plan;
+    FindingLevel level;
+    std::string text; // one finding of that level, word for word
+};
+
+TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
+{
+    const CheckedAirport eddf{"EDDF", Eddf}, egll{"EGLL", Egll}, kjfk{"KJFK", Kjfk}, kphx{"KPHX", Kphx},
+        nzaa{"NZAA", Nzaa}, vidp{"VIDP", Vidp}, lost{"EDXX", std::nullopt};
+    PlanChoices shortTurn = Plan("24Hr", {Leg(7, 0, 0, B), Leg(8, 20, 0, C)});
+    shortTurn.minimumTurnaround = 45;
+    const FindingCase cases[] = {
+        {"winter times hold until the clocks change", Plan("24Hr", {Leg(6, 30, 0, eddf), Leg(12, 0, 1, egll)}),
+         FindingLevel::Note, "The time differences hold from 2026-12-07 to 2027-03-27 and from 2027-10-31 to 2027-12-06 only."},
+        {"a whole year", Plan("24Hr", {Leg(8, 0, -7, vidp), Leg(8, 0, 5, kphx)}), FindingLevel::Note,
+         "The time differences hold on every day of the twelve months from 2026-12-07."},
+        {"a difference the airport never keeps", Plan("24Hr", {Leg(6, 30, 0, eddf), Leg(12, 0, 3, egll)}),
+         FindingLevel::Error,
+         "Leg 2: the time difference +3 is no offset of EDDF (Europe/Berlin keeps +1, and +2 with daylight saving "
+         "time)."},
+        {"Phoenix keeps no summer time", Plan("24Hr", {Leg(9, 0, 0, eddf), Leg(9, 0, -6, kphx)}), FindingLevel::Error,
+         "Leg 1: the time difference -6 is no offset of KPHX (America/Phoenix keeps -7)."},
+        {"summer in Frankfurt and winter in New York never meet",
+         Plan("24Hr", {Leg(9, 0, -5, eddf), Leg(11, 0, 2, kjfk)}), FindingLevel::Error,
+         "No day of the twelve months from 2026-12-07 suits every time difference; leg 1 (KJFK at -5) holds from "
+         "2026-12-07 to 2027-03-13 and from 2027-11-07 to 2027-12-06; leg 2 (EDDF at +2) holds from 2027-03-28 to "
+         "2027-10-30."},
+        {"India's half hour", Plan("24Hr", {Leg(8, 0, 5, eddf), Leg(12, 0, 1, vidp)}), FindingLevel::Warning,
+         "Leg 1: VIDP keeps +5:30 (Asia/Kolkata), which the list cannot express. 08:00 at +5 departs at 08:30 local "
+         "time. To depart at 08:00 local time, choose 07:30 at +5."},
+        {"New Zealand's summer, a day earlier in a weekly plan",
+         Plan("WEEK", {Leg(0, 30, 12, eddf, 0), Leg(12, 0, 1, nzaa, 3)}), FindingLevel::Warning,
+         "Leg 1: NZAA keeps +13 (Pacific/Auckland), which the list cannot express. Sunday 00:30 at +12 departs at "
+         "Sunday 01:30 local time. To depart at Sunday 00:30 local time, choose Saturday 23:30 at +12."},
+        {"a short turnaround", shortTurn, FindingLevel::Warning,
+         "Leg 2: 20 minutes on the ground at BBBB before it departs, less than the minimum turnaround of 45 minutes."},
+        {"an airport without a position", Plan("24Hr", {Leg(9, 0, 1, lost), Leg(11, 0, 1, eddf)}),
+         FindingLevel::Warning, "Leg 2 departs from EDXX, which cannot be placed: its airport line gives no position."},
+        {"an aircraft without a speed", Plan("24Hr", {Leg(9, 0, 1, egll), Leg(11, 0, 0, eddf)}, std::nullopt),
+         FindingLevel::Warning, "The aircraft JET7 cannot be timed: its entry gives no cruise speed."},
+    };
+    for (const FindingCase& c : cases) {
+        const std::vector<std::string> found = FindingsOf(CheckPlan(c.plan), c.level);
+        EXPECT_NE(std::find(found.begin(), found.end(), c.text), found.end())
+            << c.name << ": not among\n" << ::testing::PrintToString(found);
+    }
+}
+
+TEST(PlanCheck, PutsErrorsFirstAndFindsNothingWrongInARightPlan)
+{
+    const CheckedAirport eddf{"EDDF", Eddf}, egll{"EGLL", Egll};
+    const PlanReport right = CheckPlan(Plan("24Hr", {Leg(6, 30, 0, eddf), Leg(12, 0, 1, egll)}));
+    EXPECT_TRUE(FindingsOf(right, FindingLevel::Error).empty() && FindingsOf(right, FindingLevel::Warning).empty());
+    // Found in the order: the aircraft's warning, then the leg's error, then the plan's.
+    const PlanReport wrong = CheckPlan(Plan("24Hr", {Leg(6, 30, 5, eddf), Leg(12, 0, 1, egll)}, std::nullopt));
+    ASSERT_GE(wrong.findings.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(wrong.findings.begin(), wrong.findings.end(),
+                               [](const Finding& a, const Finding& b) { return a.level < b.level; }));
+    EXPECT_EQ(wrong.findings.front().leg, 0);
+    EXPECT_EQ(wrong.findings.front().level, FindingLevel::Error);
+}
+} // namespace
