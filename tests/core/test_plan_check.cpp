@@ -172,7 +172,7 @@ TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
          FindingLevel::Error,
          "Leg 2: the time difference +3 is no offset of EDDF (Europe/Berlin keeps +1, and +2 with daylight saving "
          "time)."},
-        {"Phoenix keeps no summer time", Plan("24Hr", {Leg(9, 0, 0, eddf), Leg(9, 0, -6, kphx)}), FindingLevel::Error,
+        {"Phoenix keeps no summer time", Plan("24Hr", {Leg(9, 0, -6, eddf), Leg(9, 0, 1, kphx)}), FindingLevel::Error,
          "Leg 1: the time difference -6 is no offset of KPHX (America/Phoenix keeps -7)."},
         {"summer in Frankfurt and winter in New York never meet",
          Plan("24Hr", {Leg(9, 0, -5, eddf), Leg(11, 0, 2, kjfk)}), FindingLevel::Error,
