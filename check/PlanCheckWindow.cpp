@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <cmath>
 
@@ -53,7 +54,7 @@ const char* LevelName(FindingLevel level)
 } // namespace
 
 PlanCheckWindow::PlanCheckWindow(QWidget* owner)
-    : QWidget(owner, Qt::Window),
+    : QWidget(owner, Qt::Window | Qt::WindowDoesNotAcceptFocus),
       m_header(new QLabel(this)),
       m_existing(new QLabel(this)),
       m_legs(new QTableWidget(0, static_cast<int>(Columns.size()), this)),
@@ -62,7 +63,8 @@ PlanCheckWindow::PlanCheckWindow(QWidget* owner)
 {
     setObjectName(QStringLiteral("PlanCheck"));
     setWindowTitle(QStringLiteral("Plan check"));
-    // Shown and updated while the user works in the plan dialog: never the window that takes keys.
+    // Shown and updated while the user works in the plan dialog: it takes the keys only once the user
+    // clicks into it (see eventFilter).
     setAttribute(Qt::WA_ShowWithoutActivating);
     m_header->setObjectName(QStringLiteral("Header"));
     m_existing->setObjectName(QStringLiteral("ExistingPlans"));
@@ -106,6 +108,28 @@ void PlanCheckWindow::ShowBeside()
         move(placed.left, placed.top);
     }
     show();
+    if (QWindow* window = windowHandle())
+        window->installEventFilter(this);
+}
+
+bool PlanCheckWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click is the user's wish to work here: from then on the window takes the focus like any other.
+    if (event->type() == QEvent::MouseButtonPress && watched == windowHandle()
+        && windowHandle()->flags().testFlag(Qt::WindowDoesNotAcceptFocus)) {
+        windowHandle()->setFlag(Qt::WindowDoesNotAcceptFocus, false);
+        windowHandle()->requestActivate();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PlanCheckWindow::changeEvent(QEvent* event)
+{
+    // Where the window system activates it all the same before any click, the keys go back at once.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && parentWidget() && windowHandle()
+        && windowHandle()->flags().testFlag(Qt::WindowDoesNotAcceptFocus))
+        parentWidget()->activateWindow();
+    QWidget::changeEvent(event);
 }
 
 void PlanCheckWindow::ShowCheck(const std::optional<Header>& header, const PlanReport& report, bool weekly,

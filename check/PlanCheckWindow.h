@@ -40,6 +40,10 @@ public:
 signals:
     void TurnaroundChanged();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
     QLabel* m_header;
     QLabel* m_existing;

@@ -1,0 +1,135 @@
+// The plan check window beside the plan dialog: its rows and findings while the worked example is
+// composed, the plan file's bytes the same with the window open or closed, the focus left in the
+// dialog, and a leg that departs before its aircraft has arrived.
+#include "support/ExampleFiles.h"
+#include "support/GuiTestSupport.h"
+#include "support/OpenPlanDialog.h"
+#include "support/PlanDriving.h"
+
+#include "check/Calendar.h"
+#include "check/PlanCheckWindow.h"
+#include "plan/PlanDialog.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QTableWidget>
+
+namespace {
+const std::int64_t StartDay = DaysFromCivil({2026, 12, 7});
+const std::string EarlierPlans = "\r\n;\r\n;\r\n" + ExamplePlanLine + "\r\n\r\nJET7,D-ABCD,50%,24Hr,IFR,04:30,,350,F,1,EDDF\r\n";
+
+QStringList Row(const PlanCheckWindow& window, int row)
+{
+    const auto* table = Control<QTableWidget>(window, "Legs");
+    QStringList cells;
+    for (int column = 0; column < table->columnCount(); ++column)
+        cells << (table->item(row, column) ? table->item(row, column)->text() : QString());
+    return cells;
+}
+
+QStringList Findings(const PlanCheckWindow& window)
+{
+    const auto* list = Control<QListWidget>(window, "Findings");
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+QString LabelText(const PlanCheckWindow& window, const char* name) { return Control<QLabel>(window, name)->text(); }
+} // namespace
+
+class PlanCheckWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void composesTheWorkedExampleBesideTheCheck()
+    {
+        std::string written[2];
+        for (const bool closedByUser : {false, true}) {
+            ResetState();
+            WorkingFolder folder;
+            UseInputFiles(folder, ExampleAircraft, ExampleAirports);
+            State().comment = "Example comment";
+            WriteBytes(folder.Path("flightplanspersonal.txt"), EarlierPlans);
+            Platform::TestSeam::Reset();
+            Platform::TestSeam::SetAnswerMessages(true);
+            // Steps in a function of their own: a failed check returns from it, and the dialog still ends.
+            auto steps = [closedByUser](CPlanDialog& dialog) {
+                PlanCheckWindow* window = dialog.CheckWindow();
+                QVERIFY(window && window->isVisible());
+                if (closedByUser)
+                    window->close();
+                dialog.SetCheckStartDay(StartDay);
+                AcceptExampleHeader(dialog, 6);
+                if (!closedByUser) {
+                    QCOMPARE(LabelText(*window, "Header"), QStringLiteral("Aircraft JET7 (450 kn), registration N123EX"));
+                    QTRY_COMPARE(LabelText(*window, "ExistingPlans"),
+                                 QStringLiteral("The registration N123EX already has a plan in the plan file, on line 4."));
+                    // The first leg as it is being composed, the focus kept in the dialog's list.
+                    auto* differences = Control<QListView>(dialog, "IDC_TIME_DIFFERENCE");
+                    differences->setFocus();
+                    SelectRow(dialog, "IDC_DEPARTURE_TIME", DepartureRow(6, 30));
+                    TypeInto(dialog, "IDC_DESTINATION", QStringLiteral("EDDF"));
+                    differences->setFocus();
+                    SelectRow(dialog, "IDC_TIME_DIFFERENCE", 12 + 1);
+                    QCOMPARE(Row(*window, 0).mid(0, 8), (QStringList{"new", "EDDF", "EDDF", "06:30", "+1",
+                                                                    "Europe/Berlin", "+1, +2 summer", "05:30"}));
+                    QCOMPARE(QApplication::focusWidget(), differences);
+                    QVERIFY(!window->isActiveWindow());
+                }
+                AcceptExampleLegs(dialog, false);
+                if (!closedByUser) {
+                    QCOMPARE(Control<QTableWidget>(*window, "Legs")->rowCount(), 2);
+                    QCOMPARE(Row(*window, 0), (QStringList{"1", "EGLL", "EDDF", "06:30", "+2", "Europe/London",
+                                                           "0, +1 summer", "04:30", "353 nm", "0:47", "05:17", "16:58"}));
+                    QCOMPARE(Row(*window, 1), (QStringList{"2", "EDDF", "EGLL", "01:15", "+3", "Europe/Berlin",
+                                                           "+1, +2 summer", "22:15", "353 nm", "0:47", "23:02", "5:28"}));
+                    QCOMPARE(Findings(*window),
+                             (QStringList{
+                                 "Error: No day of the twelve months from 2026-12-07 suits every time difference; leg 1 "
+                                 "(EGLL at +2) holds on no day; leg 2 (EDDF at +3) holds on no day.",
+                                 "Error: Leg 1: the time difference +2 is no offset of EGLL (Europe/London keeps 0, and "
+                                 "+1 with daylight saving time).",
+                                 "Error: Leg 2: the time difference +3 is no offset of EDDF (Europe/Berlin keeps +1, and "
+                                 "+2 with daylight saving time).",
+                             }));
+                    SaveScreenshot(*window, QStringLiteral("plan-check"));
+                }
+                Click(dialog, "IDOK");
+            };
+            Platform::TestSeam::SetModalHandler([&steps](QDialog& shown) {
+                steps(static_cast<CPlanDialog&>(shown));
+                if (shown.isVisible())
+                    shown.done(IDCANCEL);
+            });
+            CPlanDialog dialog(nullptr);
+            QCOMPARE(dialog.Run(), int(IDOK));
+            QVERIFY(!dialog.CheckWindow() || !dialog.CheckWindow()->isVisible()); // closes with the dialog
+            written[closedByUser] = ReadBytes(folder.Path("flightplanspersonal.txt"));
+            Platform::TestSeam::Reset();
+        }
+        QCOMPARE(written[0], EarlierPlans + ExamplePlan24Hr);
+        QCOMPARE(written[1], written[0]);
+    }
+
+    void namesTheLegThatDepartsBeforeItsAircraftArrives()
+    {
+        ResetState();
+        WorkingFolder folder;
+        OpenPlanDialog open(folder, ExampleAircraft, ExampleAirports);
+        CPlanDialog& dialog = *open.dialog;
+        dialog.SetCheckStartDay(StartDay);
+        AcceptExampleHeader(dialog, 6);
+        // 09:00 UT from Frankfurt to Heathrow, 47 minutes; back at 09:30 UT.
+        AcceptLeg(dialog, {DepartureRow(10, 0), 12 + 1, -1, "1", "350", "EGLL"});
+        AcceptLeg(dialog, {DepartureRow(10, 30), 12 + 1, -1, "2", "350", "EDDF"});
+        QVERIFY(Findings(*dialog.CheckWindow())
+                    .contains("Error: Leg 2 departs from EGLL at 09:30 UT, 17 minutes before its aircraft arrives there "
+                              "(leg 1 arrives at 09:47 UT)."));
+    }
+};
+
+QTEST_MAIN(PlanCheckWindowTest)
+#include "test_plan_check_window.moc"
