@@ -261,7 +261,8 @@ std::string_view MapZoneAt(GeoPosition position)
     int row = static_cast<int>(y);
     const size_t zoneCount = map.zones.size();
     const size_t gridSize = static_cast<size_t>(map.columns) * static_cast<size_t>(map.rows);
-    size_t value = map.entries[static_cast<size_t>(row * map.columns + column)];
+    size_t value =
+        map.entries[static_cast<size_t>(row) * static_cast<size_t>(map.columns) + static_cast<size_t>(column)];
     std::int64_t node = -1;
     while (value >= zoneCount) {
         node += static_cast<std::int64_t>(value - zoneCount) + 1;

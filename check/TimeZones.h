@@ -32,8 +32,9 @@ struct OffsetPeriod {
     ZoneOffset offset;
 };
 
-// The offsets `zone` keeps in [from, to): the one in force at `from`, then one per change. Empty
-// for a zone the table does not hold.
+// The offsets `zone` keeps in [from, to): the one in force at `from`, then one per change. The span
+// is cut to the table's years, so the first period starts at `from` or at 2000-01-01 if that is
+// later. Empty for a zone the table does not hold or a span outside 2000 to 2050.
 std::vector<OffsetPeriod> OffsetPeriods(std::string_view zone, UnixSeconds from, UnixSeconds to);
 
 // The tzdata release the offset table was made from ("2025b").
