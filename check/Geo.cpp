@@ -50,15 +50,13 @@ std::optional<double> Coordinate(std::string_view field, char positive, char neg
 {
     std::string_view text = TrimLeftView(TrimRightView(field));
     double sign = 1;
-    bool lettered = false;
-    if (!text.empty() && (UpperByte(static_cast<unsigned char>(text[0])) == positive
-                          || UpperByte(static_cast<unsigned char>(text[0])) == negative)) {
-        sign = UpperByte(static_cast<unsigned char>(text[0])) == negative ? -1 : 1;
-        lettered = true;
+    // A hemisphere letter in either case, or else a sign.
+    const char letter = text.empty() ? '\0' : static_cast<char>(UpperByte(static_cast<unsigned char>(text[0])));
+    if (letter == positive || letter == negative) {
+        sign = letter == negative ? -1 : 1;
         text.remove_prefix(1);
-    }
-    if (!lettered && !text.empty() && (text[0] == '-' || text[0] == '+')) {
-        sign = text[0] == '-' ? -1 : 1;
+    } else if (letter == '-' || letter == '+') {
+        sign = letter == '-' ? -1 : 1;
         text.remove_prefix(1);
     }
     std::optional<double> degrees = TakeNumber(text);

@@ -122,7 +122,10 @@ public:
     }
 
 private:
-    void Add(FindingLevel level, int leg, std::string text) { m_report.findings.push_back({level, leg, std::move(text)}); }
+    void Add(FindingLevel level, int leg, std::string text)
+    {
+        m_report.findings.push_back({level, leg, std::move(text)});
+    }
 
     // Times are written within the day, or within the week in a weekly plan.
     int Clock() const { return m_plan.weekly ? WeekMinutes : DayMinutes; }
@@ -157,13 +160,15 @@ private:
         }
         if (!from.position) {
             Add(FindingLevel::Warning, leg,
-                LegName(leg) + " departs from " + from.code + ", which cannot be placed: its airport line gives no position.");
+                LegName(leg) + " departs from " + from.code
+                    + ", which cannot be placed: its airport line gives no position.");
             m_zones.emplace_back();
             return report;
         }
         report.zone = AirlineZoneAt(*from.position);
         ZoneYear year;
-        year.periods = OffsetPeriods(report.zone, m_plan.startDay * DaySeconds, (m_plan.startDay + m_dayCount) * DaySeconds);
+        year.periods =
+            OffsetPeriods(report.zone, m_plan.startDay * DaySeconds, (m_plan.startDay + m_dayCount) * DaySeconds);
         for (const OffsetPeriod& period : year.periods) {
             if (std::find(year.offsets.begin(), year.offsets.end(), period.offset.minutes) == year.offsets.end())
                 year.offsets.push_back(period.offset.minutes);
@@ -185,7 +190,8 @@ private:
         if (report.standardOffset)
             text += OffsetText(*report.standardOffset);
         if (report.daylightOffset)
-            text += (report.standardOffset ? ", and " : "") + OffsetText(*report.daylightOffset) + " with daylight saving time";
+            text += (report.standardOffset ? ", and " : "") + OffsetText(*report.daylightOffset)
+                    + " with daylight saving time";
         return text;
     }
 
@@ -221,9 +227,10 @@ private:
     // A local time the user picks, with its day in a weekly plan.
     std::string ChosenTimeText(int dayIndex, int minutes) const
     {
-        return PeriodTimeText(FloorModulo(std::int64_t{m_plan.weekly ? std::max(dayIndex, 0) : 0} * DayMinutes + minutes,
-                                          m_plan.weekly ? WeekMinutes : DayMinutes),
-                              m_plan.weekly);
+        return PeriodTimeText(
+            FloorModulo(std::int64_t{m_plan.weekly ? std::max(dayIndex, 0) : 0} * DayMinutes + minutes,
+                        m_plan.weekly ? WeekMinutes : DayMinutes),
+            m_plan.weekly);
     }
 
     void CheckLoop()
@@ -254,10 +261,11 @@ private:
             const std::string at = leg.to;
             if (ground < 0)
                 Add(FindingLevel::Error, nextLeg,
-                    LegName(nextLeg) + " departs from " + at + " at " + PeriodTimeText(next.universalMinutes, m_plan.weekly)
-                        + " UT, " + Plural(-ground, "minute") + " before its aircraft arrives there (leg "
-                        + std::to_string(i + 1) + " arrives at "
-                        + PeriodTimeText(FloorModulo(next.universalMinutes - ground, Clock()), m_plan.weekly) + " UT).");
+                    LegName(nextLeg) + " departs from " + at + " at "
+                        + PeriodTimeText(next.universalMinutes, m_plan.weekly) + " UT, " + Plural(-ground, "minute")
+                        + " before its aircraft arrives there (leg " + std::to_string(i + 1) + " arrives at "
+                        + PeriodTimeText(FloorModulo(next.universalMinutes - ground, Clock()), m_plan.weekly)
+                        + " UT).");
             else if (ground < m_plan.minimumTurnaround)
                 Add(FindingLevel::Warning, nextLeg,
                     LegName(nextLeg) + ": " + Plural(ground, "minute") + " on the ground at " + at
@@ -269,8 +277,9 @@ private:
             for (size_t i = 0; i < wraps.size(); ++i)
                 after += (i == 0 ? "" : i + 1 == wraps.size() ? " and " : ", ") + std::to_string(wraps[i]);
             Add(FindingLevel::Error, 0,
-                "The legs need " + std::to_string(periods) + " periods, not one: the plan passes the start of its period after legs "
-                    + after + ". The aircraft cannot fly them in one period.");
+                "The legs need " + std::to_string(periods)
+                    + " periods, not one: the plan passes the start of its period after legs " + after
+                    + ". The aircraft cannot fly them in one period.");
         }
     }
 
@@ -329,7 +338,7 @@ private:
 std::optional<int> PeriodMinutes(std::string_view periodText)
 {
     static constexpr std::pair<std::string_view, int> Periods[] = {
-        {"1Hr", 60},   {"2Hr", 120},  {"4Hr", 240},   {"6Hr", 360},
+        {"1Hr", 60},  {"2Hr", 120},  {"4Hr", 240},   {"6Hr", 360},
         {"8Hr", 480}, {"12Hr", 720}, {"24Hr", 1440}, {"WEEK", WeekMinutes},
     };
     for (const auto& [name, minutes] : Periods) {
@@ -343,7 +352,8 @@ PlanReport CheckPlan(const PlanChoices& plan) { return PlanChecker(plan).Run(); 
 
 std::string PeriodTimeText(int minutes, bool weekly)
 {
-    static constexpr const char* Days[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+    static constexpr const char* Days[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                           "Thursday", "Friday", "Saturday"};
     char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d", minutes % DayMinutes / 60, minutes % 60);
     return weekly ? std::string(Days[minutes / DayMinutes % 7]) + " " + text : text;

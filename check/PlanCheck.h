@@ -77,8 +77,8 @@ struct DayRange {
 
 struct PlanReport {
     std::vector<LegReport> legs;
-    std::vector<Finding> findings;  // errors first, then warnings, then notes; by leg within each
-    std::vector<DayRange> rightOn;  // the days of the twelve months on which every time difference holds
+    std::vector<Finding> findings; // errors first, then warnings, then notes; by leg within each
+    std::vector<DayRange> rightOn; // the days of the twelve months on which every time difference holds
 };
 
 PlanReport CheckPlan(const PlanChoices& plan);

@@ -18,8 +18,8 @@
 #include <cmath>
 
 namespace {
-const QStringList Columns = {"Leg",      "From",   "To",     "Local", "Diff.",   "Zone",  "Offsets",
-                             "UT",       "Distance", "Flight", "Arrival", "Ground"};
+const QStringList Columns = {"Leg",     "From", "To",       "Local",  "Diff.",   "Zone",
+                             "Offsets", "UT",   "Distance", "Flight", "Arrival", "Ground"};
 
 QString Text(const std::string& bytes) { return FromWindows1252(bytes); }
 
@@ -42,12 +42,9 @@ QString Offsets(const LegReport& leg)
 const char* LevelName(FindingLevel level)
 {
     switch (level) {
-    case FindingLevel::Error:
-        return "Error";
-    case FindingLevel::Warning:
-        return "Warning";
-    case FindingLevel::Note:
-        break;
+    case FindingLevel::Error: return "Error";
+    case FindingLevel::Warning: return "Warning";
+    case FindingLevel::Note: break;
     }
     return "Note";
 }
@@ -102,9 +99,9 @@ void PlanCheckWindow::ShowBeside()
     if (owner && screen) {
         const QRect frame = owner->frameGeometry();
         const QRect available = screen->availableGeometry();
-        const Box placed = PlaceBeside({frame.x(), frame.y(), frame.width(), frame.height()},
-                                       {available.x(), available.y(), available.width(), available.height()},
-                                       width(), height());
+        const Box placed =
+            PlaceBeside({frame.x(), frame.y(), frame.width(), frame.height()},
+                        {available.x(), available.y(), available.width(), available.height()}, width(), height());
         move(placed.left, placed.top);
     }
     show();
@@ -138,8 +135,8 @@ void PlanCheckWindow::ShowCheck(const std::optional<Header>& header, const PlanR
     if (!header) {
         m_header->setText(QStringLiteral("Accept a header to check the plan."));
     } else {
-        const QString speed = header->cruiseKnots ? QStringLiteral("%1 kn").arg(*header->cruiseKnots)
-                                                  : QStringLiteral("no cruise speed");
+        const QString speed =
+            header->cruiseKnots ? QStringLiteral("%1 kn").arg(*header->cruiseKnots) : QStringLiteral("no cruise speed");
         m_header->setText(QStringLiteral("Aircraft %1 (%2), registration %3")
                               .arg(Text(header->aircraftKey), speed, Text(header->registration)));
     }

@@ -56,7 +56,8 @@ CPlanDialog::CPlanDialog(QWidget* owner)
     connect(Item<QPushButton>(IDC_ACCEPT_LEG), &QPushButton::clicked, this, &CPlanDialog::OnAcceptLeg);
 
     // The plan check follows the leg being composed as its controls change.
-    m_checkStartDay = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()).time_since_epoch().count();
+    m_checkStartDay =
+        std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()).time_since_epoch().count();
     m_checkWindow = new PlanCheckWindow(this);
     connect(m_checkWindow, &PlanCheckWindow::TurnaroundChanged, this, &CPlanDialog::UpdateCheck);
     for (const int id : {IDC_DEPARTURE_TIME, IDC_TIME_DIFFERENCE, IDC_DAY_OF_WEEK})
@@ -258,8 +259,7 @@ void CPlanDialog::UpdateCheck()
     std::optional<PlanCheckWindow::Header> header;
     if (plan)
         header = PlanCheckWindow::Header{plan->aircraftKey, plan->cruiseKnots, AcceptedRegistration(m_draft)};
-    m_checkWindow->ShowCheck(header, plan ? CheckPlan(*plan) : PlanReport{}, IsWeeklyPlan(m_draft),
-                             plan && composing);
+    m_checkWindow->ShowCheck(header, plan ? CheckPlan(*plan) : PlanReport{}, IsWeeklyPlan(m_draft), plan && composing);
     ShowExistingPlans();
 }
 

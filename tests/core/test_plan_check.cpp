@@ -47,9 +47,14 @@ TEST(PlanCheckReading, PositionsFromAirportLinesAndSpeedsFromAircraftEntries)
         }
     }
     const std::pair<const char*, std::optional<int>> speeds[] = {
-        {"JET7,450,\"Example Air\"", 450}, {" JET7 , 80 ,\"T\"", 80}, {"JET7,0,\"T\"", std::nullopt},
-        {"JET7,,\"T\"", std::nullopt},    {"JET7,fast,\"T\"", std::nullopt}, {"JET7,450x,\"T\"", std::nullopt},
-        {"JET7", std::nullopt},            {"JET7,-450,\"T\"", std::nullopt},
+        {"JET7,450,\"Example Air\"", 450},
+        {" JET7 , 80 ,\"T\"", 80},
+        {"JET7,0,\"T\"", std::nullopt},
+        {"JET7,,\"T\"", std::nullopt},
+        {"JET7,fast,\"T\"", std::nullopt},
+        {"JET7,450x,\"T\"", std::nullopt},
+        {"JET7", std::nullopt},
+        {"JET7,-450,\"T\"", std::nullopt},
     };
     for (const auto& [entry, knots] : speeds)
         EXPECT_EQ(CruiseSpeedFromAircraftEntry(entry), knots) << entry;
@@ -165,7 +170,8 @@ TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
     shortTurn.minimumTurnaround = 45;
     const FindingCase cases[] = {
         {"winter times hold until the clocks change", Plan("24Hr", {Leg(6, 30, 0, eddf), Leg(12, 0, 1, egll)}),
-         FindingLevel::Note, "The time differences hold from 2026-12-07 to 2027-03-27 and from 2027-10-31 to 2027-12-06 only."},
+         FindingLevel::Note,
+         "The time differences hold from 2026-12-07 to 2027-03-27 and from 2027-10-31 to 2027-12-06 only."},
         {"a whole year", Plan("24Hr", {Leg(8, 0, -7, vidp), Leg(8, 0, 5, kphx)}), FindingLevel::Note,
          "The time differences hold on every day of the twelve months from 2026-12-07."},
         {"a difference the airport never keeps", Plan("24Hr", {Leg(6, 30, 0, eddf), Leg(12, 0, 3, egll)}),
@@ -195,8 +201,8 @@ TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
     };
     for (const FindingCase& c : cases) {
         const std::vector<std::string> found = FindingsOf(CheckPlan(c.plan), c.level);
-        EXPECT_NE(std::find(found.begin(), found.end(), c.text), found.end())
-            << c.name << ": not among\n" << ::testing::PrintToString(found);
+        EXPECT_NE(std::find(found.begin(), found.end(), c.text), found.end()) << c.name << ": not among\n"
+                                                                              << ::testing::PrintToString(found);
     }
 }
 

@@ -61,7 +61,8 @@ TEST(PlanDraft, AcceptHeaderChecksInOrderThenComposes)
         state.comment = row.comment;
         PlanDraft draft;
         if (row.legsBefore >= 0)
-            draft = {"WEEK", "OLD,", true, "OLD", {AcceptedLeg{}}}, state.planText = "\n\nOLD", state.legCount = row.legsBefore;
+            draft = {"WEEK", "OLD,", true, "OLD", {AcceptedLeg{}}}, state.planText = "\n\nOLD",
+            state.legCount = row.legsBefore;
         auto kept = [&] {
             return std::tuple(state.planText, state.headerText, state.legCount, draft.periodText,
                               draft.registrationText, draft.headerAccepted);

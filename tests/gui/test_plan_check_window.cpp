@@ -17,7 +17,8 @@
 
 namespace {
 const std::int64_t StartDay = DaysFromCivil({2026, 12, 7});
-const std::string EarlierPlans = "\r\n;\r\n;\r\n" + ExamplePlanLine + "\r\n\r\nJET7,D-ABCD,50%,24Hr,IFR,04:30,,350,F,1,EDDF\r\n";
+const std::string EarlierPlans =
+    "\r\n;\r\n;\r\n" + ExamplePlanLine + "\r\n\r\nJET7,D-ABCD,50%,24Hr,IFR,04:30,,350,F,1,EDDF\r\n";
 
 QStringList Row(const PlanCheckWindow& window, int row)
 {
@@ -64,9 +65,11 @@ private slots:
                 dialog.SetCheckStartDay(StartDay);
                 AcceptExampleHeader(dialog, 6);
                 if (!closedByUser) {
-                    QCOMPARE(LabelText(*window, "Header"), QStringLiteral("Aircraft JET7 (450 kn), registration N123EX"));
-                    QTRY_COMPARE(LabelText(*window, "ExistingPlans"),
-                                 QStringLiteral("The registration N123EX already has a plan in the plan file, on line 4."));
+                    QCOMPARE(LabelText(*window, "Header"),
+                             QStringLiteral("Aircraft JET7 (450 kn), registration N123EX"));
+                    QTRY_COMPARE(
+                        LabelText(*window, "ExistingPlans"),
+                        QStringLiteral("The registration N123EX already has a plan in the plan file, on line 4."));
                     // The first leg as it is being composed, the focus kept in the dialog's list.
                     auto* differences = Control<QListView>(dialog, "IDC_TIME_DIFFERENCE");
                     differences->setFocus();
@@ -75,26 +78,29 @@ private slots:
                     differences->setFocus();
                     SelectRow(dialog, "IDC_TIME_DIFFERENCE", 12 + 1);
                     QCOMPARE(Row(*window, 0).mid(0, 8), (QStringList{"new", "EDDF", "EDDF", "06:30", "+1",
-                                                                    "Europe/Berlin", "+1, +2 summer", "05:30"}));
+                                                                     "Europe/Berlin", "+1, +2 summer", "05:30"}));
                     QCOMPARE(QApplication::focusWidget(), differences);
                     QVERIFY(!window->isActiveWindow());
                 }
                 AcceptExampleLegs(dialog, false);
                 if (!closedByUser) {
                     QCOMPARE(Control<QTableWidget>(*window, "Legs")->rowCount(), 2);
-                    QCOMPARE(Row(*window, 0), (QStringList{"1", "EGLL", "EDDF", "06:30", "+2", "Europe/London",
-                                                           "0, +1 summer", "04:30", "353 nm", "0:47", "05:17", "16:58"}));
-                    QCOMPARE(Row(*window, 1), (QStringList{"2", "EDDF", "EGLL", "01:15", "+3", "Europe/Berlin",
-                                                           "+1, +2 summer", "22:15", "353 nm", "0:47", "23:02", "5:28"}));
-                    QCOMPARE(Findings(*window),
-                             (QStringList{
-                                 "Error: No day of the twelve months from 2026-12-07 suits every time difference; leg 1 "
-                                 "(EGLL at +2) holds on no day; leg 2 (EDDF at +3) holds on no day.",
-                                 "Error: Leg 1: the time difference +2 is no offset of EGLL (Europe/London keeps 0, and "
-                                 "+1 with daylight saving time).",
-                                 "Error: Leg 2: the time difference +3 is no offset of EDDF (Europe/Berlin keeps +1, and "
-                                 "+2 with daylight saving time).",
-                             }));
+                    QCOMPARE(Row(*window, 0),
+                             (QStringList{"1", "EGLL", "EDDF", "06:30", "+2", "Europe/London", "0, +1 summer", "04:30",
+                                          "353 nm", "0:47", "05:17", "16:58"}));
+                    QCOMPARE(Row(*window, 1),
+                             (QStringList{"2", "EDDF", "EGLL", "01:15", "+3", "Europe/Berlin", "+1, +2 summer", "22:15",
+                                          "353 nm", "0:47", "23:02", "5:28"}));
+                    QCOMPARE(
+                        Findings(*window),
+                        (QStringList{
+                            "Error: No day of the twelve months from 2026-12-07 suits every time difference; leg 1 "
+                            "(EGLL at +2) holds on no day; leg 2 (EDDF at +3) holds on no day.",
+                            "Error: Leg 1: the time difference +2 is no offset of EGLL (Europe/London keeps 0, and "
+                            "+1 with daylight saving time).",
+                            "Error: Leg 2: the time difference +3 is no offset of EDDF (Europe/Berlin keeps +1, and "
+                            "+2 with daylight saving time).",
+                        }));
                     SaveScreenshot(*window, QStringLiteral("plan-check"));
                 }
                 Click(dialog, "IDOK");
@@ -125,9 +131,10 @@ private slots:
         // 09:00 UT from Frankfurt to Heathrow, 47 minutes; back at 09:30 UT.
         AcceptLeg(dialog, {DepartureRow(10, 0), 12 + 1, -1, "1", "350", "EGLL"});
         AcceptLeg(dialog, {DepartureRow(10, 30), 12 + 1, -1, "2", "350", "EDDF"});
-        QVERIFY(Findings(*dialog.CheckWindow())
-                    .contains("Error: Leg 2 departs from EGLL at 09:30 UT, 17 minutes before its aircraft arrives there "
-                              "(leg 1 arrives at 09:47 UT)."));
+        QVERIFY(
+            Findings(*dialog.CheckWindow())
+                .contains("Error: Leg 2 departs from EGLL at 09:30 UT, 17 minutes before its aircraft arrives there "
+                          "(leg 1 arrives at 09:47 UT)."));
     }
 };
 
