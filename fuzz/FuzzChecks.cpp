@@ -1,10 +1,12 @@
 #include "fuzz/FuzzChecks.h"
 
+#include "check/Geo.h"
 #include "input/ListReading.h"
 #include "input/PersonalCopy.h"
 #include "input/TextFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -443,7 +445,48 @@ std::string CheckAircraftReading(std::string_view bytes)
 
 std::string CheckAirportReading(std::string_view bytes)
 {
-    return CheckListReading(bytes, CheckAirportRule, ReadAirportCodes, AirportDifference);
+    // Each entry's own line is found again from the reading's marks, up to 200 entries spread over the list.
+    auto readAndFindAgain = [](const fs::path& file) {
+        ListReadResult result = ReadAirportCodes(file);
+        const size_t step = result.entries.size() / 200 + 1;
+        for (size_t i = 0; result.ok && i < result.entries.size(); i += step) {
+            const std::optional<std::string> line = AirportLineOfEntry(file, result.marks, i, result.entries[i]);
+            if (!line || AirportCodeFromLine(*line) != std::string(result.entries[i]))
+                result = {{}, {}, false, "the line of entry " + std::to_string(i) + " was not found again"};
+        }
+        return result;
+    };
+    return CheckListReading(bytes, CheckAirportRule, readAndFindAgain, AirportDifference);
+}
+
+std::string CheckAirportPosition(std::string_view bytes)
+{
+    const std::string_view line = bytes.substr(0, bytes.find('\n'));
+    const std::optional<GeoPosition> position = PositionFromAirportLine(line);
+    if (!position)
+        return {};
+    if (!(std::abs(position->latitude) <= 90 && std::abs(position->longitude) <= 180))
+        return "a position out of range from " + Shown(line);
+    // The same place written again in both forms reads back to within their decimals.
+    auto part = [](double value, char positive, char negative) {
+        const double size = std::abs(value);
+        const double degrees = std::floor(size);
+        char text[64];
+        std::snprintf(text, sizeof text, "%c%d* %.4f'", value < 0 ? negative : positive, static_cast<int>(degrees),
+                      std::min((size - degrees) * 60, 59.9999));
+        return std::string(text);
+    };
+    char decimal[96];
+    std::snprintf(decimal, sizeof decimal, "X,%.7f,%.7f,0", position->latitude, position->longitude);
+    const std::string written[] = {
+        "X," + part(position->latitude, 'N', 'S') + "," + part(position->longitude, 'E', 'W') + ",0", decimal};
+    for (const std::string& again : written) {
+        const std::optional<GeoPosition> read = PositionFromAirportLine(again);
+        if (!read || std::abs(read->latitude - position->latitude) > 2e-6
+            || std::abs(read->longitude - position->longitude) > 2e-6)
+            return "the position of " + Shown(line) + " does not read back from " + again;
+    }
+    return {};
 }
 
 const std::vector<FuzzTarget>& FuzzTargets()
@@ -452,6 +495,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"text_mode", CheckTextModeReading},
         {"aircraft_list", CheckAircraftReading},
         {"airport_list", CheckAirportReading},
+        {"airport_position", CheckAirportPosition},
     };
     return targets;
 }
