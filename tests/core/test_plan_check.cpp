@@ -1,4 +1,5 @@
 #include "check/PlanCheck.h"
+#include "check/Placement.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -220,3 +222,20 @@ TEST(PlanCheck, PutsErrorsFirstAndFindsNothingWrongInARightPlan)
     EXPECT_EQ(wrong.findings.front().level, FindingLevel::Error);
 }
 } // namespace
+
+TEST(PlanCheckWindowPlace, RightOfTheDialogWhereThereIsRoomElseWhereItCoversLeast)
+{
+    const Box dialog{100, 100, 400, 300};
+    const std::tuple<const char*, Box, Box> cases[] = {
+        {"room on the right", {0, 0, 1920, 1080}, {500, 100, 600, 400}},
+        {"no room right or left: below", {0, 0, 900, 800}, {100, 400, 600, 400}},
+        {"room on the left only", {-700, 0, 1250, 500}, {-500, 100, 600, 400}},
+        {"a small screen: the least covered", {0, 0, 800, 600}, {100, 200, 600, 400}},
+    };
+    for (const auto& [name, screen, placed] : cases) {
+        const Box got = PlaceBeside(dialog, screen, 600, 400);
+        EXPECT_EQ(std::tuple(got.left, got.top, got.width, got.height),
+                  std::tuple(placed.left, placed.top, placed.width, placed.height))
+            << name;
+    }
+}
