@@ -71,6 +71,7 @@ PlanCheckWindow::PlanCheckWindow(QWidget* owner)
     m_existing->setWordWrap(true);
     m_legs->setHorizontalHeaderLabels(Columns);
     m_legs->verticalHeader()->hide();
+    m_legs->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_legs->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_legs->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_legs->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);

@@ -1,5 +1,5 @@
-#include "check/PlanCheck.h"
 #include "check/Placement.h"
+#include "check/PlanCheck.h"
 
 #include <gtest/gtest.h>
 
