@@ -237,15 +237,14 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
     const PlanLine& plan = reader.Plan();
     WalkedLoop loop;
     WalkLoop(plan, data, loop);
-    const auto aircraft = data.aircraft.find(plan.aircraftKey);
     std::string speed = "no cruise speed";
-    if (aircraft != data.aircraft.end() && aircraft->second.knots)
-        speed = std::to_string(*aircraft->second.knots) + " kn";
+    if (loop.aircraft && loop.aircraft->knots)
+        speed = std::to_string(*loop.aircraft->knots) + " kn";
     std::fprintf(out, "%s:%d: %s (%s; %zu legs, around in %s)\n", file.text.c_str(), options.explainLine,
                  PlanHeaderText(plan).c_str(), speed.c_str(), plan.legs.size(), DurationText(loop.loopSeconds).c_str());
     PrintLegTable(plan, loop, out);
     std::vector<Finding> findings;
-    CheckPlan(plan, loop, data, options.turnaround, findings);
+    CheckPlan(plan, loop, options.turnaround, findings);
     for (const Finding& finding : findings)
         report.Line(file.text, options.explainLine, finding.level, finding.text);
     return report.Errors() > 0 ? 1 : 0;
@@ -271,10 +270,11 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
                 continue;
             ++plans;
             const PlanLine& plan = reader.Plan();
-            registrations.Add(plan.registration, static_cast<int>(index), reader.LineNumber());
+            registrations.Prefetch(plan.registration);
             WalkLoop(plan, data, loop);
+            registrations.Add(plan.registration, static_cast<int>(index), reader.LineNumber());
             findings.clear();
-            CheckPlan(plan, loop, data, options.turnaround, findings);
+            CheckPlan(plan, loop, options.turnaround, findings);
             for (const Finding& finding : findings)
                 report.Line(file.text, reader.LineNumber(), finding.level, finding.text);
         }

@@ -10,11 +10,7 @@ long long Modulo(long long value, long long divisor)
 // The length of the cycle that clock times repeat in: the week for times with a day, the day else.
 int ClockCycle(bool week) { return week ? SecondsPerWeek : SecondsPerDay; }
 
-std::optional<GeoPosition> PositionOf(const ReferenceData& data, std::string_view code)
-{
-    const auto found = data.airports.find(code);
-    return found == data.airports.end() ? std::nullopt : found->second.position;
-}
+std::optional<GeoPosition> PositionOf(const AirportPlace* place) { return place ? place->position : std::nullopt; }
 } // namespace
 
 std::optional<int> WalkedLeg::ArrivalClock(bool week) const
@@ -29,15 +25,22 @@ void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop)
     loop.periodSeconds = plan.periodSeconds;
     loop.week = plan.week;
     loop.legs.resize(plan.legs.size());
-    const auto aircraft = data.aircraft.find(plan.aircraftKey);
+    loop.aircraft = data.aircraft.Find(plan.aircraftKey);
     // 0 when the aircraft cannot be timed.
-    const int knots = aircraft == data.aircraft.end() ? 0 : aircraft->second.knots.value_or(0);
+    const int knots = loop.aircraft ? loop.aircraft->knots.value_or(0) : 0;
     const size_t count = plan.legs.size();
+    // Each airport is looked up once, as a destination; it is the next leg's departure airport.
+    for (const PlanLeg& leg : plan.legs)
+        data.airports.Prefetch(leg.destination);
+    for (size_t i = 0; i < count; ++i)
+        loop.legs[i].place = data.airports.Find(plan.legs[i].destination);
     long long departure = 0;
     for (size_t i = 0; i < count; ++i) {
         const PlanLeg& leg = plan.legs[i];
         WalkedLeg& walked = loop.legs[i];
+        const AirportPlace* const place = walked.place;
         walked = WalkedLeg{};
+        walked.place = place;
         walked.from = plan.legs[(i + count - 1) % count].destination;
         walked.to = leg.destination;
         walked.departureClock = leg.departure.Clock();
@@ -46,8 +49,8 @@ void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop)
             departure += Modulo(walked.departureClock - before, plan.periodSeconds);
         }
         walked.departure = departure;
-        const std::optional<GeoPosition> from = PositionOf(data, walked.from);
-        const std::optional<GeoPosition> to = PositionOf(data, walked.to);
+        const std::optional<GeoPosition> from = PositionOf(loop.legs[(i + count - 1) % count].place);
+        const std::optional<GeoPosition> to = PositionOf(walked.place);
         if (from && to) {
             walked.distanceNm = GreatCircleNm(*from, *to);
             if (knots > 0)

@@ -14,6 +14,7 @@
 struct WalkedLeg {
     std::string_view from;
     std::string_view to;
+    const AirportPlace* place = nullptr;    // of `to`; null when the airport file lacks it
     int departureClock = 0;                 // the departure as written, PlanTime::Clock
     long long departure = 0;                // seconds after leg 1's departure
     std::optional<double> distanceNm;       // when both airports can be placed
@@ -30,7 +31,8 @@ struct WalkedLeg {
 struct WalkedLoop {
     int periodSeconds = 0;
     bool week = false;
-    long long loopSeconds = 0; // from leg 1's departure to its next one: the period, or a multiple of it
+    const AircraftSpeed* aircraft = nullptr; // null when the aircraft file lacks it
+    long long loopSeconds = 0;               // from leg 1's departure to its next one: the period, or a multiple of it
     std::vector<WalkedLeg> legs;
 };
 

@@ -3,6 +3,7 @@
 #include "input/Text.h"
 
 #include <cerrno>
+#include <functional>
 #include <system_error>
 
 std::string UnreadableReason(const std::filesystem::path& path)
@@ -51,13 +52,12 @@ std::optional<std::string_view> CodeOf(std::string_view line)
 
 // Keeps the first entry for a code, unless it has no value and this one has.
 template <typename Entry>
-void Keep(TextMap<Entry>& map, std::string_view code, const Entry& entry)
+void Keep(CodeTable<Entry>& table, std::string_view code, const Entry& entry)
 {
-    const auto found = map.find(code);
-    if (found == map.end())
-        map.emplace(std::string(code), entry);
-    else if (!found->second.Known() && entry.Known())
-        found->second = entry;
+    bool added = false;
+    Entry& kept = table.Insert(code, added);
+    if (added || (!kept.Known() && entry.Known()))
+        kept = entry;
 }
 
 bool ReadLines(const std::filesystem::path& path, std::string& error,
@@ -96,7 +96,25 @@ void AddAircraftLine(ReferenceData& data, std::string_view line, int lineNumber)
 
 bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std::string& error)
 {
-    return ReadLines(path, error, [&](std::string_view line, int number) { AddAirportLine(data, line, number); });
+    // Lines go into the table in batches whose slots are asked for first: a large file's table is far
+    // larger than the processor's caches, and one lookup after the other would wait for each in turn.
+    constexpr size_t Batch = 32;
+    std::vector<std::pair<std::string, AirportPlace>> batch;
+    auto flush = [&] {
+        for (const auto& [code, place] : batch)
+            data.airports.Prefetch(code);
+        for (const auto& [code, place] : batch)
+            Keep(data.airports, code, place);
+        batch.clear();
+    };
+    const bool read = ReadLines(path, error, [&](std::string_view line, int number) {
+        if (const std::optional<std::string_view> code = CodeOf(line))
+            batch.emplace_back(*code, AirportPlace{PositionFromAirportLine(line), number});
+        if (batch.size() == Batch)
+            flush();
+    });
+    flush();
+    return read;
 }
 
 bool ReadAircraftFile(const std::filesystem::path& path, ReferenceData& data, std::string& error)

@@ -5,14 +5,13 @@
 
 #include "check/Geo.h"
 #include "input/TextFile.h"
+#include "planfile/CodeTable.h"
 #include "planfile/PlanLine.h"
 
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 // Why `path` cannot be read: it is missing, a folder, a pipe or unreadable. Empty when it can.
 std::string UnreadableReason(const std::filesystem::path& path);
@@ -43,14 +42,6 @@ private:
     std::string m_reason;
 };
 
-// Heterogeneous lookup, so a code in a plan line is looked up without a copy.
-struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-};
-template <typename Value>
-using TextMap = std::unordered_map<std::string, Value, TextHash, std::equal_to<>>;
-
 struct AirportPlace {
     std::optional<GeoPosition> position; // nothing when the line gives none that reads
     int line = 0;
@@ -63,8 +54,8 @@ struct AircraftSpeed {
 };
 
 struct ReferenceData {
-    TextMap<AirportPlace> airports;
-    TextMap<AircraftSpeed> aircraft;
+    CodeTable<AirportPlace> airports;
+    CodeTable<AircraftSpeed> aircraft;
 };
 
 // One line of the airport file: its code (before the first comma, trimmed) and position. A code that

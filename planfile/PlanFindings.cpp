@@ -13,16 +13,13 @@ void Add(std::vector<Finding>& findings, FindingLevel level, std::string text)
 }
 
 // Each airport that cannot be placed is named once per plan, however many legs touch it.
-void CheckAirport(std::string_view code, const ReferenceData& data, std::vector<std::string_view>& named,
-                  std::vector<Finding>& findings)
+void CheckAirport(const WalkedLeg& walked, std::vector<std::string_view>& named, std::vector<Finding>& findings)
 {
-    const auto found = data.airports.find(code);
-    if (found == data.airports.end() || found->second.position
-        || std::find(named.begin(), named.end(), code) != named.end())
+    if (!walked.place || walked.place->position || std::find(named.begin(), named.end(), walked.to) != named.end())
         return;
-    named.push_back(code);
+    named.push_back(walked.to);
     Add(findings, FindingLevel::Warning,
-        "airport " + std::string(code) + " cannot be placed: line " + std::to_string(found->second.line)
+        "airport " + std::string(walked.to) + " cannot be placed: line " + std::to_string(walked.place->line)
             + " of the airport file gives no position");
 }
 
@@ -70,16 +67,14 @@ std::string ClockText(int clock, bool week)
     return PlanTimeText(PlanTime{week ? clock / SecondsPerDay : -1, clock % SecondsPerDay});
 }
 
-void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, const ReferenceData& data, int turnaroundMinutes,
-               std::vector<Finding>& findings)
+void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinutes, std::vector<Finding>& findings)
 {
     const std::string key(plan.aircraftKey);
-    const auto aircraft = data.aircraft.find(plan.aircraftKey);
-    if (aircraft == data.aircraft.end())
+    if (!loop.aircraft)
         Add(findings, FindingLevel::Error, "aircraft " + key + " is not in the aircraft file");
-    else if (!aircraft->second.knots)
+    else if (!loop.aircraft->knots)
         Add(findings, FindingLevel::Warning,
-            "aircraft " + key + " cannot be timed: line " + std::to_string(aircraft->second.line)
+            "aircraft " + key + " cannot be timed: line " + std::to_string(loop.aircraft->line)
                 + " of the aircraft file gives no cruise speed");
 
     if (loop.loopSeconds > loop.periodSeconds)
@@ -92,25 +87,24 @@ void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, const ReferenceData
     const size_t count = plan.legs.size();
     for (size_t i = 0; i < count; ++i) {
         const WalkedLeg& walked = loop.legs[i];
-        if (data.airports.find(walked.to) == data.airports.end())
+        if (!walked.place)
             Add(findings, FindingLevel::Error,
                 LegName(i) + ": the destination " + std::string(walked.to) + " is not in the airport file");
-        CheckAirport(walked.to, data, named, findings);
+        CheckAirport(walked, named, findings);
         CheckFixedArrival(i, plan.legs[i], walked, plan.week, findings);
-        if (!walked.groundSeconds)
+        if (!walked.groundSeconds || *walked.groundSeconds >= turnaroundMinutes * 60LL)
             continue;
         const size_t next = (i + 1) % count;
         const std::string departs = LegName(next) + " departs from " + std::string(walked.to) + " at "
-                                    + PlanTimeText(plan.legs[next].departure);
+                                    + PlanTimeText(plan.legs[next].departure) + ", "
+                                    + DurationText(*walked.groundSeconds);
         const std::string arrival = ClockText(*walked.ArrivalClock(plan.week), plan.week);
         if (*walked.groundSeconds < 0)
             Add(findings, FindingLevel::Error,
-                departs + ", " + DurationText(*walked.groundSeconds) + " before its aircraft arrives there at "
-                    + arrival + " (" + LegName(i) + ")");
-        else if (*walked.groundSeconds < turnaroundMinutes * 60LL)
+                departs + " before its aircraft arrives there at " + arrival + " (" + LegName(i) + ")");
+        else
             Add(findings, FindingLevel::Warning,
-                departs + ", " + DurationText(*walked.groundSeconds) + " after its aircraft arrives at " + arrival
-                    + " (" + LegName(i) + "): less than the turnaround of " + std::to_string(turnaroundMinutes)
-                    + " min");
+                departs + " after its aircraft arrives at " + arrival + " (" + LegName(i)
+                    + "): less than the turnaround of " + std::to_string(turnaroundMinutes) + " min");
     }
 }

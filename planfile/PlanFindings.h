@@ -23,9 +23,8 @@ struct Finding {
     std::string text;
 };
 
-// Appends the findings of `plan`, walked into `loop` with the same `data`, in the order of its legs.
-void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, const ReferenceData& data, int turnaroundMinutes,
-               std::vector<Finding>& findings);
+// Appends the findings of `plan`, walked into `loop`, in the order of its legs.
+void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinutes, std::vector<Finding>& findings);
 
 // "45 min", "1 h 05 min", "2 h 00 min 30 s": the length of a stretch of time, without its sign.
 std::string DurationText(long long seconds);

@@ -1,13 +1,13 @@
 #pragma once
 // Registrations seen across the plan files, for the warning on every line of a registration that
-// more than one plan uses. Kept compact: each registration's bytes once, and the lines of the ones
-// that come again. Core, no Qt.
+// more than one plan uses. Kept compact: each registration's bytes once with its first two places,
+// and the places of the uses after the first. Core, no Qt.
+
+#include "planfile/CodeTable.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class Registrations {
@@ -18,7 +18,7 @@ public:
     struct SharedUse {
         int file = 0;
         int line = 0;
-        std::string_view registration;
+        std::string registration;
         int plans = 0;     // how many plans use it
         int otherFile = 0; // the first other plan that uses it
         int otherLine = 0;
@@ -26,20 +26,19 @@ public:
     // Every line whose registration another plan uses as well, in the order of files and lines.
     std::vector<SharedUse> SharedUses() const;
 
+    // Asks for the memory that Add(registration) will touch (see CodeTable::Prefetch).
+    void Prefetch(std::string_view registration) const { m_entries.Prefetch(registration); }
+
 private:
     struct Place {
-        std::uint32_t file;
-        std::uint32_t line;
+        std::uint32_t file = 0;
+        std::uint32_t line = 0;
     };
     struct Entry {
         Place first;
-        std::uint32_t plans;
         Place second;
+        std::uint32_t plans = 0;
     };
-    std::string_view Store(std::string_view text);
-
-    std::unordered_map<std::string_view, Entry> m_entries;
-    std::vector<std::pair<std::string_view, Place>> m_repeats; // every use after the first
-    std::vector<std::unique_ptr<char[]>> m_blocks;             // the bytes the views point into
-    size_t m_blockFree = 0;
+    CodeTable<Entry> m_entries;
+    std::vector<std::pair<std::string, Place>> m_repeats; // every use after the first
 };
