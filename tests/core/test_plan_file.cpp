@@ -83,7 +83,6 @@ TEST(PlanFile, ReadsEachFormOfTheField)
 {
     const std::pair<const char*, const char*> rows[] = {
         {"", "blank"},
-        {" \t ", "blank"},
         {"  ; a comment, with commas", "comment"},
         {"// another", "comment"},
         {"JET7,D-AIRA,50%,24Hr,IFR,06:00,,350,F,101,EDDF,07:05,,280,F,102,EDDM",
@@ -157,21 +156,6 @@ TEST(PlanFile, RefusesWhatItDoesNotKnowAndSaysWhy)
     while (reader.Next())
         seen += std::to_string(reader.LineNumber()) + ":" + Read(reader.Text()).substr(0, 7) + " ";
     EXPECT_EQ(seen, "1:comment 2:blank 3:refused 4:blank 5:plan A| ");
-    EXPECT_FALSE(reader.HadReadError());
-}
-
-TEST(PlanFile, MissingFilesAreReportedAndNeverCreated)
-{
-    ScratchFolder folder;
-    EXPECT_EQ(PlanFileReader(folder / "none.txt").OpenError(), UnreadableReason(folder / "none.txt"));
-    EXPECT_NE(UnreadableReason(folder / "none.txt"), "");
-    EXPECT_EQ(PlanFileReader(folder.path).OpenError(), "Is a folder, not a file");
-    ReferenceData data;
-    std::string error;
-    EXPECT_FALSE(ReadAirportFile(folder / "airports.txt", data, error));
-    EXPECT_FALSE(ReadAircraftFile(folder.path, data, error));
-    EXPECT_EQ(error, "Is a folder, not a file");
-    EXPECT_FALSE(fs::exists(folder / "none.txt") || fs::exists(folder / "airports.txt"));
 }
 
 TEST(PlanFile, PlansLegwiseWritesReadBackToTheirFields)
@@ -332,6 +316,9 @@ TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
         EXPECT_EQ(report(), "legwise-check: " + message + " (see legwise-check --help)\n");
     }
     EXPECT_EQ(RunCheckProgram(files + "\"" + (folder / "none.txt").string() + "\"", folder / "out.txt"), 2);
+    EXPECT_EQ(report(), (folder / "none.txt").string()
+                            + ": error: cannot be read: " + UnreadableReason(folder / "none.txt") + "\n"
+                            + "legwise-check: 0 plans in 1 file: 0 errors, 0 warnings\n");
     EXPECT_FALSE(fs::exists(folder / "none.txt")) << "a check only reads";
     EXPECT_EQ(RunCheckProgram("--help", folder / "out.txt"), 0);
     EXPECT_EQ(report(), PlanCheckUsage);
