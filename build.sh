@@ -51,7 +51,7 @@ find_qt_mingw() {
     return 1
 }
 
-# Cross-builds legwise.exe and the test programs in build-windows/ (LEGWISE_WINDOWS_BUILD_DIR),
+# Cross-builds legwise.exe, legwise-check.exe and the test programs in build-windows/ (LEGWISE_WINDOWS_BUILD_DIR),
 # GoogleTest from Debian's sources included, and packs dist/legwise-<version>-windows-x64.zip.
 build_windows() {
     local qt out toolchain cross
@@ -74,7 +74,7 @@ build_windows() {
     cmake -S . -B "$out/legwise" "${cross[@]}" -DCMAKE_PREFIX_PATH="$qt;$out/googletest-install" \
         -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(gcc -print-multiarch)/cmake" \
         -DLEGWISE_BENCHMARKS=OFF
-    cmake --build "$out/legwise" -j"$(nproc)" --target legwise
+    cmake --build "$out/legwise" -j"$(nproc)" --target legwise legwise-check
     local version
     version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/legwise/CMakeCache.txt")
     tools/pack-windows.sh "$out/legwise" "$qt" "dist/legwise-$version-windows-x64.zip"

@@ -3,7 +3,11 @@
 #include "check/Geo.h"
 #include "input/ListReading.h"
 #include "input/PersonalCopy.h"
+#include "input/Text.h"
 #include "input/TextFile.h"
+#include "planfile/LoopWalk.h"
+#include "planfile/PlanFileReader.h"
+#include "planfile/PlanFindings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -496,6 +500,7 @@ const std::vector<FuzzTarget>& FuzzTargets()
         {"aircraft_list", CheckAircraftReading},
         {"airport_list", CheckAirportReading},
         {"airport_position", CheckAirportPosition},
+        {"plan_file", CheckPlanFileReading},
     };
     return targets;
 }
@@ -514,4 +519,71 @@ std::vector<fs::path> KeptInputs(const fs::path& sourceFolder, std::string_view 
     }
     std::sort(inputs.begin(), inputs.end());
     return inputs;
+}
+
+namespace {
+// What a plan line read must be, whatever its bytes: its fields lie inside the line, its times in
+// their ranges, and its loop comes round in a whole number of periods, at least one.
+std::string PlanDifference(std::string_view line, const PlanLine& plan, const ReferenceData& data)
+{
+    const auto inside = [&](std::string_view field) {
+        return field.empty()
+               || (field.data() >= line.data() && field.data() + field.size() <= line.data() + line.size());
+    };
+    const auto timeOk = [&](PlanTime time) {
+        return time.seconds >= 0 && time.seconds < SecondsPerDay
+               && (plan.week ? time.day >= 0 && time.day <= 6 : time.day == -1);
+    };
+    if (plan.legs.empty() || plan.periodSeconds <= 0 || plan.trafficLimit < 0 || plan.trafficLimit > 100)
+        return "a plan without legs, period or traffic limit was read from " + Shown(line);
+    for (const PlanLeg& leg : plan.legs) {
+        if (!inside(leg.destination) || leg.destination.empty() || !inside(leg.flightNumber) || !timeOk(leg.departure)
+            || (leg.arrival && !timeOk(*leg.arrival)) || (leg.fixedArrival && !leg.arrival))
+            return "a leg out of its line or its ranges was read from " + Shown(line);
+    }
+    WalkedLoop loop;
+    WalkLoop(plan, data, loop);
+    if (loop.loopSeconds <= 0 || loop.loopSeconds % plan.periodSeconds != 0)
+        return "the loop of " + Shown(line) + " takes " + std::to_string(loop.loopSeconds) + " s";
+    std::vector<Finding> findings;
+    CheckPlan(plan, loop, DefaultTurnaroundMinutes, findings);
+    for (const Finding& finding : findings) {
+        if (finding.text.empty())
+            return "an empty finding for " + Shown(line);
+    }
+    return {};
+}
+} // namespace
+
+std::string CheckPlanFileReading(std::string_view bytes)
+{
+    const fs::path file = Scratch() / "plans.txt";
+    WriteFileBytes(file, bytes);
+    ReferenceData data;
+    for (const char* airport : {"EDDF,N50* 2.00',E8* 34.00',364", "EDDM,48.35,11.78,1487", "XXXX,x"})
+        AddAirportLine(data, airport, 1);
+    AddAircraftLine(data, "JET7,450,\"Jet\"", 1);
+    const std::string text = FromTextMode(bytes);
+    const std::vector<std::string_view> lines = PhysicalLines(text);
+    PlanFileReader reader(file);
+    size_t count = 0;
+    while (reader.Next()) {
+        if (count >= lines.size() || reader.Text() != lines[count]
+            || reader.LineNumber() != static_cast<int>(count) + 1)
+            return "line " + std::to_string(count + 1) + " was read as " + Shown(reader.Text());
+        const std::string_view line = lines[count++];
+        const std::string_view trimmed = TrimLeftView(line);
+        const PlanLineKind expected = trimmed.empty()                                     ? PlanLineKind::Blank
+                                      : trimmed[0] == ';' || trimmed.substr(0, 2) == "//" ? PlanLineKind::Comment
+                                                                                          : reader.Kind();
+        if (reader.Kind() != expected || (reader.Kind() == PlanLineKind::Refused) == reader.Reason().empty())
+            return "line " + std::to_string(count) + " " + Shown(line) + " was taken for the wrong kind";
+        if (reader.Kind() == PlanLineKind::Plan) {
+            if (std::string message = PlanDifference(reader.Text(), reader.Plan(), data); !message.empty())
+                return message;
+        }
+    }
+    if (count != lines.size())
+        return "the reader gave " + std::to_string(count) + " of " + std::to_string(lines.size()) + " lines";
+    return {};
 }

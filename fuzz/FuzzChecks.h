@@ -21,6 +21,9 @@ std::string CheckAirportReading(std::string_view bytes);
 // PositionFromAirportLine on the input's first line: a position it gives lies on the globe and reads
 // back from the same place written in degrees and minutes and in decimal degrees.
 std::string CheckAirportPosition(std::string_view bytes);
+// PlanFileReader line by line against the text-mode lines, each line's kind against its first
+// bytes, and every plan read against the ranges of its fields and the arithmetic of its loop.
+std::string CheckPlanFileReading(std::string_view bytes);
 
 // The comparisons behind the checks, open so that a test can show they catch a wrong reading.
 // `fileBytes` are the bytes on disk; the list or the text is what a reader gave for them.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Packs the cross-built legwise.exe with everything it needs on Windows into one zip.
+# Packs the cross-built legwise.exe and legwise-check.exe with everything they need on Windows into one zip.
 # Usage: tools/pack-windows.sh <build folder> <Qt for mingw> <zip to write>
 # Every DLL that legwise.exe, the DLLs and the plugins import must be in the zip or be part of
 # Windows; the packing fails otherwise and names what is missing.
@@ -16,6 +16,7 @@ trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/platforms" "$stage/styles" "$stage/examples" "$stage/licenses"
 
 "$triple-strip" --strip-unneeded -o "$stage/legwise.exe" "$build/legwise.exe"
+"$triple-strip" --strip-unneeded -o "$stage/legwise-check.exe" "$build/legwise-check.exe"
 cp "$qt"/bin/Qt6{Core,Gui,Widgets}.dll "$stage/"
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
@@ -41,7 +42,7 @@ cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$stage/licenses/winpthreads-an
 cat >"$stage/licenses/README.txt" <<EOF
 Legwise itself is under the MIT licence: ../LICENSE.txt.
 
-Besides legwise.exe this folder holds libraries of others, each under its own licence:
+Besides legwise.exe and legwise-check.exe this folder holds libraries of others, each under its own licence:
 
 Qt 6.4.2 (Qt6Core.dll, Qt6Gui.dll, Qt6Widgets.dll, platforms/qwindows.dll,
 styles/qwindowsvistastyle.dll), used under the GNU Lesser General Public License 3.0:

@@ -1,0 +1,225 @@
+// legwise-check on a 100 MB plan file of 500,000 plans, an airport file of 1,000,000 lines and an
+// aircraft file of 10,000 lines, twice: with destinations drawn from 20,000 of the airports (a large
+// fleet's network) and from all 400,000 codes (every lookup far from the last). Each case runs in a process of its own,
+// so its peak memory is its own. Printed: the check's time as a multiple of reading the three files alone with our
+// readers (medians of several rounds), and its peak memory above a process that reads the airport and aircraft files
+// alone, against the size of the plan file.
+//
+// Usage: plan_file_check [folder]   (default: the temporary folder; the files are deleted at the end)
+
+#include "input/ListReading.h"
+#include "input/TextFile.h"
+#include "planfile/CheckCommand.h"
+#include "support/ChildProcess.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr double MB = 1024.0 * 1024.0;
+constexpr int Rounds = 3;
+constexpr int AirportLines = 1'000'000;
+constexpr int AircraftLines = 10'000;
+constexpr int Plans = 500'000;
+
+std::string CodeFor(int n)
+{
+    std::string code(4, 'A');
+    for (int i = 3; i >= 0; --i, n /= 26)
+        code[static_cast<size_t>(i)] = static_cast<char>('A' + n % 26);
+    return code;
+}
+
+// Airports over Europe, so that nearly every leg fits between departures 205 minutes apart.
+void WriteAirports(const fs::path& path)
+{
+    std::ofstream out(path, std::ios::binary);
+    std::mt19937 random(7);
+    for (int i = 0; i < AirportLines; ++i)
+        out << CodeFor(i % 456976) << ",N" << 40 + random() % 20 << "* " << random() % 60 << ".00',E" << random() % 20
+            << "* " << random() % 60 << ".00'," << i % 3000 << "\r\n";
+}
+
+void WriteAircraft(const fs::path& path)
+{
+    std::ofstream out(path, std::ios::binary);
+    for (int i = 0; i < AircraftLines; ++i)
+        out << "AC#" << i << "," << (400 + i % 100) << ",\"Some Airline Boeing 737-800 " << i << "\"\r\n";
+}
+
+// Daily plans of seven legs, 205 minutes apart, with a comment line before every hundredth; about one
+// plan in a hundred shares its registration with another.
+void WritePlans(const fs::path& path, int airports)
+{
+    std::ofstream out(path, std::ios::binary);
+    std::mt19937 random(11);
+    char time[16];
+    for (int i = 0; i < Plans; ++i) {
+        if (i % 100 == 0)
+            out << ";\r\n; Plans from " << i << "\r\n;\r\n";
+        out << "AC#" << random() % AircraftLines << ",D-" << CodeFor(i % 100 == 1 ? i - 1 : i) << i / 456976
+            << ",50%,24Hr,IFR";
+        const int start = static_cast<int>(random() % 5);
+        for (int leg = 0; leg < 7; ++leg) {
+            const int minutes = start + leg * 205;
+            std::snprintf(time, sizeof time, "%02d:%02d", minutes / 60, minutes % 60);
+            out << "," << time << ",,350,F,LH" << 1000 + leg << ","
+                << CodeFor(static_cast<int>(random() % static_cast<unsigned>(airports)));
+        }
+        out << "\r\n";
+    }
+}
+
+double Milliseconds(const std::function<void()>& timed)
+{
+    const auto start = std::chrono::steady_clock::now();
+    timed();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct Files {
+    fs::path airports, aircraft, plans;
+};
+
+void ReadReferenceLists(const Files& files)
+{
+    const ListReadResult airports = ReadAirportCodes(files.airports);
+    const ListReadResult aircraft = ReadAircraftEntries(files.aircraft);
+    if (airports.entries.empty() || aircraft.entries.empty())
+        std::abort();
+}
+
+void ReadAllThree(const Files& files)
+{
+    ReadReferenceLists(files);
+    TextFileReader reader(files.plans);
+    std::string line;
+    size_t lines = 0;
+    while (reader.ReadLine(line))
+        ++lines;
+    if (lines == 0)
+        std::abort();
+}
+
+int Check(const Files& files, std::FILE* sink)
+{
+    const std::vector<CommandArgument> arguments = {{"--airports", "--airports"},
+                                                    {files.airports.string(), files.airports},
+                                                    {"--aircraft", "--aircraft"},
+                                                    {files.aircraft.string(), files.aircraft},
+                                                    {files.plans.string(), files.plans}};
+    return RunPlanCheck(arguments, sink, stderr);
+}
+
+struct Times {
+    double readMs = 0;
+    double checkMs = 0;
+    int status = 0;
+};
+struct Nothing {
+    int unused = 0;
+};
+} // namespace
+
+namespace {
+bool Measure(const Files& files, const fs::path& folder)
+{
+    const double planMb = static_cast<double>(fs::file_size(files.plans)) / MB;
+    Times times;
+    bool ok = RunInChildProcess(
+        [&] {
+            Times t;
+            std::FILE* sink = std::fopen("/dev/null", "w");
+            std::vector<double> reading, checking;
+            for (int round = 0; round < Rounds; ++round) {
+                reading.push_back(Milliseconds([&] { ReadAllThree(files); }));
+                checking.push_back(Milliseconds([&] { t.status = Check(files, sink); }));
+            }
+            std::fclose(sink);
+            t.readMs = Median(reading);
+            t.checkMs = Median(checking);
+            return t;
+        },
+        times);
+    long long referenceKb = 0, checkKb = 0, readAllKb = 0;
+    Nothing nothing;
+    ok = ok && RunInChildProcess([&] { return ReadReferenceLists(files), Nothing{}; }, nothing, &referenceKb);
+    ok = ok && RunInChildProcess([&] { return ReadAllThree(files), Nothing{}; }, nothing, &readAllKb);
+    ok = ok
+         && RunInChildProcess(
+             [&] {
+                 std::FILE* sink = std::fopen("/dev/null", "w");
+                 Check(files, sink);
+                 std::fclose(sink);
+                 return Nothing{};
+             },
+             nothing, &checkKb);
+    if (!ok) {
+        std::printf("FAILED: a measuring process did not finish\n");
+        return false;
+    }
+    // The report of one round, for a look at what the check found.
+    std::FILE* report = std::fopen((folder / "report.txt").c_str(), "w");
+    Check(files, report);
+    std::fclose(report);
+    std::ifstream findings(folder / "report.txt");
+    std::string line, last;
+    long long reportLines = 0;
+    while (std::getline(findings, line)) {
+        last = line;
+        ++reportLines;
+    }
+    const double aboveMb = static_cast<double>(checkKb - referenceKb) / 1024.0;
+    std::printf("  reading the three files alone  %8.1f ms\n", times.readMs);
+    std::printf("  legwise-check                  %8.1f ms  (%.2f x the reading; exit status %d)\n", times.checkMs,
+                times.checkMs / times.readMs, times.status);
+    std::printf("  peak memory, reading airports and aircraft alone  %7.1f MB\n", referenceKb / 1024.0);
+    std::printf("  peak memory, reading all three files alone        %7.1f MB\n", readAllKb / 1024.0);
+    std::printf(
+        "  peak memory, legwise-check                        %7.1f MB  (%.1f MB above the first: %.2f x the "
+        "plan file)\n",
+        checkKb / 1024.0, aboveMb, aboveMb / planMb);
+    std::printf("  report: %lld lines, the last: %s\n", reportLines, last.c_str());
+    return true;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const fs::path where = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path();
+    const fs::path folder = where / ("legwise-plan-check-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    const Files files{folder / "airports.txt", folder / "aircraft.txt", folder / "plans.txt"};
+    WriteAirports(files.airports);
+    WriteAircraft(files.aircraft);
+    std::printf(
+        "airport file %.1f MB (%d lines), aircraft file %.1f MB (%d lines); medians of %d rounds\n"
+        "targets: the check at most 3 x the reading, its memory at most 2 x the plan file\n",
+        static_cast<double>(fs::file_size(files.airports)) / MB, AirportLines,
+        static_cast<double>(fs::file_size(files.aircraft)) / MB, AircraftLines, Rounds);
+    bool ok = true;
+    for (const int airports : {20'000, 400'000}) {
+        WritePlans(files.plans, airports);
+        std::printf("\nplan file %.1f MB, %d plans, destinations among %d airports\n",
+                    static_cast<double>(fs::file_size(files.plans)) / MB, Plans, airports);
+        ok = Measure(files, folder) && ok;
+    }
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,319 @@
+#include "planfile/CheckCommand.h"
+
+#include "planfile/LoopWalk.h"
+#include "planfile/PlanFileReader.h"
+#include "planfile/PlanFindings.h"
+#include "planfile/Registrations.h"
+
+#include <optional>
+
+const char* const PlanCheckUsage =
+    R"(Usage: legwise-check --airports FILE --aircraft FILE [--turnaround MINUTES] PLANFILE...
+       legwise-check --airports FILE --aircraft FILE --explain PLANFILE:LINE
+Checks TTools plan files against an airport file (positions) and an aircraft file (cruise speeds),
+and reports each finding on a line of its own, as compilers do:
+  FILE:LINE: error: TEXT     a fault the simulator will not fly as planned
+  FILE:LINE: warning: TEXT   something to look at
+then one summary line. The files are only read, never changed.
+
+Errors: a line that is no plan the check knows (comments begin with ; or //); an aircraft key missing
+from the aircraft file; a destination missing from the airport file; a leg that departs before its
+aircraft has arrived; legs that need more than the plan's period; a fixed arrival (@HH:MM) earlier
+than cruise speed allows.
+Warnings: a fixed arrival more than 37 min later than at cruise speed (the simulator then puts the
+aircraft at the gate instead of landing it); less ground time than the turnaround; a registration
+used by more than one plan; an airport or aircraft that cannot be placed or timed.
+
+Plan files hold universal times. Each departure is the first moment at or after the one before it
+(times count modulo the period); leg 1 departs from the last leg's destination. A leg's arrival
+time, when it has one, takes the place of the estimate at cruise speed.
+
+Options:
+  --airports FILE         the airport file: code, latitude, longitude on each line
+  --aircraft FILE         the aircraft file: key, cruise speed in knots, "title" on each line
+  --turnaround MINUTES    the shortest ground time that draws no warning (default 30)
+  --explain PLANFILE:LINE print that plan's legs as a table: airports, times, distance, flight
+                          and ground times, then its findings
+  --help                  this text
+Exit status: 0 no errors, 1 errors found, 2 a file could not be read or the arguments are wrong.
+)";
+
+namespace {
+namespace fs = std::filesystem;
+
+struct Options {
+    std::optional<CommandArgument> airports;
+    std::optional<CommandArgument> aircraft;
+    std::optional<CommandArgument> explain;
+    int explainLine = 0;
+    int turnaround = DefaultTurnaroundMinutes;
+    std::vector<CommandArgument> planFiles;
+    bool help = false;
+};
+
+// The part of `argument` after its first `at` (the "=" of --option=value), or before its last one.
+CommandArgument Split(const CommandArgument& argument, size_t textAt, bool after)
+{
+    const fs::path::string_type& native = argument.path.native();
+    const auto mark = static_cast<fs::path::value_type>(argument.text[textAt]);
+    const size_t nativeAt = after ? native.find(mark) : native.rfind(mark);
+    if (after)
+        return {argument.text.substr(textAt + 1), fs::path(native.substr(nativeAt + 1))};
+    return {argument.text.substr(0, textAt), fs::path(native.substr(0, nativeAt))};
+}
+
+// A whole number from 0 to `limit`, written in decimal digits alone; -1 otherwise.
+int SmallNumber(std::string_view text, int limit)
+{
+    if (text.empty() || text.size() > 5)
+        return -1;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value <= limit ? value : -1;
+}
+
+// Reads the arguments into `options`; the reason when they are wrong.
+std::string ReadArguments(const std::vector<CommandArgument>& arguments, Options& options)
+{
+    bool optionsEnded = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const CommandArgument& argument = arguments[i];
+        const std::string& text = argument.text;
+        if (optionsEnded || text.size() < 2 || text[0] != '-') {
+            options.planFiles.push_back(argument);
+            continue;
+        }
+        if (text == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (text == "--help" || text == "-h") {
+            options.help = true;
+            continue;
+        }
+        const size_t equals = text.find('=');
+        const std::string name = text.substr(0, equals);
+        std::optional<CommandArgument>* file = name == "--airports"   ? &options.airports
+                                               : name == "--aircraft" ? &options.aircraft
+                                               : name == "--explain"  ? &options.explain
+                                                                      : nullptr;
+        if (!file && name != "--turnaround")
+            return "unknown option " + name;
+        CommandArgument value;
+        if (equals != std::string::npos)
+            value = Split(argument, equals, true);
+        else if (i + 1 < arguments.size())
+            value = arguments[++i];
+        else
+            return name + " needs a value";
+        if (file) {
+            *file = value;
+            continue;
+        }
+        options.turnaround = SmallNumber(value.text, 24 * 60);
+        if (options.turnaround < 0)
+            return "--turnaround needs a number of minutes from 0 to 1440, not \"" + value.text + "\"";
+    }
+    if (options.help)
+        return {};
+    if (!options.airports)
+        return "--airports FILE is missing";
+    if (!options.aircraft)
+        return "--aircraft FILE is missing";
+    if (options.explain) {
+        const size_t colon = options.explain->text.rfind(':');
+        options.explainLine =
+            colon == std::string::npos ? -1 : SmallNumber(options.explain->text.substr(colon + 1), 99999999);
+        if (options.explainLine < 1)
+            return "--explain needs FILE:LINE, a plan file and a line number, not \"" + options.explain->text + "\"";
+        options.explain = Split(*options.explain, colon, false);
+        if (!options.planFiles.empty())
+            return "--explain takes its plan file in FILE:LINE, not beside it";
+    } else if (options.planFiles.empty()) {
+        return "no plan file given";
+    }
+    return {};
+}
+
+const char* LevelText(FindingLevel level) { return level == FindingLevel::Error ? "error" : "warning"; }
+
+class Report {
+public:
+    explicit Report(std::FILE* out)
+        : m_out(out)
+    {}
+
+    void Line(const std::string& file, int line, FindingLevel level, const std::string& text)
+    {
+        std::fprintf(m_out, "%s:%d: %s: %s\n", file.c_str(), line, LevelText(level), text.c_str());
+        ++(level == FindingLevel::Error ? m_errors : m_warnings);
+    }
+    void Unreadable(const std::string& file, const std::string& reason)
+    {
+        std::fprintf(m_out, "%s: error: cannot be read: %s\n", file.c_str(), reason.c_str());
+        m_unreadable = true;
+    }
+    int Errors() const { return m_errors; }
+    int Warnings() const { return m_warnings; }
+    bool AnyUnreadable() const { return m_unreadable; }
+
+private:
+    std::FILE* m_out;
+    int m_errors = 0;
+    int m_warnings = 0;
+    bool m_unreadable = false;
+};
+
+bool ReadReferenceFiles(const Options& options, ReferenceData& data, Report& report)
+{
+    std::string error;
+    if (!ReadAirportFile(options.airports->path, data, error))
+        report.Unreadable(options.airports->text, error);
+    else if (!ReadAircraftFile(options.aircraft->path, data, error))
+        report.Unreadable(options.aircraft->text, error);
+    return !report.AnyUnreadable();
+}
+
+std::string PlanHeaderText(const PlanLine& plan)
+{
+    return std::string(plan.aircraftKey) + "," + std::string(plan.registration) + ","
+           + std::to_string(plan.trafficLimit) + "%," + std::string(plan.period) + "," + std::string(plan.flightRule);
+}
+
+void PrintLegTable(const PlanLine& plan, const WalkedLoop& loop, std::FILE* out)
+{
+    std::fprintf(out, "%-4s %-6s %-6s %-10s %-11s %9s  %-12s %s\n", "leg", "from", "to", "departs", "arrives",
+                 "distance", "flight", "ground");
+    for (size_t i = 0; i < loop.legs.size(); ++i) {
+        const WalkedLeg& leg = loop.legs[i];
+        const PlanLeg& written = plan.legs[i];
+        std::string arrives = "?";
+        if (written.arrival)
+            arrives = (written.fixedArrival ? "@" : "") + PlanTimeText(*written.arrival);
+        else if (leg.flightSeconds)
+            arrives = ClockText(*leg.ArrivalClock(loop.week), loop.week) + " ~";
+        char distance[32] = "?";
+        if (leg.distanceNm)
+            std::snprintf(distance, sizeof distance, "%.0f nm", *leg.distanceNm);
+        const std::string flight = leg.flightSeconds ? DurationText(*leg.flightSeconds) : "?";
+        const std::string ground = !leg.groundSeconds       ? "?"
+                                   : *leg.groundSeconds < 0 ? "-" + DurationText(*leg.groundSeconds)
+                                                            : DurationText(*leg.groundSeconds);
+        std::fprintf(out, "%-4zu %-6s %-6s %-10s %-11s %9s  %-12s %s\n", i + 1, std::string(leg.from).c_str(),
+                     std::string(leg.to).c_str(), PlanTimeText(written.departure).c_str(), arrives.c_str(), distance,
+                     flight.c_str(), ground.c_str());
+    }
+    std::fprintf(out, "(~ at cruise speed; @ a fixed arrival; ground: until the next leg departs)\n");
+}
+
+int Explain(const Options& options, const ReferenceData& data, Report& report, std::FILE* out, std::FILE* err)
+{
+    const CommandArgument& file = *options.explain;
+    PlanFileReader reader(file.path);
+    if (!reader.OpenError().empty()) {
+        report.Unreadable(file.text, reader.OpenError());
+        return 2;
+    }
+    while (reader.LineNumber() < options.explainLine && reader.Next()) {
+    }
+    if (reader.LineNumber() < options.explainLine) {
+        std::fprintf(err, "legwise-check: %s has %d lines, no line %d\n", file.text.c_str(), reader.LineNumber(),
+                     options.explainLine);
+        return 2;
+    }
+    if (reader.Kind() == PlanLineKind::Refused) {
+        report.Line(file.text, options.explainLine, FindingLevel::Error, reader.Reason());
+        return 1;
+    }
+    if (reader.Kind() != PlanLineKind::Plan) {
+        std::fprintf(err, "legwise-check: line %d of %s holds no plan (%s)\n", options.explainLine, file.text.c_str(),
+                     reader.Kind() == PlanLineKind::Comment ? "a comment" : "a blank line");
+        return 2;
+    }
+    const PlanLine& plan = reader.Plan();
+    WalkedLoop loop;
+    WalkLoop(plan, data, loop);
+    std::string speed = "no cruise speed";
+    if (loop.aircraft && loop.aircraft->knots)
+        speed = std::to_string(*loop.aircraft->knots) + " kn";
+    std::fprintf(out, "%s:%d: %s (%s; %zu legs, around in %s)\n", file.text.c_str(), options.explainLine,
+                 PlanHeaderText(plan).c_str(), speed.c_str(), plan.legs.size(), DurationText(loop.loopSeconds).c_str());
+    PrintLegTable(plan, loop, out);
+    std::vector<Finding> findings;
+    CheckPlan(plan, loop, options.turnaround, findings);
+    for (const Finding& finding : findings)
+        report.Line(file.text, options.explainLine, finding.level, finding.text);
+    return report.Errors() > 0 ? 1 : 0;
+}
+
+void CheckFiles(const Options& options, const ReferenceData& data, Report& report, std::FILE* out)
+{
+    Registrations registrations;
+    WalkedLoop loop;
+    std::vector<Finding> findings;
+    long long plans = 0;
+    for (size_t index = 0; index < options.planFiles.size(); ++index) {
+        const CommandArgument& file = options.planFiles[index];
+        PlanFileReader reader(file.path);
+        if (!reader.OpenError().empty()) {
+            report.Unreadable(file.text, reader.OpenError());
+            continue;
+        }
+        while (reader.Next()) {
+            if (reader.Kind() == PlanLineKind::Refused)
+                report.Line(file.text, reader.LineNumber(), FindingLevel::Error, reader.Reason());
+            if (reader.Kind() != PlanLineKind::Plan)
+                continue;
+            ++plans;
+            const PlanLine& plan = reader.Plan();
+            registrations.Prefetch(plan.registration);
+            WalkLoop(plan, data, loop);
+            registrations.Add(plan.registration, static_cast<int>(index), reader.LineNumber());
+            findings.clear();
+            CheckPlan(plan, loop, options.turnaround, findings);
+            for (const Finding& finding : findings)
+                report.Line(file.text, reader.LineNumber(), finding.level, finding.text);
+        }
+        if (reader.HadReadError())
+            report.Unreadable(file.text, "the file could not be read to its end");
+    }
+    for (const Registrations::SharedUse& use : registrations.SharedUses()) {
+        const std::string& other = options.planFiles[static_cast<size_t>(use.otherFile)].text;
+        report.Line(options.planFiles[static_cast<size_t>(use.file)].text, use.line, FindingLevel::Warning,
+                    "registration " + std::string(use.registration) + " is used by " + std::to_string(use.plans)
+                        + " plans (also " + other + ":" + std::to_string(use.otherLine) + ")");
+    }
+    std::fprintf(out, "legwise-check: %lld plan%s in %zu file%s: %d error%s, %d warning%s\n", plans,
+                 plans == 1 ? "" : "s", options.planFiles.size(), options.planFiles.size() == 1 ? "" : "s",
+                 report.Errors(), report.Errors() == 1 ? "" : "s", report.Warnings(),
+                 report.Warnings() == 1 ? "" : "s");
+}
+} // namespace
+
+int RunPlanCheck(const std::vector<CommandArgument>& arguments, std::FILE* out, std::FILE* err)
+{
+    Options options;
+    const std::string problem = ReadArguments(arguments, options);
+    if (!problem.empty()) {
+        std::fprintf(err, "legwise-check: %s (see legwise-check --help)\n", problem.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(PlanCheckUsage, out);
+        return 0;
+    }
+    Report report(out);
+    ReferenceData data;
+    if (!ReadReferenceFiles(options, data, report))
+        return 2;
+    if (options.explain)
+        return Explain(options, data, report, out, err);
+    CheckFiles(options, data, report, out);
+    if (report.AnyUnreadable())
+        return 2;
+    return report.Errors() > 0 ? 1 : 0;
+}

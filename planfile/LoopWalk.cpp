@@ -1,0 +1,76 @@
+#include "planfile/LoopWalk.h"
+
+namespace {
+long long Modulo(long long value, long long divisor)
+{
+    const long long rest = value % divisor;
+    return rest < 0 ? rest + divisor : rest;
+}
+
+// The length of the cycle that clock times repeat in: the week for times with a day, the day else.
+int ClockCycle(bool week) { return week ? SecondsPerWeek : SecondsPerDay; }
+
+std::optional<GeoPosition> PositionOf(const AirportPlace* place) { return place ? place->position : std::nullopt; }
+} // namespace
+
+std::optional<int> WalkedLeg::ArrivalClock(bool week) const
+{
+    if (!flightSeconds)
+        return std::nullopt;
+    return static_cast<int>(Modulo(departureClock + *flightSeconds, ClockCycle(week)));
+}
+
+void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop)
+{
+    loop.periodSeconds = plan.periodSeconds;
+    loop.week = plan.week;
+    loop.legs.resize(plan.legs.size());
+    loop.aircraft = data.aircraft.Find(plan.aircraftKey);
+    // 0 when the aircraft cannot be timed.
+    const int knots = loop.aircraft ? loop.aircraft->knots.value_or(0) : 0;
+    const size_t count = plan.legs.size();
+    // Each airport is looked up once, as a destination; it is the next leg's departure airport.
+    for (const PlanLeg& leg : plan.legs)
+        data.airports.Prefetch(leg.destination);
+    for (size_t i = 0; i < count; ++i)
+        loop.legs[i].place = data.airports.Find(plan.legs[i].destination);
+    long long departure = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const PlanLeg& leg = plan.legs[i];
+        WalkedLeg& walked = loop.legs[i];
+        const AirportPlace* const place = walked.place;
+        walked = WalkedLeg{};
+        walked.place = place;
+        walked.from = plan.legs[(i + count - 1) % count].destination;
+        walked.to = leg.destination;
+        walked.departureClock = leg.departure.Clock();
+        if (i > 0) {
+            const int before = plan.legs[i - 1].departure.Clock();
+            departure += Modulo(walked.departureClock - before, plan.periodSeconds);
+        }
+        walked.departure = departure;
+        const std::optional<GeoPosition> from = PositionOf(loop.legs[(i + count - 1) % count].place);
+        const std::optional<GeoPosition> to = PositionOf(walked.place);
+        if (from && to) {
+            walked.distanceNm = GreatCircleNm(*from, *to);
+            if (knots > 0)
+                walked.cruiseSeconds = FlightMinutes(*walked.distanceNm, knots) * 60LL;
+        }
+        if (leg.arrival) {
+            walked.givenSeconds = Modulo(leg.arrival->Clock() - walked.departureClock, ClockCycle(plan.week));
+            walked.fixedArrival = leg.fixedArrival;
+        }
+        walked.flightSeconds = walked.givenSeconds ? walked.givenSeconds : walked.cruiseSeconds;
+    }
+    // Back to leg 1: at least one period on when every leg departs at the same moment.
+    const int last = plan.legs.back().departure.Clock();
+    loop.loopSeconds = departure + Modulo(plan.legs.front().departure.Clock() - last, plan.periodSeconds);
+    if (loop.loopSeconds == 0)
+        loop.loopSeconds = plan.periodSeconds;
+    for (size_t i = 0; i < count; ++i) {
+        WalkedLeg& walked = loop.legs[i];
+        const long long next = i + 1 < count ? loop.legs[i + 1].departure : loop.loopSeconds;
+        if (walked.flightSeconds)
+            walked.groundSeconds = next - walked.departure - *walked.flightSeconds;
+    }
+}

@@ -1,0 +1,72 @@
+#pragma once
+// Reading a plan file line by line, in text mode, without ever holding more than one line, and the
+// two files the checks need beside it: airport positions and aircraft cruise speeds. Nothing is
+// written, and a missing file is reported, never created. Core, no Qt.
+
+#include "check/Geo.h"
+#include "input/TextFile.h"
+#include "planfile/CodeTable.h"
+#include "planfile/PlanLine.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Why `path` cannot be read: it is missing, a folder, a pipe or unreadable. Empty when it can.
+std::string UnreadableReason(const std::filesystem::path& path);
+
+class PlanFileReader {
+public:
+    explicit PlanFileReader(const std::filesystem::path& path);
+
+    // Empty when the file is open; otherwise why it is not.
+    const std::string& OpenError() const { return m_openError; }
+    bool HadReadError() const { return m_reader && m_reader->HadReadError(); }
+
+    // Reads the next physical line; false at the end of the file.
+    bool Next();
+    int LineNumber() const { return m_lineNumber; } // 1 for the first line
+    PlanLineKind Kind() const { return m_kind; }
+    const PlanLine& Plan() const { return m_plan; } // valid for a Plan line until the next call
+    const std::string& Reason() const { return m_reason; }
+    const std::string& Text() const { return m_line; }
+
+private:
+    std::optional<TextFileReader> m_reader;
+    std::string m_openError;
+    std::string m_line;
+    int m_lineNumber = 0;
+    PlanLineKind m_kind = PlanLineKind::Blank;
+    PlanLine m_plan;
+    std::string m_reason;
+};
+
+struct AirportPlace {
+    std::optional<GeoPosition> position; // nothing when the line gives none that reads
+    int line = 0;
+    bool Known() const { return position.has_value(); }
+};
+struct AircraftSpeed {
+    std::optional<int> knots; // nothing when the line gives none that reads
+    int line = 0;
+    bool Known() const { return knots.has_value(); }
+};
+
+struct ReferenceData {
+    CodeTable<AirportPlace> airports;
+    CodeTable<AircraftSpeed> aircraft;
+};
+
+// One line of the airport file: its code (before the first comma, trimmed) and position. A code that
+// comes again keeps its first line that has a readable position: files grow by appending copies of
+// other files, so the first line is the one the user wrote or chose, and the one a search from the
+// top finds. A later line is used only while no earlier one could be placed.
+void AddAirportLine(ReferenceData& data, std::string_view line, int lineNumber);
+// One line of the aircraft file: its key (before the first comma, trimmed) and cruise speed, with the
+// same rule for keys that come again.
+void AddAircraftLine(ReferenceData& data, std::string_view line, int lineNumber);
+
+// Reads a whole airport or aircraft file into `data`; false with the reason when it cannot be read.
+bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std::string& error);
+bool ReadAircraftFile(const std::filesystem::path& path, ReferenceData& data, std::string& error);

@@ -1,0 +1,110 @@
+#include "planfile/PlanFindings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+std::string LegName(size_t index) { return "leg " + std::to_string(index + 1); }
+
+void Add(std::vector<Finding>& findings, FindingLevel level, std::string text)
+{
+    findings.push_back(Finding{level, std::move(text)});
+}
+
+// Each airport that cannot be placed is named once per plan, however many legs touch it.
+void CheckAirport(const WalkedLeg& walked, std::vector<std::string_view>& named, std::vector<Finding>& findings)
+{
+    if (!walked.place || walked.place->position || std::find(named.begin(), named.end(), walked.to) != named.end())
+        return;
+    named.push_back(walked.to);
+    Add(findings, FindingLevel::Warning,
+        "airport " + std::string(walked.to) + " cannot be placed: line " + std::to_string(walked.place->line)
+            + " of the airport file gives no position");
+}
+
+void CheckFixedArrival(size_t index, const PlanLeg& leg, const WalkedLeg& walked, bool week,
+                       std::vector<Finding>& findings)
+{
+    if (!walked.fixedArrival || !walked.cruiseSeconds)
+        return;
+    const long long late = *walked.givenSeconds - *walked.cruiseSeconds;
+    const std::string fixed = "the fixed arrival @" + PlanTimeText(*leg.arrival);
+    const std::string atCruise = ClockText(
+        static_cast<int>((walked.departureClock + *walked.cruiseSeconds) % (week ? SecondsPerWeek : SecondsPerDay)),
+        week);
+    if (late < 0) {
+        char distance[32];
+        std::snprintf(distance, sizeof distance, "%.0f nm", *walked.distanceNm);
+        Add(findings, FindingLevel::Error,
+            LegName(index) + ": " + fixed + " comes " + DurationText(late) + " earlier than cruise speed allows ("
+                + atCruise + ", " + distance + " from " + std::string(walked.from) + ")");
+    } else if (late > LateFixedArrivalMinutes * 60LL) {
+        Add(findings, FindingLevel::Warning,
+            LegName(index) + ": " + fixed + " comes " + DurationText(late) + " after the arrival at cruise speed ("
+                + atCruise + "); more than " + std::to_string(LateFixedArrivalMinutes)
+                + " min late, the simulator puts the aircraft at the gate instead of landing it");
+    }
+}
+} // namespace
+
+std::string DurationText(long long seconds)
+{
+    seconds = std::llabs(seconds);
+    const long long hours = seconds / 3600;
+    const long long minutes = seconds / 60 % 60;
+    std::string text;
+    if (hours > 0)
+        text = std::to_string(hours) + " h " + (minutes < 10 ? "0" : "");
+    text += std::to_string(minutes) + " min";
+    if (seconds % 60 != 0)
+        text += " " + std::to_string(seconds % 60) + " s";
+    return text;
+}
+
+std::string ClockText(int clock, bool week)
+{
+    return PlanTimeText(PlanTime{week ? clock / SecondsPerDay : -1, clock % SecondsPerDay});
+}
+
+void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinutes, std::vector<Finding>& findings)
+{
+    const std::string key(plan.aircraftKey);
+    if (!loop.aircraft)
+        Add(findings, FindingLevel::Error, "aircraft " + key + " is not in the aircraft file");
+    else if (!loop.aircraft->knots)
+        Add(findings, FindingLevel::Warning,
+            "aircraft " + key + " cannot be timed: line " + std::to_string(loop.aircraft->line)
+                + " of the aircraft file gives no cruise speed");
+
+    if (loop.loopSeconds > loop.periodSeconds)
+        Add(findings, FindingLevel::Error,
+            "the legs need more than the period of " + std::string(plan.period)
+                + ": in the order of their departures they come round to leg 1 only after "
+                + DurationText(loop.loopSeconds));
+
+    std::vector<std::string_view> named;
+    const size_t count = plan.legs.size();
+    for (size_t i = 0; i < count; ++i) {
+        const WalkedLeg& walked = loop.legs[i];
+        if (!walked.place)
+            Add(findings, FindingLevel::Error,
+                LegName(i) + ": the destination " + std::string(walked.to) + " is not in the airport file");
+        CheckAirport(walked, named, findings);
+        CheckFixedArrival(i, plan.legs[i], walked, plan.week, findings);
+        if (!walked.groundSeconds || *walked.groundSeconds >= turnaroundMinutes * 60LL)
+            continue;
+        const size_t next = (i + 1) % count;
+        const std::string departs = LegName(next) + " departs from " + std::string(walked.to) + " at "
+                                    + PlanTimeText(plan.legs[next].departure) + ", "
+                                    + DurationText(*walked.groundSeconds);
+        const std::string arrival = ClockText(*walked.ArrivalClock(plan.week), plan.week);
+        if (*walked.groundSeconds < 0)
+            Add(findings, FindingLevel::Error,
+                departs + " before its aircraft arrives there at " + arrival + " (" + LegName(i) + ")");
+        else
+            Add(findings, FindingLevel::Warning,
+                departs + " after its aircraft arrives at " + arrival + " (" + LegName(i)
+                    + "): less than the turnaround of " + std::to_string(turnaroundMinutes) + " min");
+    }
+}

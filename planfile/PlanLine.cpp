@@ -1,0 +1,210 @@
+#include "planfile/PlanLine.h"
+
+#include "input/Text.h"
+#include "plan/Composition.h"
+
+#include <cstring>
+
+namespace {
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The fields of a line between its commas, one at a time, without the blanks around them.
+class Fields {
+public:
+    explicit Fields(std::string_view line)
+        : m_rest(line)
+    {}
+
+    bool AtEnd() const { return m_ended; }
+
+    std::string_view Next()
+    {
+        const size_t comma = m_rest.find(',');
+        const std::string_view field = m_rest.substr(0, comma);
+        if (comma == std::string_view::npos)
+            m_ended = true;
+        else
+            m_rest.remove_prefix(comma + 1);
+        return TrimLeftView(TrimRightView(field));
+    }
+
+    // What is left is one empty field: the line ends with a comma.
+    bool OnlyTrailingComma() const { return !m_ended && IsBlankThroughout(m_rest); }
+
+private:
+    std::string_view m_rest;
+    bool m_ended = false;
+};
+
+// `count` digits at `pos` of `text` as a number; -1 when they are not all there.
+int Digits(std::string_view text, size_t pos, size_t count)
+{
+    if (pos + count > text.size())
+        return -1;
+    int value = 0;
+    for (size_t i = pos; i < pos + count; ++i) {
+        if (!IsDigit(text[i]))
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// A time field: [D/]H:MM, [D/]HH:MM or either with :SS. Null when it reads, the reason otherwise.
+const char* ReadTime(std::string_view text, bool week, PlanTime& time)
+{
+    time = PlanTime{};
+    if (text.size() >= 2 && text[1] == '/') {
+        time.day = Digits(text, 0, 1);
+        if (time.day < 0)
+            return "is not a time of the form HH:MM or HH:MM:SS";
+        if (time.day > 6)
+            return "has a day other than 0 (Sunday) to 6 (Saturday)";
+        text.remove_prefix(2);
+    }
+    const size_t colon = text.find(':');
+    if (colon != 1 && colon != 2)
+        return "is not a time of the form HH:MM or HH:MM:SS";
+    const int hours = Digits(text, 0, colon);
+    const int minutes = Digits(text, colon + 1, 2);
+    int seconds = 0;
+    const size_t end = colon + 3;
+    if (text.size() > end && (text[end] != ':' || (seconds = Digits(text, end + 1, 2)) < 0 || text.size() != end + 3))
+        return "is not a time of the form HH:MM or HH:MM:SS";
+    if (hours < 0 || minutes < 0)
+        return "is not a time of the form HH:MM or HH:MM:SS";
+    if (hours > 23 || minutes > 59 || seconds > 59)
+        return "is out of range";
+    if (week && time.day < 0)
+        return "needs its day in a WEEK plan (D/HH:MM, 0 is Sunday)";
+    if (!week && time.day >= 0)
+        return "has a day, which only WEEK plans give";
+    time.seconds = (hours * 60 + minutes) * 60 + seconds;
+    return nullptr;
+}
+
+// The period's length in seconds, found among the plan dialog's periods in any letter case; 0 for
+// any other text.
+int PeriodSeconds(std::string_view period)
+{
+    for (const std::string_view entry : PeriodEntries) {
+        if (CompareNoCase(period, entry) == 0)
+            return entry == "WEEK" ? SecondsPerWeek : IntegerValue(entry) * 60 * 60;
+    }
+    return 0;
+}
+
+bool ReadTrafficLimit(std::string_view field, int& percent)
+{
+    if (field.size() < 2 || field.size() > 4 || field.back() != '%')
+        return false;
+    percent = Digits(field, 0, field.size() - 1);
+    return percent >= 0 && percent <= 100;
+}
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// Reads the six fields of one leg; false with the reason when one of them is not understood.
+bool ReadLeg(Fields& fields, bool week, size_t number, PlanLeg& leg, std::string& reason)
+{
+    const std::string legName = "leg " + std::to_string(number);
+    std::string_view field[6];
+    for (int i = 0; i < 6; ++i) {
+        if (fields.AtEnd()) {
+            reason = legName + " has " + std::to_string(i) + " of its 6 fields (departure, arrival, flight level, "
+                     + "F or R, flight number, destination)";
+            return false;
+        }
+        field[i] = fields.Next();
+    }
+    if (const char* problem = ReadTime(field[0], week, leg.departure)) {
+        reason = legName + ": the departure time " + Quoted(field[0]) + " " + problem;
+        return false;
+    }
+    leg.arrival.reset();
+    leg.fixedArrival = !field[1].empty() && field[1][0] == '@';
+    const std::string_view arrival = leg.fixedArrival ? TrimLeftView(field[1].substr(1)) : field[1];
+    if (leg.fixedArrival || !arrival.empty()) {
+        PlanTime time;
+        if (const char* problem = ReadTime(arrival, week, time)) {
+            reason = legName + ": the arrival time " + Quoted(field[1]) + " " + problem;
+            return false;
+        }
+        leg.arrival = time;
+    }
+    leg.flightLevel = field[2];
+    if (field[3].size() != 1 || std::strchr("FRfr", field[3][0]) == nullptr) {
+        reason = legName + ": the fourth field " + Quoted(field[3]) + " is neither F nor R";
+        return false;
+    }
+    leg.flightRules = field[3][0];
+    leg.flightNumber = field[4];
+    leg.destination = field[5];
+    if (leg.destination.empty()) {
+        reason = legName + " has no destination";
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+PlanLineKind ReadPlanLine(std::string_view line, PlanLine& plan, std::string& reason)
+{
+    const std::string_view text = TrimLeftView(line);
+    if (text.empty())
+        return PlanLineKind::Blank;
+    if (text[0] == ';' || text.substr(0, 2) == "//")
+        return PlanLineKind::Comment;
+    auto refuse = [&](std::string why) {
+        reason = std::move(why);
+        return PlanLineKind::Refused;
+    };
+    if (line.find('\0') != std::string_view::npos)
+        return refuse("the line holds a NUL byte");
+
+    Fields fields(line);
+    std::string_view header[5];
+    for (int i = 0; i < 5; ++i) {
+        if (fields.AtEnd())
+            return refuse(
+                "not a plan: a plan line begins with five fields (aircraft, registration, traffic limit, "
+                "period, IFR or VFR), this line has "
+                + std::to_string(i));
+        header[i] = fields.Next();
+    }
+    plan.aircraftKey = header[0];
+    plan.registration = header[1];
+    if (!ReadTrafficLimit(header[2], plan.trafficLimit))
+        return refuse("the traffic limit " + Quoted(header[2]) + " is not a percentage from 0% to 100%");
+    plan.period = header[3];
+    plan.periodSeconds = PeriodSeconds(header[3]);
+    if (plan.periodSeconds == 0)
+        return refuse("unknown period " + Quoted(header[3]) + " (1Hr, 2Hr, 4Hr, 6Hr, 8Hr, 12Hr, 24Hr or WEEK)");
+    plan.week = plan.periodSeconds == SecondsPerWeek;
+    plan.flightRule = header[4];
+    if (CompareNoCase(header[4], "IFR") != 0 && CompareNoCase(header[4], "VFR") != 0)
+        return refuse("the flight rule " + Quoted(header[4]) + " is neither IFR nor VFR");
+
+    plan.legs.clear();
+    // A comma at the very end leaves one empty field, which no leg owns.
+    while (!fields.AtEnd() && !fields.OnlyTrailingComma()) {
+        PlanLeg& leg = plan.legs.emplace_back();
+        if (!ReadLeg(fields, plan.week, plan.legs.size(), leg, reason))
+            return PlanLineKind::Refused;
+    }
+    if (plan.legs.empty())
+        return refuse("the plan has no legs");
+    return PlanLineKind::Plan;
+}
+
+std::string PlanTimeText(PlanTime time)
+{
+    auto two = [](int value) {
+        return std::string(1, static_cast<char>('0' + value / 10)) + static_cast<char>('0' + value % 10);
+    };
+    std::string text = time.day >= 0 ? std::to_string(time.day) + "/" : std::string();
+    text += two(time.seconds / 3600) + ":" + two(time.seconds / 60 % 60);
+    if (time.seconds % 60 != 0)
+        text += ":" + two(time.seconds % 60);
+    return text;
+}

@@ -1,0 +1,325 @@
+// Plan files as legwise-check reads and checks them: each form a line may take, each refusal with its
+// line, each finding, the plans Legwise itself writes, and the program's report and exit status.
+#include "input/Text.h"
+#include "plan/Composition.h"
+#include "planfile/CheckCommand.h"
+#include "planfile/LoopWalk.h"
+#include "planfile/PlanFindings.h"
+#include "planfile/Registrations.h"
+
+#include "ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#endif
+
+namespace {
+std::string TimeText(const std::optional<PlanTime>& time) { return time ? PlanTimeText(*time) : "-"; }
+
+// A line as the reader takes it: "plan KEY|REG|limit|period|rule" then each leg, or the refusal.
+std::string Read(std::string_view line)
+{
+    PlanLine plan;
+    std::string reason;
+    switch (ReadPlanLine(line, plan, reason)) {
+    case PlanLineKind::Blank: return "blank";
+    case PlanLineKind::Comment: return "comment";
+    case PlanLineKind::Refused: return "refused: " + reason;
+    case PlanLineKind::Plan: break;
+    }
+    std::string text = "plan " + std::string(plan.aircraftKey) + "|" + std::string(plan.registration) + "|"
+                       + std::to_string(plan.trafficLimit) + "|" + std::string(plan.period) + "="
+                       + std::to_string(plan.periodSeconds / 3600) + "h|" + std::string(plan.flightRule);
+    for (const PlanLeg& leg : plan.legs)
+        text += " " + PlanTimeText(leg.departure) + (leg.fixedArrival ? ">@" : ">") + TimeText(leg.arrival) + ","
+                + std::string(leg.flightLevel) + "," + leg.flightRules + "," + std::string(leg.flightNumber) + ","
+                + std::string(leg.destination);
+    return text;
+}
+
+ReferenceData Reference()
+{
+    ReferenceData data;
+    int line = 0;
+    for (const char* airport : {"EDDF,N50* 2.00',E8* 34.00',364", "EDDM,N48* 21.00',E11* 47.00',1487",
+                                " EGLL ,51.4700,-0.4543,83", "XXXX,somewhere,else", "EDDF,N1* 0.00',E1* 0.00',0",
+                                "EDDX,nowhere", "EDDX,N51* 17.00',E6* 46.00',147", "no code here"})
+        AddAirportLine(data, airport, ++line);
+    line = 0;
+    for (const char* aircraft : {"JET7,450,\"Jet\"", "OLD1,,\"Museum piece\"", "OLD1,300,\"Later\""})
+        AddAircraftLine(data, aircraft, ++line);
+    return data;
+}
+
+// The findings of one plan line against Reference(), "E: text" or "W: text" each, joined by " | ".
+std::string Findings(std::string_view line, int turnaround = DefaultTurnaroundMinutes)
+{
+    PlanLine plan;
+    std::string reason;
+    if (ReadPlanLine(line, plan, reason) != PlanLineKind::Plan)
+        return "not read: " + reason;
+    const ReferenceData data = Reference();
+    WalkedLoop loop;
+    WalkLoop(plan, data, loop);
+    std::vector<Finding> findings;
+    CheckPlan(plan, loop, turnaround, findings);
+    std::string text;
+    for (const Finding& finding : findings)
+        text += std::string(text.empty() ? "" : " | ") + (finding.level == FindingLevel::Error ? "E: " : "W: ")
+                + finding.text;
+    return text;
+}
+} // namespace
+
+TEST(PlanFile, ReadsEachFormOfTheField)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"", "blank"},
+        {"  ; a comment, with commas", "comment"},
+        {"// another", "comment"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,06:00,,350,F,101,EDDF,07:05,,280,F,102,EDDM",
+         "plan JET7|D-AIRA|50|24Hr=24h|IFR 06:00>-,350,F,101,EDDF 07:05>-,280,F,102,EDDM"},
+        {" JET7 , D-AIRA ,100%, week ,vfr, 6/23:59:59 , @ 0/01:00 , , r , , EGLL ,",
+         "plan JET7|D-AIRA|100|week=168h|vfr 6/23:59:59>@0/01:00,,r,,EGLL"},
+        {",,0%,1hR,IFR,6:05,06:50:01,F350,R,LH1,EDDF", "plan ||0|1hR=1h|IFR 06:05>06:50:01,F350,R,LH1,EDDF"},
+        {"A,B,5%,2HR,IFR,0:00,,1,F,1,X", "plan A|B|5|2HR=2h|IFR 00:00>-,1,F,1,X"},
+        {"A,B,5%,4hr,IFR,0:00,,1,F,1,X", "plan A|B|5|4hr=4h|IFR 00:00>-,1,F,1,X"},
+        {"A,B,5%,6Hr,IFR,0:00,,1,F,1,X", "plan A|B|5|6Hr=6h|IFR 00:00>-,1,F,1,X"},
+        {"A,B,5%,8Hr,IFR,0:00,,1,F,1,X", "plan A|B|5|8Hr=8h|IFR 00:00>-,1,F,1,X"},
+        {"A,B,5%,12hr,IFR,0:00,,1,F,1,X", "plan A|B|5|12hr=12h|IFR 00:00>-,1,F,1,X"},
+        {"A,B,5%,WeeK,IFR,3/0:00,,1,F,1,X", "plan A|B|5|WeeK=168h|IFR 3/00:00>-,1,F,1,X"},
+    };
+    for (const auto& [line, expected] : rows)
+        EXPECT_EQ(Read(line), expected) << line;
+}
+
+TEST(PlanFile, RefusesWhatItDoesNotKnowAndSaysWhy)
+{
+    const std::string leg = ",06:00,,350,F,101,EDDF";
+    const std::pair<std::string, const char*> rows[] = {
+        {"JET7,D-AIRA,50%",
+         "not a plan: a plan line begins with five fields (aircraft, registration, traffic limit, "
+         "period, IFR or VFR), this line has 3"},
+        {"JET7,D-AIRA,50,24Hr,IFR" + leg, "the traffic limit \"50\" is not a percentage from 0% to 100%"},
+        {"JET7,D-AIRA,101%,24Hr,IFR" + leg, "the traffic limit \"101%\" is not a percentage from 0% to 100%"},
+        {"JET7,D-AIRA,50%,3Hr,IFR" + leg, "unknown period \"3Hr\" (1Hr, 2Hr, 4Hr, 6Hr, 8Hr, 12Hr, 24Hr or WEEK)"},
+        {"JET7,D-AIRA,50%,24Hr,XFR" + leg, "the flight rule \"XFR\" is neither IFR nor VFR"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,", "the plan has no legs"},
+        {"JET7,D-AIRA,50%,24Hr,IFR" + leg + ",07:00,,350,F,102",
+         "leg 2 has 5 of its 6 fields (departure, arrival, "
+         "flight level, F or R, flight number, destination)"},
+        {"JET7,D-AIRA,50%,24Hr,IFR" + leg + ",,",
+         "leg 2 has 2 of its 6 fields (departure, arrival, flight level, F "
+         "or R, flight number, destination)"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,24:00,,350,F,101,EDDF", "leg 1: the departure time \"24:00\" is out of range"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,06:60,,350,F,101,EDDF", "leg 1: the departure time \"06:60\" is out of range"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,06:00:60,,350,F,101,EDDF", "leg 1: the departure time \"06:00:60\" is out of range"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,06,,350,F,101,EDDF",
+         "leg 1: the departure time \"06\" is not a time of the form HH:MM or HH:MM:SS"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,06:0,,350,F,101,EDDF",
+         "leg 1: the departure time \"06:0\" is not a time of the form HH:MM or HH:MM:SS"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,06:00:1,,350,F,101,EDDF",
+         "leg 1: the departure time \"06:00:1\" is not a time of the form HH:MM or HH:MM:SS"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,06:00x,,350,F,101,EDDF",
+         "leg 1: the departure time \"06:00x\" is not a time of the form HH:MM or HH:MM:SS"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,x/06:00,,350,F,101,EDDF",
+         "leg 1: the departure time \"x/06:00\" is not a time of the form HH:MM or HH:MM:SS"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,1/06:00,,350,F,101,EDDF",
+         "leg 1: the departure time \"1/06:00\" has a day, which only WEEK plans give"},
+        {"JET7,D-AIRA,50%,WEEK,IFR,7/06:00,,350,F,101,EDDF",
+         "leg 1: the departure time \"7/06:00\" has a day other than 0 (Sunday) to 6 (Saturday)"},
+        {"JET7,D-AIRA,50%,WEEK,IFR,1/06:00,@07:00,350,F,101,EDDF",
+         "leg 1: the arrival time \"@07:00\" needs its day in a WEEK plan (D/HH:MM, 0 is Sunday)"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,06:00,@,350,F,101,EDDF",
+         "leg 1: the arrival time \"@\" is not a time of the form HH:MM or HH:MM:SS"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,06:00,,350,FR,101,EDDF", "leg 1: the fourth field \"FR\" is neither F nor R"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,06:00,,350,F,101, ", "leg 1 has no destination"},
+        {std::string("JET7,D-AIRA,50%,24Hr,IFR,06:00,,350,F,101,ED\0DF", 47), "the line holds a NUL byte"},
+    };
+    for (const auto& [line, reason] : rows)
+        EXPECT_EQ(Read(line), std::string("refused: ") + reason) << line;
+
+    // In a file each refusal comes with its physical line, and the lines after it are still read.
+    ScratchFolder folder;
+    WriteBytes(folder / "plans.txt", ";\r\n\r\nA,B,5%,24Hr,IFR" + leg + "\rA,B,5%,9Hr,IFR" + leg
+                                         + "\r\n\r\nA,B,5%,24Hr,IFR" + leg + "\x1A" + "A,B,5%,9Hr,IFR");
+    PlanFileReader reader(folder / "plans.txt");
+    std::string seen;
+    while (reader.Next())
+        seen += std::to_string(reader.LineNumber()) + ":" + Read(reader.Text()).substr(0, 7) + " ";
+    EXPECT_EQ(seen, "1:comment 2:blank 3:refused 4:blank 5:plan A| ");
+}
+
+TEST(PlanFile, PlansLegwiseWritesReadBackToTheirFields)
+{
+    std::mt19937 random(21);
+    auto pick = [&](auto& list) { return std::string(list[random() % list.size()]); };
+    const std::vector<std::string> times = DepartureTimes(0, 24);
+    const std::vector<std::string> words = {"", "JET7", "AC#12", "D-AIRA", "  N123 ", "350", "a b", "@x", "F"};
+    std::string file, expected;
+    for (int plan = 0; plan < 200; ++plan) {
+        const std::string key = pick(words), registration = pick(words), limit = pick(TrafficLimitEntries);
+        const std::string period = pick(PeriodEntries), rule = pick(FlightRuleEntries);
+        std::string text =
+            PlanTextWithHeader("", plan % 3 ? "" : "comment",
+                               ComposeHeader(" " + key + ",450,\"Title\"", registration, limit, period, rule));
+        expected += "plan " + TrimBlanks(key) + "|" + TrimBlanks(registration) + "|" + limit + "|" + period + "="
+                    + std::to_string(period == "WEEK" ? 168 : IntegerValue(period)) + "h|" + rule;
+        for (unsigned leg = 0; leg < 2 + random() % 8; ++leg) {
+            const int day = static_cast<int>(random() % 7);
+            const std::string time = pick(times), level = pick(words), number = pick(words),
+                              to = TrimBlanks(pick(words))
+                                   + "X"; // an airport code, trimmed by the reader of the airport file
+            text += ComposeLeg(period == "WEEK", day, time, level, number, to);
+            expected += " " + (period == "WEEK" ? std::to_string(day) + "/" : "") + time + ">-," + TrimBlanks(level)
+                        + ",F," + TrimBlanks(number) + "," + to;
+        }
+        file += text + "\n";
+        expected += "\n";
+    }
+    ScratchFolder folder;
+    WriteBytes(folder / "plans.txt", ToTextMode(file));
+    PlanFileReader reader(folder / "plans.txt");
+    std::string read;
+    while (reader.Next()) {
+        if (reader.Kind() != PlanLineKind::Blank && reader.Kind() != PlanLineKind::Comment)
+            read += Read(reader.Text()) + "\n";
+    }
+    EXPECT_EQ(read, expected);
+}
+
+TEST(PlanFile, FindsEachFaultOfAPlan)
+{
+    const std::pair<std::string, std::string> rows[] = {
+        {"JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF", ""},
+        {"JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:52,,350,F,2,EDDF", ""}, // exactly the turnaround
+        {"JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:51:59,,350,F,2,EDDF",
+         "W: leg 2 departs from EDDM at 06:51:59, 29 min 59 s after its aircraft arrives at 06:22 (leg 1): less than "
+         "the turnaround of 30 min"},
+        {"JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:21,,350,F,2,EDDF",
+         "E: leg 2 departs from EDDM at 06:21, 1 min before its aircraft arrives there at 06:22 (leg 1)"},
+        {"JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:22,,350,F,2,EDDF",
+         "W: leg 2 departs from EDDM at 06:22, 0 min after its aircraft arrives at 06:22 (leg 1): less than the "
+         "turnaround of 30 min"},
+        {"JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,05:20,,350,F,2,EDDF",
+         "W: leg 1 departs from EDDF at 06:00, 18 min after its aircraft arrives at 05:42 (leg 2): less than the "
+         "turnaround of 30 min"},
+        {"JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,05:40,,350,F,2,EDDF",
+         "E: leg 1 departs from EDDF at 06:00, 2 min before its aircraft arrives there at 06:02 (leg 2)"},
+        {"JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,05:50,,350,F,2,EDDF",
+         "E: leg 1 departs from EDDF at 06:00, 12 min before its aircraft arrives there at 06:12 (leg 2)"},
+        {"JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:00,,350,F,2,EDDF",
+         "E: leg 2 departs from EDDM at 06:00, 22 min before its aircraft arrives there at 06:22 (leg 1)"},
+        {"JET7,R,50%,1Hr,IFR,06:00,,1,F,1,EDDF", ""}, // one leg, from its own destination
+        {"JET7,R,50%,2Hr,IFR,06:00,,1,F,1,EDDM,07:00,,1,F,1,EDDF,06:40,,1,F,1,EDDM,07:50,,1,F,1,EDDF",
+         "E: the legs need more than the period of 2Hr: in the order of their departures they come round to leg 1 "
+         "only after 4 h 00 min | E: leg 1 departs from EDDF at 06:00, 12 min before its aircraft arrives there at "
+         "08:12 "
+         "(leg 4)"},
+        {"JET7,R,50%,WEEK,IFR,6/23:50,,1,F,1,EDDM,0/00:30,,1,F,1,EDDF", // Saturday on to Sunday
+         "W: leg 2 departs from EDDM at 0/00:30, 18 min after its aircraft arrives at 0/00:12 (leg 1): less than the "
+         "turnaround of 30 min"},
+        {"JET7,R,50%,24Hr,IFR,06:00,@06:21,1,F,1,EDDM,08:00,@08:22,1,F,2,EDDF",
+         "E: leg 1: the fixed arrival @06:21 comes 1 min earlier than cruise speed allows (06:22, 162 nm from EDDF)"},
+        {"JET7,R,50%,24Hr,IFR,06:00,@06:59,1,F,1,EDDM,08:00,@08:59:01,1,F,2,EDDF,",
+         "W: leg 2: the fixed arrival @08:59:01 comes 37 min 1 s after the arrival at cruise speed (08:22); more than "
+         "37 min late, the simulator puts the aircraft at the gate instead of landing it"},
+        {"JET7,R,50%,24Hr,IFR,06:00,06:10,1,F,1,EDDM,06:20,07:00,1,F,2,EDDF", // given arrivals are not compared
+         "W: leg 2 departs from EDDM at 06:20, 10 min after its aircraft arrives at 06:10 (leg 1): less than the "
+         "turnaround of 30 min"},
+        {"JET7,R,50%,24Hr,IFR,23:50,00:20,1,F,1,EDDM,01:00,,1,F,2,EDDF", ""},
+        {"JET8,R,50%,24Hr,IFR,06:00,,1,F,1,EDDM,12:00,,1,F,2,EDDQ,18:00,,1,F,3,XXXX,20:00,,1,F,4,XXXX",
+         "E: aircraft JET8 is not in the aircraft file | E: leg 2: the destination EDDQ is not in the airport file | "
+         "W: airport XXXX cannot be placed: line 4 of the airport file gives no position"},
+        {"OLD1,R,50%,24Hr,IFR,06:00,,1,F,1,EGLL,12:00,,1,F,2,EDDX", ""}, // later lines give what the first lacks
+        {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,EGLL,06:20,,1,F,2,EDDF",
+         "E: leg 2 departs from EGLL at 06:20, 27 min before its aircraft arrives there at 06:47 (leg 1)"},
+    };
+    for (const auto& [line, findings] : rows)
+        EXPECT_EQ(Findings(line), findings) << line;
+    EXPECT_EQ(Findings("JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:40,,350,F,2,EDDF", 18), "");
+    EXPECT_EQ(DurationText(-3 * 3600 - 5), "3 h 00 min 5 s");
+}
+
+TEST(PlanFile, RegistrationsUsedTwiceAreNamedOnEachLine)
+{
+    Registrations registrations;
+    for (const auto& [registration, file, line] : std::vector<std::tuple<const char*, int, int>>{
+             {"D-A", 0, 5}, {"", 0, 6}, {"D-B", 0, 7}, {"D-A", 1, 2}, {"", 1, 3}, {"D-A", 0, 9}, {"D-a", 1, 4}})
+        registrations.Add(registration, file, line);
+    std::string uses;
+    for (const Registrations::SharedUse& use : registrations.SharedUses())
+        uses += std::to_string(use.file) + ":" + std::to_string(use.line) + " " + use.registration + " x"
+                + std::to_string(use.plans) + " also " + std::to_string(use.otherFile) + ":"
+                + std::to_string(use.otherLine) + "; ";
+    EXPECT_EQ(uses, "0:5 D-A x3 also 1:2; 0:9 D-A x3 also 0:5; 1:2 D-A x3 also 0:5; ");
+}
+
+namespace {
+// legwise-check as built beside these tests (a copy beside the test program comes first, as the
+// Windows tests are run), with `arguments` and its output in `output`; its exit status.
+int RunCheckProgram(const std::string& arguments, const fs::path& output)
+{
+#ifdef _WIN32
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    fs::path program = fs::path(self).parent_path() / "legwise-check.exe";
+    if (!fs::exists(program))
+        program = LEGWISE_CHECK_PROGRAM;
+    // cmd takes off the outermost quotes of the whole line.
+    return std::system(
+        ("\"\"" + program.string() + "\" " + arguments + " >\"" + output.string() + "\" 2>&1\"").c_str());
+#else
+    const int status =
+        std::system(("'" LEGWISE_CHECK_PROGRAM "' " + arguments + " >'" + output.string() + "' 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+} // namespace
+
+TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
+{
+    ScratchFolder folder;
+    const std::string data = LEGWISE_SOURCE_DIR "/tests/data/planfile/";
+    const std::string files = "--airports \"" + data + "airports.txt\" --aircraft \"" + data + "aircraft.txt\" ";
+    auto report = [&] {
+        std::string text = FromTextMode(ReadBytes(folder / "out.txt"));
+        for (size_t at; (at = text.find(data)) != std::string::npos;)
+            text.replace(at, data.size(), "");
+        return text;
+    };
+    EXPECT_EQ(RunCheckProgram(files + "\"" + data + "faults.txt\"", folder / "out.txt"), 1);
+    EXPECT_EQ(report(), FromTextMode(ReadBytes(data + "faults.expected")));
+    EXPECT_EQ(RunCheckProgram(files + "--explain \"" + data + "faults.txt:9\"", folder / "out.txt"), 1);
+    EXPECT_EQ(report(), FromTextMode(ReadBytes(data + "explain.expected")));
+
+    const std::pair<std::string, std::string> wrong[] = {
+        {files + "--turnaround 1441 x.txt", "--turnaround needs a number of minutes from 0 to 1440, not \"1441\""},
+        {files + "--turnaround", "--turnaround needs a value"},
+        {files, "no plan file given"},
+        {"--aircraft=a.txt x.txt", "--airports FILE is missing"},
+        {"--airports a.txt x.txt", "--aircraft FILE is missing"},
+        {files + "--explain x.txt", "--explain needs FILE:LINE, a plan file and a line number, not \"x.txt\""},
+        {files + "--explain x.txt:1 y.txt", "--explain takes its plan file in FILE:LINE, not beside it"},
+        {files + "--fast x.txt", "unknown option --fast"},
+    };
+    for (const auto& [arguments, message] : wrong) {
+        EXPECT_EQ(RunCheckProgram(arguments, folder / "out.txt"), 2) << arguments;
+        EXPECT_EQ(report(), "legwise-check: " + message + " (see legwise-check --help)\n");
+    }
+    EXPECT_EQ(RunCheckProgram(files + "\"" + (folder / "none.txt").string() + "\"", folder / "out.txt"), 2);
+    EXPECT_EQ(report(), (folder / "none.txt").string()
+                            + ": error: cannot be read: " + UnreadableReason(folder / "none.txt") + "\n"
+                            + "legwise-check: 0 plans in 1 file: 0 errors, 0 warnings\n");
+    EXPECT_FALSE(fs::exists(folder / "none.txt")) << "a check only reads";
+    EXPECT_EQ(RunCheckProgram("--help", folder / "out.txt"), 0);
+    EXPECT_EQ(report(), PlanCheckUsage);
+}
