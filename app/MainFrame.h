@@ -61,5 +61,11 @@ private:
 // The program icon, the paper sheet.
 QIcon ProgramIcon();
 
-// A font requested by face name alone at the pixel height of `tenthsOfPoint` on this screen.
+// A font requested by face name alone at the pixel height of `tenthsOfPoint` on this screen; a
+// sans-serif face where that one is missing.
 QFont PointFont(const QString& face, int tenthsOfPoint, int dotsPerInchY);
+
+class QApplication;
+// What the program sets up before its window: the icon of every window, a sans-serif default font
+// where the platform's default face is missing, and the screen's size.
+void SetUpApplication(QApplication& app);
