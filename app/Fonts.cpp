@@ -1,6 +1,7 @@
 #include "app/Fonts.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 
 const QStringList& SansSerifFaces()
 {
@@ -11,7 +12,9 @@ const QStringList& SansSerifFaces()
 
 bool UseInstalledFace(QFont& font)
 {
-    if (QFontDatabase::hasFamily(font.family()))
+    // What the platform draws, not what it lists: a name it resolves to another face (an alias such
+    // as Windows' "MS Shell Dlg 2" or fontconfig's "Sans Serif") counts as missing too.
+    if (QFontInfo(font).family().compare(font.family(), Qt::CaseInsensitive) == 0)
         return false;
     const QString black = QStringLiteral("Arial Black");
     const bool wantsBlack = font.family().startsWith(black);
