@@ -29,25 +29,18 @@ configure_and_build() {
     cmake --build "$build_dir" -j"$(nproc)"
 }
 
-# Qt for mingw-w64: $LEGWISE_QT_MINGW, else ../shared/qt6-mingw beside the repository, else
-# /work/shared/qt6-mingw. Prints the folder, or says where it looked and fails.
+# Qt for mingw-w64: $LEGWISE_QT_MINGW, else ../shared/qt6-mingw beside the repository. Prints the
+# folder, or says where it looked and how to make one, and fails.
 find_qt_mingw() {
-    local candidates=()
-    if [ -n "${LEGWISE_QT_MINGW:-}" ]; then
-        candidates=("$LEGWISE_QT_MINGW")
-    else
-        candidates=("$PWD/../shared/qt6-mingw" /work/shared/qt6-mingw)
+    local dir=${LEGWISE_QT_MINGW:-$PWD/../shared/qt6-mingw}
+    if [ -f "$dir/lib/cmake/Qt6/Qt6Config.cmake" ] && [ -f "$dir/bin/Qt6Core.dll" ]; then
+        (cd "$dir" && pwd)
+        return 0
     fi
-    local dir
-    for dir in "${candidates[@]}"; do
-        if [ -f "$dir/lib/cmake/Qt6/Qt6Config.cmake" ] && [ -f "$dir/bin/Qt6Core.dll" ]; then
-            (cd "$dir" && pwd)
-            return 0
-        fi
-    done
-    echo "No Qt 6 for mingw-w64 found (looked in: ${candidates[*]})." >&2
-    echo "Set LEGWISE_QT_MINGW to a Qt 6 built for x86_64 Windows with mingw-w64 (bin/Qt6Core.dll," >&2
-    echo "lib/cmake/Qt6, plugins/platforms/qwindows.dll)." >&2
+    echo "No Qt 6 for mingw-w64 in $dir${LEGWISE_QT_MINGW:+ (LEGWISE_QT_MINGW)}." >&2
+    echo "Build one (about an hour on two cores), then name its folder:" >&2
+    echo "  tools/build-qt-mingw.sh ~/qt6-mingw" >&2
+    echo "  LEGWISE_QT_MINGW=~/qt6-mingw ./build.sh windows" >&2
     return 1
 }
 

@@ -1,9 +1,9 @@
 #include "app/DialogBuilder.h"
 
 #include "app/Controls.h"
+#include "app/Fonts.h"
 
 #include <QDialog>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -43,7 +43,7 @@ QFont TemplateFont(const DialogTemplate& dialogTemplate)
     font.setPointSize(dialogTemplate.fontPoints);
     // The faces the templates name are narrow; their usual stand-ins are not, and would make the
     // plan dialog wider than a small screen.
-    if (!QFontInfo(font).exactMatch())
+    if (UseInstalledFace(font))
         font.setStretch(QFont::SemiCondensed);
     return font;
 }

@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/CloseDialog.h"
+#include "app/Fonts.h"
 #include "app/PlannerState.h"
 #include "app/ScreenPainter.h"
 #include "input/InputFileSelection.h"
@@ -8,7 +9,7 @@
 #include "plan/PlanDialog.h"
 
 #include <QAction>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
@@ -35,7 +36,20 @@ QFont PointFont(const QString& face, int tenthsOfPoint, int dotsPerInchY)
     // 20 and 14 points. No weight and no slant of its own: the face name alone gives the look.
     QFont font(face);
     font.setPixelSize(std::max(1, dotsPerInchY * tenthsOfPoint / 720));
+    UseInstalledFace(font);
     return font;
+}
+
+void SetUpApplication(QApplication& app)
+{
+    app.setWindowIcon(ProgramIcon());
+    QFont defaultFont = QApplication::font();
+    if (UseInstalledFace(defaultFont))
+        QApplication::setFont(defaultFont);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize size = screen->size();
+        State().screenRect = ScreenRect{0, 0, size.width(), size.height()};
+    }
 }
 
 ScreenView::ScreenView(const QFont& headingFont, const QFont& textFont, QWidget* parent)

@@ -10,15 +10,10 @@
 
 #include <optional>
 
-class QAction;
-
 class ScreenView : public QWidget {
     Q_OBJECT
 public:
     ScreenView(const QFont& headingFont, const QFont& textFont, QWidget* parent);
-
-    int ClientWidth() const { return m_clientWidth; }
-    int ClientHeight() const { return m_clientHeight; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -41,8 +36,6 @@ public:
     void OnCloseCommand();
 
     ScreenView* View() const { return m_view; }
-    const QFont& HeadingFont() const { return m_headingFont; }
-    const QFont& TextFont() const { return m_textFont; }
 
     // Sets the screen and repaints it at once, so it stands behind the dialog that follows.
     void ShowScreen(int screen);
@@ -68,5 +61,11 @@ private:
 // The program icon, the paper sheet.
 QIcon ProgramIcon();
 
-// A font requested by face name alone at the pixel height of `tenthsOfPoint` on this screen.
+// A font requested by face name alone at the pixel height of `tenthsOfPoint` on this screen; a
+// sans-serif face where that one is missing.
 QFont PointFont(const QString& face, int tenthsOfPoint, int dotsPerInchY);
+
+class QApplication;
+// What the program sets up before its window: the icon of every window, a sans-serif default font
+// where the platform's default face is missing, and the screen's size.
+void SetUpApplication(QApplication& app);

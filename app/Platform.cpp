@@ -20,8 +20,6 @@ struct Seam {
     bool answerMessages = false;
     QStringList messages;
     QStringList captions;
-    int openFileDialogs = 0;
-    QStringList filters;
     std::function<void(QDialog&)> modalHandler;
     std::function<void()> openFileObserver;
 };
@@ -68,8 +66,6 @@ QString ApplicationName()
 std::optional<QString> ChooseOpenFile(QWidget* owner)
 {
     Seam& seam = TheSeam();
-    ++seam.openFileDialogs;
-    seam.filters << OpenFileFilter;
     if (seam.openFileObserver)
         seam.openFileObserver();
     if (!seam.openFileAnswers.empty()) {
@@ -132,8 +128,6 @@ QStringList TakeMessages()
     TheSeam().captions.clear();
     return messages;
 }
-int OpenFileDialogsRun() { return TheSeam().openFileDialogs; }
-QStringList OpenFileFilters() { return TheSeam().filters; }
 void SetModalHandler(std::function<void(QDialog&)> handler) { TheSeam().modalHandler = std::move(handler); }
 void Reset() { TheSeam() = Seam{}; }
 } // namespace TestSeam

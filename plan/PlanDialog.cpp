@@ -21,6 +21,18 @@
 #include <filesystem>
 
 namespace {
+// What a new plan dialog offers first: the first aircraft and the first departure time, a daily plan
+// under instrument rules at half the traffic, departure times in universal time, and, for a weekly
+// plan, Sunday.
+constexpr int FirstEntry = 0;
+constexpr int Daily = 6;
+constexpr int InstrumentRules = 0;
+constexpr int HalfTheTraffic = 4;
+constexpr int NoTimeDifference = 12; // "-12" to "12"
+constexpr int Sunday = 0;
+static_assert(PeriodEntries[Daily] == "24Hr" && FlightRuleEntries[InstrumentRules] == "IFR");
+static_assert(TrafficLimitEntries[HalfTheTraffic] == "50" && DayNames[Sunday] == "Sunday");
+
 std::vector<std::string> Entries(auto const& texts) { return std::vector<std::string>(texts.begin(), texts.end()); }
 
 // The chosen path when the user chose one in this run, else the stored one.
@@ -108,7 +120,7 @@ void CPlanDialog::OnInitDialog()
     const ListReadResult aircraft = ReadAircraftEntries(aircraftPath);
     auto* aircraftList = Item<OneLineList>(IDC_AIRCRAFT);
     aircraftList->AddStrings(aircraft.entries);
-    aircraftList->SetCurSel(0);
+    aircraftList->SetCurSel(FirstEntry);
 
     auto fill = [this](int id, const std::vector<std::string>& entries, int selected) {
         auto* list = Item<OneLineList>(id);
@@ -116,16 +128,16 @@ void CPlanDialog::OnInitDialog()
         list->SetCurSel(selected);
         return list;
     };
-    fill(IDC_PERIOD, Entries(PeriodEntries), 6);
-    fill(IDC_FLIGHT_RULE, Entries(FlightRuleEntries), 0);
-    fill(IDC_TRAFFIC_LIMIT, Entries(TrafficLimitEntries), 4);
+    fill(IDC_PERIOD, Entries(PeriodEntries), Daily);
+    fill(IDC_FLIGHT_RULE, Entries(FlightRuleEntries), InstrumentRules);
+    fill(IDC_TRAFFIC_LIMIT, Entries(TrafficLimitEntries), HalfTheTraffic);
 
     const DepartureHours hours = DepartureHoursFrom(state.quietFrom, state.quietUntil);
     state.firstHour = hours.firstHour;
     state.endHour = hours.endHour;
-    auto* departures = fill(IDC_DEPARTURE_TIME, DepartureTimes(hours.firstHour, hours.endHour), 0);
-    fill(IDC_TIME_DIFFERENCE, TimeDifferenceEntries(), 12);
-    fill(IDC_DAY_OF_WEEK, Entries(DayNames), 0);
+    auto* departures = fill(IDC_DEPARTURE_TIME, DepartureTimes(hours.firstHour, hours.endHour), FirstEntry);
+    fill(IDC_TIME_DIFFERENCE, TimeDifferenceEntries(), NoTimeDifference);
+    fill(IDC_DAY_OF_WEEK, Entries(DayNames), Sunday);
     dayOfWeekList->setVisible(true);
     dayOfWeekLabel->setVisible(true);
 
@@ -174,7 +186,7 @@ TypedText CPlanDialog::Typed(int editId) const
 
 void CPlanDialog::ShowDayList(bool week)
 {
-    dayOfWeekList->SetCurSel(week ? 0 : -1);
+    dayOfWeekList->SetCurSel(week ? Sunday : -1);
     dayOfWeekList->setVisible(week);
     dayOfWeekLabel->setVisible(week);
 }

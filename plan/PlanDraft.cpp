@@ -21,9 +21,14 @@ bool IsWeeklyPlan(const PlanDraft& draft) { return draft.periodText == "WEEK"; }
 Outcome AcceptHeader(PlanDraft& draft, PlannerState& state, const HeaderChoices& choices)
 {
     state.periodIndex = choices.period.index;
+    const std::string key = AircraftKey(choices.aircraft.text);
     if (choices.aircraft.index == -1 || choices.period.index == -1 || choices.flightRule.index == -1
-        || choices.trafficLimit.index == -1 || IsBlankThroughout(AircraftKey(choices.aircraft.text)))
+        || choices.trafficLimit.index == -1 || IsBlankThroughout(key))
         return Refused(RepeatSelection);
+    // A commented-out line of the aircraft file: the plan line would begin a comment, and the traffic
+    // compiler would skip the whole plan without a word.
+    if (key.starts_with(';') || key.starts_with("//"))
+        return Refused("Error: This aircraft line is a comment!");
     if (!choices.registration.bytes)
         return CannotWrite(choices.registration);
     const std::string& registration = *choices.registration.bytes;

@@ -28,9 +28,6 @@ enum : int {
     IDD_PLAN = 102,
     IDD_OPTIONS = 103,
     IDD_CLOSE = 104,
-    ID_START = 40002,
-    ID_CLOSE = 40003,
-    ID_CONTINUE = 40005,
 };
 
 const DialogTemplate& PlanDialogTemplate();

@@ -31,10 +31,18 @@ inline std::string ReadBytes(const fs::path& f)
     return (std::ostringstream() << std::ifstream(f, Binary).rdbuf()).str();
 }
 
-#ifdef _WIN32
-inline bool PermissionsApply() { return true; }
-#else
-inline bool PermissionsApply() { return geteuid() != 0; } // the superuser passes every check
+// Empty where a read-only file refuses to be written, else why the read-only cases cannot be tried
+// here: the superuser writes it, and so does Wine run by the superuser.
+inline std::string WhyReadOnlyIsNotTested()
+{
+    const ScratchFolder folder;
+    WriteBytes(folder / "probe.txt", "x");
+    fs::permissions(folder / "probe.txt", fs::perms::owner_read);
+    const bool written = std::ofstream(folder / "probe.txt", std::ios::app | Binary).good();
+    fs::permissions(folder / "probe.txt", fs::perms::owner_all);
+    return written ? "this user writes read-only files (the superuser, or Wine run by the superuser)" : "";
+}
+#ifndef _WIN32
 
 // Runs `action` as on a nearly full disk: a write beyond `limit` bytes fails with "File too large".
 inline void WithFileSizeLimit(rlim_t limit, const std::function<void()>& action)

@@ -42,7 +42,7 @@ TEST(ReadLists, GiveTheLineRulesResultsInFileOrder)
             airports.push_back(*code);
     }
     const std::string a(120, 'a'), b(127, 'b'), a127 = a + ",\"bcde\"", b200 = b + ",\"" + std::string(70, 'T') + "\"";
-    const std::string huge = "HUGE,\"" + std::string(200 * 1024, 'h');
+    const std::string huge = "HUGE,\"O'Hare's " + std::string(200 * 1024, 'h');
     bytes += a127 + "\n" + b200
              + "\nEDDF\r,\"a\rb\"\nED\0DF,\"a\"\nEDDM\0,\"b\"\n  \0EDDK,\"\"\nEDDF,\"x\"\nEDDF,\"x\"\n"s + huge
              + "\" x\nCUT" + std::string(100 * 1024, 'c') + "\0,\"b\"\nEDDH,\"c\"\x1A\r\nEDDK,\"d\"\r\n"s;

@@ -14,6 +14,7 @@
 namespace {
 const char* const Repeat = "Error: Repeat Selection!";
 const char* const OneLeg = "Only 1 Leg in Flightplan !";
+const char* const Comment = "Error: This aircraft line is a comment!";
 const std::string Plane = "\u2708";
 const std::string NoByte = "Error: The character \"" + Plane + "\" cannot be written to the flightplan!";
 
@@ -52,6 +53,9 @@ TEST(PlanDraft, AcceptHeaderChecksInOrderThenComposes)
         {"no traffic limit", "", -1, "JET7,450|24Hr|IFR|-|N", Repeat},
         {"a blank aircraft key", "", -1, " ,450|24Hr|IFR|50|N", Repeat},
         {"no aircraft key without a comma", "", -1, "\"Zulu\"|24Hr|IFR|50|N", Repeat},
+        {"a commented-out aircraft line", "", -1, " ;AC#5,450|24Hr|IFR|50|N\u2708", Comment},
+        {"a line commented out with //", "", -1, "//AC#5,450|24Hr|IFR|50|N", Comment},
+        {"a slash alone is no comment", "", -1, "/AC#5,450|24Hr|IFR|50|N123EX", "\n\n/AC#5,N123EX,50%,24Hr,IFR"},
         {"code page before legs", "", 1, "JET7,450|24Hr|IFR|50|N\u2708", NoByte},
         {"comma before legs", "", 1, "JET7,450|24Hr|IFR|50|N1,2", "Error: No comma in the Registration!"},
     };

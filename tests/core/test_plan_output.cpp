@@ -28,26 +28,29 @@ TEST(AppendPlan, RefusesAPlanFileThatCannotTakeThePlanAndKeepsIt)
 {
     ScratchFolder folder;
     fs::create_directories(folder / "sub");
-    WriteBytes(folder / "read-only.txt", Bytes);
-    fs::permissions(folder / "read-only.txt", fs::perms::owner_read);
     std::vector<std::pair<fs::path, std::string>> cases = {
         {folder / "sub", "Is a folder, not a file"}, {fs::path("legwise-none") / "a.txt", "No such file or directory"}};
-    if (PermissionsApply())
-        cases.push_back({folder / "read-only.txt", "Permission denied"});
 #ifndef _WIN32
     ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0600), 0); // nobody reads it: opening it would wait
     cases.push_back({folder / "pipe", "Is a pipe or device, not a file"});
     cases.push_back({"/dev/full", "Is a pipe or device, not a file"});
-    if (PermissionsApply()) { // a Windows folder has no write permission to take away
-        fs::permissions(folder / "sub", fs::perms::owner_read | fs::perms::owner_exec);
-        cases.push_back({folder / "sub" / "a.txt", "Permission denied"});
-    }
 #endif
     for (const auto& [file, reason] : cases)
         EXPECT_EQ(AppendPlan(file, Plan).error, reason) << file;
+    EXPECT_TRUE(fs::is_empty(folder / "sub") && !fs::exists("legwise-none"));
+
+    if (const std::string why = WhyReadOnlyIsNotTested(); !why.empty())
+        GTEST_SKIP() << "the read-only cases: " << why;
+    WriteBytes(folder / "read-only.txt", Bytes);
+    fs::permissions(folder / "read-only.txt", fs::perms::owner_read);
+    EXPECT_EQ(AppendPlan(folder / "read-only.txt", Plan).error, "Permission denied");
+#ifndef _WIN32 // a Windows folder has no write permission to take away
+    fs::permissions(folder / "sub", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(AppendPlan(folder / "sub" / "a.txt", Plan).error, "Permission denied");
+    fs::permissions(folder / "sub", fs::perms::owner_all);
+#endif
     fs::permissions(folder / "read-only.txt", fs::perms::owner_all);
-    EXPECT_TRUE(ReadBytes(folder / "read-only.txt") == Bytes && fs::is_empty(folder / "sub")
-                && !fs::exists("legwise-none"));
+    EXPECT_TRUE(ReadBytes(folder / "read-only.txt") == Bytes && fs::is_empty(folder / "sub"));
 }
 
 #ifndef _WIN32

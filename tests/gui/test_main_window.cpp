@@ -3,11 +3,14 @@
 #include "support/GuiTestSupport.h"
 #include "support/MenuClicks.h"
 
+#include "app/Fonts.h"
 #include "app/MainFrame.h"
 #include "app/PlannerState.h"
 #include "app/ScreenPainter.h"
+#include "res/DialogTemplates.h"
 
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -17,6 +20,8 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { SetUpApplication(*qApp); } // as the program does
+
     void init()
     {
         ResetState();
@@ -62,6 +67,24 @@ private slots:
         const QObject guard; // a window left open fails the test instead of hanging it
         QTimer::singleShot(20000, &guard, [] { QCoreApplication::exit(77); });
         QCOMPARE(QApplication::exec(), 0);
+    }
+
+    // The icon of every window; every text in the face its window names or, where that face is
+    // missing, in a sans-serif one: headings, lines, footer, menu and dialogs.
+    void setsTheIconAndDrawsEveryTextInItsFaceOrASansSerifOne()
+    {
+        QCOMPARE(QApplication::windowIcon().cacheKey(), ProgramIcon().cacheKey());
+        const QFont heading = PointFont("Arial Black Kursiv", 200, 96);
+        QVERIFY(QFontInfo(heading).bold()); // a black face, or a bold stand-in
+        const QStringList faces =
+            SansSerifFaces()
+            + QStringList{"Arial Black Kursiv", "Arial Black", "MS Sans Serif", "Xerox Sans Serif Wide"};
+        for (const QFont& font :
+             {heading, m_frame->View()->font(), m_frame->menuBar()->font(), TemplateFont(PlanDialogTemplate()),
+              TemplateFont(OptionsDialogTemplate()), TemplateFont(CloseDialogTemplate())})
+            QVERIFY2(faces.contains(QFontInfo(font).family()), qPrintable(QFontInfo(font).family()));
+        QFont installed(QFontInfo(m_frame->font()).family()); // an installed face is kept as it is
+        QVERIFY(!UseInstalledFace(installed) && installed.family() == QFontInfo(m_frame->font()).family());
     }
 
     // One file only: a double quote typed into the name is part of the name.

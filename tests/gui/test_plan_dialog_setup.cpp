@@ -97,15 +97,32 @@ private slots:
         }
     }
 
-    // Where a caption decides the unit, the button is wide enough for it and six pixels of frame each side.
+    // Where a caption decides the unit, it is the smallest that leaves the caption six pixels of frame each
+    // side: a button whose caption needs an exact multiple of its width in quarter units is exactly that wide.
     void aButtonCaptionThatDecidesTheUnitKeepsItsFrame()
     {
-        const DialogTemplate narrow{
-            1, "", 60, 30, "MS Sans Serif", 10, {{1, "IDOK", ControlClass::Button, 0, "Accept Header", 5, 5, 40, 14}}};
-        QDialog dialog;
-        BuildDialog(dialog, narrow);
-        auto* button = Control<QPushButton>(dialog, "IDOK");
-        QVERIFY(button->fontMetrics().horizontalAdvance(button->text()) + 12 <= button->width());
+        const QFont font = TemplateFont(PlanDialogTemplate());
+        const int base = DialogUnitsOf(font).baseX;
+        for (QByteArray caption = "Accept"; caption.size() < 60; caption += 'x') {
+            const int needed = QFontMetrics(font).horizontalAdvance(QString::fromLatin1(caption)) + 12;
+            for (int unit = base + 1; unit <= 2 * base; ++unit) {
+                if (needed * 4 % unit != 0)
+                    continue;
+                const DialogTemplate narrow{
+                    1,
+                    "",
+                    60,
+                    30,
+                    "MS Sans Serif",
+                    10,
+                    {{1, "IDOK", ControlClass::Button, 0, caption, 5, 5, needed * 4 / unit, 14}}};
+                QDialog dialog;
+                BuildDialog(dialog, narrow);
+                QCOMPARE(Control<QPushButton>(dialog, "IDOK")->width(), needed);
+                return;
+            }
+        }
+        QFAIL("no caption needs a multiple of a width");
     }
 
     void theOptionsStoreWhatThePlanDialogPreselects()
@@ -200,6 +217,9 @@ private slots:
                 texts += list->GetText(i) + (i < list->Count() ? "," : "|");
         }
         QCOMPARE(texts, "a,b,ifr,IFR,VFR,|VFR,ifr,b,IFR,a,|");
+        // Text for the display role only, and none for the row just past the end (an index of a longer list).
+        const QVariant tip = plain.model()->index(0, 0).data(Qt::ToolTipRole);
+        QVERIFY(!tip.isValid() && !plain.model()->data(period->model()->index(5, 0)).isValid());
 
         auto* box = Control<DestinationBox>(*open.dialog, "IDC_DESTINATION");
         box->setFocus();
