@@ -279,8 +279,17 @@ void CPlanDialog::ReadExistingPlansInBackground()
 {
     const std::filesystem::path file = ResolvePlanFile({}, State().planFileName);
     std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) {
+    const std::filesystem::file_status status = std::filesystem::status(file, ec);
+    if (!std::filesystem::exists(status)) {
         m_existingPlansState = QStringLiteral("There is no plan file in this folder yet.");
+        ShowExistingPlans();
+        return;
+    }
+    // A named pipe or a device is not even opened: opening one can wait, or wake a program at its
+    // other end.
+    if (!std::filesystem::is_regular_file(status)) {
+        m_existingPlansState =
+            QStringLiteral("The plan file %1 is not a plain file, so it was not read.").arg(QStringFromPath(file));
         ShowExistingPlans();
         return;
     }

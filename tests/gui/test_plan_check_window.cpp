@@ -15,6 +15,10 @@
 #include <QListWidget>
 #include <QTableWidget>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace {
 const std::int64_t StartDay = DaysFromCivil({2026, 12, 7});
 const std::string EarlierPlans =
@@ -119,6 +123,27 @@ private slots:
         QCOMPARE(written[0], EarlierPlans + ExamplePlan24Hr);
         QCOMPARE(written[1], written[0]);
     }
+
+#ifndef _WIN32
+    void aPipeInThePlanFilesPlaceIsNotOpened()
+    {
+        ResetState();
+        WorkingFolder folder;
+        UseInputFiles(folder, ExampleAircraft, ExampleAirports);
+        QCOMPARE(mkfifo(folder.Path("flightplanspersonal.txt").c_str(), 0600), 0); // opening it to read would wait
+        Platform::TestSeam::Reset();
+        QString shown;
+        Platform::TestSeam::SetModalHandler([&shown](QDialog& dialog) {
+            shown = LabelText(*static_cast<CPlanDialog&>(dialog).CheckWindow(), "ExistingPlans");
+            dialog.done(IDCANCEL);
+        });
+        CPlanDialog dialog(nullptr);
+        dialog.Run();
+        Platform::TestSeam::Reset();
+        QCOMPARE(shown,
+                 QStringLiteral("The plan file flightplanspersonal.txt is not a plain file, so it was not read."));
+    }
+#endif
 
     void namesTheLegThatDepartsBeforeItsAircraftArrives()
     {
