@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QScreen>
 #include <QTableWidget>
 
 #ifndef _WIN32
@@ -64,6 +65,7 @@ private slots:
             auto steps = [closedByUser](CPlanDialog& dialog) {
                 PlanCheckWindow* window = dialog.CheckWindow();
                 QVERIFY(window && window->isVisible());
+                QVERIFY(QTest::qWaitForWindowActive(&dialog)); // under a window manager, once it is mapped
                 if (closedByUser)
                     window->close();
                 dialog.SetCheckStartDay(StartDay);
@@ -106,6 +108,8 @@ private slots:
                             "+2 with daylight saving time).",
                         }));
                     SaveScreenshot(*window, QStringLiteral("plan-check"));
+                    if (const QString folder = qEnvironmentVariable("LEGWISE_SCREENSHOTS"); !folder.isEmpty())
+                        window->screen()->grabWindow(0).save(QDir(folder).filePath("plan-check-screen.png"));
                 }
                 Click(dialog, "IDOK");
             };
