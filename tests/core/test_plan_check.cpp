@@ -1,5 +1,8 @@
+#include "check/ExistingPlans.h"
 #include "check/Placement.h"
 #include "check/PlanCheck.h"
+
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -238,4 +241,21 @@ TEST(PlanCheckWindowPlace, RightOfTheDialogWhereThereIsRoomElseWhereItCoversLeas
                   std::tuple(placed.left, placed.top, placed.width, placed.height))
             << name;
     }
+}
+
+TEST(ExistingPlans, FindsTheLinesOfARegistrationStopsWhenToldAndCreatesNoFile)
+{
+    const std::string bytes =
+        "\r\n;N1,A,50%,24Hr,IFR\r\n// X,N1,50%,24Hr,IFR\r\nJET7, N1 ,50%,24Hr,IFR,04:30,,350,F,1,EDDF\r\n"
+        "JET7,N2,50%,week,IFR\nJET7,N1,50%,25Hr,IFR\nJET7,N1,50%\n  B,N1,10%, 1Hr ,VFR\n";
+    ScratchFolder folder;
+    WriteBytes(folder / "plans.txt", bytes);
+    const std::atomic<bool> go{false}, stop{true};
+    const ExistingPlans plans = ReadExistingPlans(folder / "plans.txt", go);
+    ASSERT_TRUE(plans.ok) << plans.error;
+    EXPECT_EQ(plans.LinesOf("N1"), (std::vector<int>{4, 8}));
+    EXPECT_EQ(plans.LinesOf("N2"), (std::vector<int>{5}));
+    EXPECT_TRUE(plans.LinesOf("N").empty() && plans.LinesOf("A").empty());
+    EXPECT_FALSE(ReadExistingPlans(folder / "plans.txt", stop).ok);
+    EXPECT_FALSE(ReadExistingPlans(folder / "none.txt", go).ok || fs::exists(folder / "none.txt"));
 }
