@@ -109,20 +109,21 @@ public:
         if (count == 0 || m_period <= 0)
             return {};
         if (!m_plan.cruiseKnots)
-            Add(FindingLevel::Warning, 0,
+            Add(CheckLevel::Warning, 0,
                 "The aircraft " + m_plan.aircraftKey + " cannot be timed: its entry gives no cruise speed.");
         for (size_t i = 0; i < count; ++i)
             m_report.legs.push_back(Leg(i));
         CheckLoop();
         CheckDays();
-        std::stable_sort(m_report.findings.begin(), m_report.findings.end(), [](const Finding& a, const Finding& b) {
-            return a.level != b.level ? a.level < b.level : a.leg < b.leg;
-        });
+        std::stable_sort(m_report.findings.begin(), m_report.findings.end(),
+                         [](const CheckFinding& a, const CheckFinding& b) {
+                             return a.level != b.level ? a.level < b.level : a.leg < b.leg;
+                         });
         return std::move(m_report);
     }
 
 private:
-    void Add(FindingLevel level, int leg, std::string text)
+    void Add(CheckLevel level, int leg, std::string text)
     {
         m_report.findings.push_back({level, leg, std::move(text)});
     }
@@ -159,7 +160,7 @@ private:
             report.arrivalMinutes = FloorModulo(report.universalMinutes + *report.flightMinutes, Clock());
         }
         if (!from.position) {
-            Add(FindingLevel::Warning, leg,
+            Add(CheckLevel::Warning, leg,
                 LegName(leg) + " departs from " + from.code
                     + ", which cannot be placed: its airport line gives no position.");
             m_zones.emplace_back();
@@ -175,7 +176,7 @@ private:
             (period.offset.daylight ? report.daylightOffset : report.standardOffset) = period.offset.minutes;
         }
         if (year.periods.empty()) {
-            Add(FindingLevel::Warning, leg,
+            Add(CheckLevel::Warning, leg,
                 LegName(leg) + " departs from " + from.code + ", whose time zone " + report.zone + " is not known.");
         } else {
             CheckDifference(leg, from, report, year.offsets);
@@ -200,7 +201,7 @@ private:
         const bool suits = std::any_of(offsets.begin(), offsets.end(),
                                        [&](int offset) { return DifferenceSuits(report.timeDifference, offset); });
         if (!suits)
-            Add(FindingLevel::Error, leg,
+            Add(CheckLevel::Error, leg,
                 LegName(leg) + ": the time difference " + DifferenceText(report.timeDifference) + " is no offset of "
                     + from.code + " (" + OffsetsText(report) + ").");
         for (const int offset : offsets) {
@@ -220,7 +221,7 @@ private:
             const int minuteOfDay = FloorModulo(chosen, DayMinutes);
             if (minuteOfDay < m_plan.firstHour * 60 || minuteOfDay >= m_plan.endHour * 60)
                 text += " The departure list does not offer that time: change the hours without departures.";
-            Add(FindingLevel::Warning, leg, std::move(text));
+            Add(CheckLevel::Warning, leg, std::move(text));
         }
     }
 
@@ -260,14 +261,14 @@ private:
             const int nextLeg = static_cast<int>(nextIndex) + 1;
             const std::string at = leg.to;
             if (ground < 0)
-                Add(FindingLevel::Error, nextLeg,
+                Add(CheckLevel::Error, nextLeg,
                     LegName(nextLeg) + " departs from " + at + " at "
                         + PeriodTimeText(next.universalMinutes, m_plan.weekly) + " UT, " + Plural(-ground, "minute")
                         + " before its aircraft arrives there (leg " + std::to_string(i + 1) + " arrives at "
                         + PeriodTimeText(FloorModulo(next.universalMinutes - ground, Clock()), m_plan.weekly)
                         + " UT).");
             else if (ground < m_plan.minimumTurnaround)
-                Add(FindingLevel::Warning, nextLeg,
+                Add(CheckLevel::Warning, nextLeg,
                     LegName(nextLeg) + ": " + Plural(ground, "minute") + " on the ground at " + at
                         + " before it departs, less than the minimum turnaround of "
                         + Plural(m_plan.minimumTurnaround, "minute") + ".");
@@ -276,7 +277,7 @@ private:
             std::string after;
             for (size_t i = 0; i < wraps.size(); ++i)
                 after += (i == 0 ? "" : i + 1 == wraps.size() ? " and " : ", ") + std::to_string(wraps[i]);
-            Add(FindingLevel::Error, 0,
+            Add(CheckLevel::Error, 0,
                 "The legs need " + std::to_string(periods)
                     + " periods, not one: the plan passes the start of its period after legs " + after
                     + ". The aircraft cannot fly them in one period.");
@@ -317,12 +318,12 @@ private:
                        + DifferenceText(report.timeDifference) + ") holds "
                        + (ranges.empty() ? std::string("on no day") : RangesText(ranges));
             }
-            Add(FindingLevel::Error, 0, "No day of " + window + " suits every time difference" + why + ".");
+            Add(CheckLevel::Error, 0, "No day of " + window + " suits every time difference" + why + ".");
             return;
         }
         const bool wholeYear = m_report.rightOn.size() == 1 && m_report.rightOn[0].first == m_plan.startDay
                                && m_report.rightOn[0].last == m_plan.startDay + m_dayCount - 1;
-        Add(FindingLevel::Note, 0,
+        Add(CheckLevel::Note, 0,
             wholeYear ? "The time differences hold on every day of " + window + "."
                       : "The time differences hold " + RangesText(m_report.rightOn) + " only.");
     }
@@ -348,7 +349,7 @@ std::optional<int> PeriodMinutes(std::string_view periodText)
     return std::nullopt;
 }
 
-PlanReport CheckPlan(const PlanChoices& plan) { return PlanChecker(plan).Run(); }
+PlanReport CheckComposedPlan(const PlanChoices& plan) { return PlanChecker(plan).Run(); }
 
 std::string PeriodTimeText(int minutes, bool weekly)
 {

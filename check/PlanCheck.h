@@ -62,10 +62,10 @@ struct LegReport {
     std::optional<int> groundMinutes;  // before the next leg departs; negative when it departs first
 };
 
-enum class FindingLevel { Error, Warning, Note };
+enum class CheckLevel { Error, Warning, Note };
 
-struct Finding {
-    FindingLevel level = FindingLevel::Note;
+struct CheckFinding {
+    CheckLevel level = CheckLevel::Note;
     int leg = 0; // 1 for the first leg; 0 for the plan as a whole
     std::string text;
 };
@@ -77,11 +77,11 @@ struct DayRange {
 
 struct PlanReport {
     std::vector<LegReport> legs;
-    std::vector<Finding> findings; // errors first, then warnings, then notes; by leg within each
-    std::vector<DayRange> rightOn; // the days of the twelve months on which every time difference holds
+    std::vector<CheckFinding> findings; // errors first, then warnings, then notes; by leg within each
+    std::vector<DayRange> rightOn;      // the days of the twelve months on which every time difference holds
 };
 
-PlanReport CheckPlan(const PlanChoices& plan);
+PlanReport CheckComposedPlan(const PlanChoices& plan);
 
 // "HH:MM", with the day's name in front for a weekly plan ("Tuesday 04:30").
 std::string PeriodTimeText(int minutes, bool weekly);

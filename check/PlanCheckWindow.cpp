@@ -39,12 +39,12 @@ QString Offsets(const LegReport& leg)
     return offsets.join(QStringLiteral(", "));
 }
 
-const char* LevelName(FindingLevel level)
+const char* LevelName(CheckLevel level)
 {
     switch (level) {
-    case FindingLevel::Error: return "Error";
-    case FindingLevel::Warning: return "Warning";
-    case FindingLevel::Note: break;
+    case CheckLevel::Error: return "Error";
+    case CheckLevel::Warning: return "Warning";
+    case CheckLevel::Note: break;
     }
     return "Note";
 }
@@ -172,7 +172,7 @@ void PlanCheckWindow::ShowCheck(const std::optional<Header>& header, const PlanR
         }
     }
     m_findings->clear();
-    for (const Finding& finding : report.findings)
+    for (const CheckFinding& finding : report.findings)
         m_findings->addItem(QStringLiteral("%1: %2").arg(QLatin1String(LevelName(finding.level)), Text(finding.text)));
 }
 

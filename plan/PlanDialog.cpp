@@ -271,7 +271,8 @@ void CPlanDialog::UpdateCheck()
     std::optional<PlanCheckWindow::Header> header;
     if (plan)
         header = PlanCheckWindow::Header{plan->aircraftKey, plan->cruiseKnots, AcceptedRegistration(m_draft)};
-    m_checkWindow->ShowCheck(header, plan ? CheckPlan(*plan) : PlanReport{}, IsWeeklyPlan(m_draft), plan && composing);
+    m_checkWindow->ShowCheck(header, plan ? CheckComposedPlan(*plan) : PlanReport{}, IsWeeklyPlan(m_draft),
+                             plan && composing);
     ShowExistingPlans();
 }
 

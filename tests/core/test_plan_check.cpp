@@ -97,10 +97,10 @@ LegChoice Leg(int hour, int minute, int difference, const CheckedAirport& to, in
     return {hour * 60 + minute, difference, day, to};
 }
 
-std::vector<std::string> FindingsOf(const PlanReport& report, FindingLevel level)
+std::vector<std::string> FindingsOf(const PlanReport& report, CheckLevel level)
 {
     std::vector<std::string> texts;
-    for (const Finding& finding : report.findings) {
+    for (const CheckFinding& finding : report.findings) {
         if (finding.level == level)
             texts.push_back(finding.text);
     }
@@ -144,7 +144,7 @@ TEST(PlanCheck, WalksTheLoopOfEachPeriodKind)
         {"1Hr: one leg departs again an hour later", Plan("1Hr", {Leg(6, 45, 0, B)}, 600), {{"BBBB", 405, 60}}, {}},
     };
     for (const LoopCase& c : cases) {
-        const PlanReport report = CheckPlan(c.plan);
+        const PlanReport report = CheckComposedPlan(c.plan);
         ASSERT_EQ(report.legs.size(), c.legs.size()) << c.name;
         for (size_t i = 0; i < c.legs.size(); ++i) {
             EXPECT_EQ(report.legs[i].from, c.legs[i].from) << c.name << ", leg " << i + 1;
@@ -152,7 +152,7 @@ TEST(PlanCheck, WalksTheLoopOfEachPeriodKind)
             EXPECT_EQ(report.legs[i].groundMinutes, c.legs[i].ground) << c.name << ", leg " << i + 1;
         }
         std::vector<std::string> errors;
-        for (const std::string& error : FindingsOf(report, FindingLevel::Error)) {
+        for (const std::string& error : FindingsOf(report, CheckLevel::Error)) {
             if (error.find("time difference") == std::string::npos)
                 errors.push_back(error);
         }
@@ -163,7 +163,7 @@ TEST(PlanCheck, WalksTheLoopOfEachPeriodKind)
 struct FindingCase {
     const char* name;
     PlanChoices plan;
-    FindingLevel level;
+    CheckLevel level;
     std::string text; // one finding of that level, word for word
 };
 
@@ -175,37 +175,37 @@ TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
     shortTurn.minimumTurnaround = 45;
     const FindingCase cases[] = {
         {"winter times hold until the clocks change", Plan("24Hr", {Leg(6, 30, 0, eddf), Leg(12, 0, 1, egll)}),
-         FindingLevel::Note,
+         CheckLevel::Note,
          "The time differences hold from 2026-12-07 to 2027-03-27 and from 2027-10-31 to 2027-12-06 only."},
-        {"a whole year", Plan("24Hr", {Leg(8, 0, -7, vidp), Leg(8, 0, 5, kphx)}), FindingLevel::Note,
+        {"a whole year", Plan("24Hr", {Leg(8, 0, -7, vidp), Leg(8, 0, 5, kphx)}), CheckLevel::Note,
          "The time differences hold on every day of the twelve months from 2026-12-07."},
         {"a difference the airport never keeps", Plan("24Hr", {Leg(6, 30, 0, eddf), Leg(12, 0, 3, egll)}),
-         FindingLevel::Error,
+         CheckLevel::Error,
          "Leg 2: the time difference +3 is no offset of EDDF (Europe/Berlin keeps +1, and +2 with daylight saving "
          "time)."},
-        {"Phoenix keeps no summer time", Plan("24Hr", {Leg(9, 0, -6, eddf), Leg(9, 0, 1, kphx)}), FindingLevel::Error,
+        {"Phoenix keeps no summer time", Plan("24Hr", {Leg(9, 0, -6, eddf), Leg(9, 0, 1, kphx)}), CheckLevel::Error,
          "Leg 1: the time difference -6 is no offset of KPHX (America/Phoenix keeps -7)."},
         {"summer in Frankfurt and winter in New York never meet",
-         Plan("24Hr", {Leg(9, 0, -5, eddf), Leg(11, 0, 2, kjfk)}), FindingLevel::Error,
+         Plan("24Hr", {Leg(9, 0, -5, eddf), Leg(11, 0, 2, kjfk)}), CheckLevel::Error,
          "No day of the twelve months from 2026-12-07 suits every time difference; leg 1 (KJFK at -5) holds from "
          "2026-12-07 to 2027-03-13 and from 2027-11-07 to 2027-12-06; leg 2 (EDDF at +2) holds from 2027-03-28 to "
          "2027-10-30."},
-        {"India's half hour", Plan("24Hr", {Leg(8, 0, 5, eddf), Leg(12, 0, 1, vidp)}), FindingLevel::Warning,
+        {"India's half hour", Plan("24Hr", {Leg(8, 0, 5, eddf), Leg(12, 0, 1, vidp)}), CheckLevel::Warning,
          "Leg 1: VIDP keeps +5:30 (Asia/Kolkata), which the list cannot express. 08:00 at +5 departs at 08:30 local "
          "time. To depart at 08:00 local time, choose 07:30 at +5."},
         {"New Zealand's summer, a day earlier in a weekly plan",
-         Plan("WEEK", {Leg(0, 30, 12, eddf, 0), Leg(12, 0, 1, nzaa, 3)}), FindingLevel::Warning,
+         Plan("WEEK", {Leg(0, 30, 12, eddf, 0), Leg(12, 0, 1, nzaa, 3)}), CheckLevel::Warning,
          "Leg 1: NZAA keeps +13 (Pacific/Auckland), which the list cannot express. Sunday 00:30 at +12 departs at "
          "Sunday 01:30 local time. To depart at Sunday 00:30 local time, choose Saturday 23:30 at +12."},
-        {"a short turnaround", shortTurn, FindingLevel::Warning,
+        {"a short turnaround", shortTurn, CheckLevel::Warning,
          "Leg 2: 20 minutes on the ground at BBBB before it departs, less than the minimum turnaround of 45 minutes."},
-        {"an airport without a position", Plan("24Hr", {Leg(9, 0, 1, lost), Leg(11, 0, 1, eddf)}),
-         FindingLevel::Warning, "Leg 2 departs from EDXX, which cannot be placed: its airport line gives no position."},
+        {"an airport without a position", Plan("24Hr", {Leg(9, 0, 1, lost), Leg(11, 0, 1, eddf)}), CheckLevel::Warning,
+         "Leg 2 departs from EDXX, which cannot be placed: its airport line gives no position."},
         {"an aircraft without a speed", Plan("24Hr", {Leg(9, 0, 1, egll), Leg(11, 0, 0, eddf)}, std::nullopt),
-         FindingLevel::Warning, "The aircraft JET7 cannot be timed: its entry gives no cruise speed."},
+         CheckLevel::Warning, "The aircraft JET7 cannot be timed: its entry gives no cruise speed."},
     };
     for (const FindingCase& c : cases) {
-        const std::vector<std::string> found = FindingsOf(CheckPlan(c.plan), c.level);
+        const std::vector<std::string> found = FindingsOf(CheckComposedPlan(c.plan), c.level);
         EXPECT_NE(std::find(found.begin(), found.end(), c.text), found.end()) << c.name << ": not among\n"
                                                                               << ::testing::PrintToString(found);
     }
@@ -214,15 +214,15 @@ TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
 TEST(PlanCheck, PutsErrorsFirstAndFindsNothingWrongInARightPlan)
 {
     const CheckedAirport eddf{"EDDF", Eddf}, egll{"EGLL", Egll};
-    const PlanReport right = CheckPlan(Plan("24Hr", {Leg(6, 30, 0, eddf), Leg(12, 0, 1, egll)}));
-    EXPECT_TRUE(FindingsOf(right, FindingLevel::Error).empty() && FindingsOf(right, FindingLevel::Warning).empty());
+    const PlanReport right = CheckComposedPlan(Plan("24Hr", {Leg(6, 30, 0, eddf), Leg(12, 0, 1, egll)}));
+    EXPECT_TRUE(FindingsOf(right, CheckLevel::Error).empty() && FindingsOf(right, CheckLevel::Warning).empty());
     // Found in the order: the aircraft's warning, then the leg's error, then the plan's.
-    const PlanReport wrong = CheckPlan(Plan("24Hr", {Leg(6, 30, 5, eddf), Leg(12, 0, 1, egll)}, std::nullopt));
+    const PlanReport wrong = CheckComposedPlan(Plan("24Hr", {Leg(6, 30, 5, eddf), Leg(12, 0, 1, egll)}, std::nullopt));
     ASSERT_GE(wrong.findings.size(), 3u);
     EXPECT_TRUE(std::is_sorted(wrong.findings.begin(), wrong.findings.end(),
-                               [](const Finding& a, const Finding& b) { return a.level < b.level; }));
+                               [](const CheckFinding& a, const CheckFinding& b) { return a.level < b.level; }));
     EXPECT_EQ(wrong.findings.front().leg, 0);
-    EXPECT_EQ(wrong.findings.front().level, FindingLevel::Error);
+    EXPECT_EQ(wrong.findings.front().level, CheckLevel::Error);
 }
 } // namespace
 
