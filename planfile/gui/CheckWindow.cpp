@@ -244,7 +244,8 @@ CheckWindow::CheckWindow(QWidget* parent)
     m_plans->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_plans->setSelectionMode(QAbstractItemView::SingleSelection);
     m_plans->verticalHeader()->hide();
-    m_plans->horizontalHeader()->setStretchLastSection(true);
+    for (QTableView* table : {m_plans, static_cast<QTableView*>(m_legs)})
+        table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_legs->setHorizontalHeaderLabels(LegColumns);
     m_legs->verticalHeader()->hide();
     m_legs->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -308,6 +309,7 @@ CheckWindow::CheckWindow(QWidget* parent)
     splitter->addWidget(top);
     splitter->addWidget(bottom);
     splitter->setChildrenCollapsible(false);
+    splitter->setSizes({360, 300});
 
     auto* shiftRow = new QHBoxLayout;
     shiftRow->addWidget(fromLabel);
@@ -328,7 +330,7 @@ CheckWindow::CheckWindow(QWidget* parent)
     layout->addLayout(statusRow);
     SetBusy(false);
     m_status->setText(QStringLiteral("Choose a plan file and its airport and aircraft files, then Read."));
-    resize(900, 640);
+    resize(900, 720);
 }
 
 CheckWindow::~CheckWindow()
