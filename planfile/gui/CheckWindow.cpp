@@ -539,6 +539,12 @@ void CheckWindow::SaveShifted()
     // The dialog has asked before a file that exists was chosen: the new bytes go beside it first and
     // take its place only once they are complete.
     const bool replacing = fs::exists(target, ec);
+    if (replacing && !fs::is_regular_file(target, ec)) {
+        Platform::ShowMessage(this,
+                              QStringLiteral("%1 is a folder, a pipe or a device, not a file; choose another name.")
+                                  .arg(QDir::toNativeSeparators(*chosen)));
+        return;
+    }
     fs::path written = target;
     if (replacing)
         written += ".legwise-new";
