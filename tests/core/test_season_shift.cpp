@@ -74,6 +74,7 @@ TEST(SeasonShift, EachLineKeepsItsLocalDeparturesAndItsForms)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Shifted(c.line), c.expected) << c.name;
+    EXPECT_EQ(ShiftDayText(*ShiftDayFromText("2049-09-29")), "2049-09-29");
     EXPECT_FALSE(ShiftDayFromText("2025-02-29")) << "no such day";
     EXPECT_FALSE(ShiftDayFromText("2051-01-01")) << "beyond the offset table";
 }
