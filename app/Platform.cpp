@@ -17,6 +17,7 @@ const QString OpenFileFilter = QStringLiteral("TextFiles (*.txt)");
 
 struct Seam {
     std::deque<std::optional<QString>> openFileAnswers;
+    std::deque<std::optional<QString>> saveFileAnswers;
     bool answerMessages = false;
     QStringList messages;
     QStringList captions;
@@ -90,6 +91,26 @@ std::optional<QString> ChooseOpenFile(QWidget* owner)
     return QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
 }
 
+std::optional<QString> ChooseSaveFile(QWidget* owner, const QString& suggested)
+{
+    Seam& seam = TheSeam();
+    if (!seam.saveFileAnswers.empty()) {
+        std::optional<QString> answer = seam.saveFileAnswers.front();
+        seam.saveFileAnswers.pop_front();
+        if (answer)
+            return QFileInfo(*answer).absoluteFilePath();
+        return std::nullopt;
+    }
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(OpenFileFilter);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.selectFile(suggested);
+    if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
+}
+
 void ShowMessage(QWidget* owner, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, ApplicationName(), text, QMessageBox::Ok, owner);
@@ -117,6 +138,7 @@ int RunModal(QDialog& dialog)
 
 namespace TestSeam {
 void QueueOpenFileAnswer(std::optional<QString> answer) { TheSeam().openFileAnswers.push_back(std::move(answer)); }
+void QueueSaveFileAnswer(std::optional<QString> answer) { TheSeam().saveFileAnswers.push_back(std::move(answer)); }
 void SetOpenFileObserver(std::function<void()> observer) { TheSeam().openFileObserver = std::move(observer); }
 void SetAnswerMessages(bool answer) { TheSeam().answerMessages = answer; }
 QStringList MessagesShown() { return TheSeam().messages; }

@@ -31,6 +31,10 @@ QString ApplicationName();
 // confirmed. Returns the full path of the confirmed name, or nothing when the dialog was not confirmed.
 std::optional<QString> ChooseOpenFile(QWidget* owner);
 
+// The save-file dialog with the same filter, starting at `suggested`. The platform's own dialog asks
+// before a name that exists is confirmed. Returns the full path, or nothing when not confirmed.
+std::optional<QString> ChooseSaveFile(QWidget* owner, const QString& suggested);
+
 // A modal message box with the text alone, an OK button and no icon.
 void ShowMessage(QWidget* owner, const QString& text);
 
@@ -41,6 +45,8 @@ int RunModal(QDialog& dialog);
 namespace TestSeam {
 // Queue the answer of the next open-file dialog: a path to confirm, or nothing for Cancel.
 void QueueOpenFileAnswer(std::optional<QString> answer);
+// Queue the answer of the next save-file dialog: a path to confirm, or nothing for Cancel.
+void QueueSaveFileAnswer(std::optional<QString> answer);
 // Called each time an open-file dialog is run, before it answers.
 void SetOpenFileObserver(std::function<void()> observer);
 // Once set, message boxes are recorded and answered with OK at once instead of waiting.

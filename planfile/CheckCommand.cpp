@@ -4,12 +4,15 @@
 #include "planfile/PlanFileReader.h"
 #include "planfile/PlanFindings.h"
 #include "planfile/Registrations.h"
+#include "planfile/SeasonShift.h"
 
 #include <optional>
 
 const char* const PlanCheckUsage =
     R"(Usage: legwise-check --airports FILE --aircraft FILE [--turnaround MINUTES] PLANFILE...
        legwise-check --airports FILE --aircraft FILE --explain PLANFILE:LINE
+       legwise-check --airports FILE --aircraft FILE --shift FROM TO --out NEWFILE PLANFILE
+       legwise-check                                    (opens the window)
 Checks TTools plan files against an airport file (positions) and an aircraft file (cruise speeds),
 and reports each finding on a line of its own, as compilers do:
   FILE:LINE: error: TEXT     a fault the simulator will not fly as planned
@@ -34,6 +37,13 @@ Options:
   --turnaround MINUTES    the shortest ground time that draws no warning (default 30)
   --explain PLANFILE:LINE print that plan's legs as a table: airports, times, distance, flight
                           and ground times, then its findings
+  --shift FROM TO         moves the plan file from one season to another (dates YYYY-MM-DD,
+                          2000 to 2050): each departure keeps its local time at its airport, so
+                          its universal time moves by that airport's change of UTC offset between
+                          12:00 UT of FROM and of TO; an arrival time moves by its destination's
+                          change. Every other byte stays. Nothing is written when an airport of a
+                          plan cannot be placed.
+  --out NEWFILE           the new file the shift writes; an existing file is never written over
   --help                  this text
 Exit status: 0 no errors, 1 errors found, 2 a file could not be read or the arguments are wrong.
 )";
@@ -49,6 +59,9 @@ struct Options {
     int turnaround = DefaultTurnaroundMinutes;
     std::vector<CommandArgument> planFiles;
     bool help = false;
+    std::optional<CommandArgument> shiftFrom;
+    std::optional<CommandArgument> shiftTo;
+    std::optional<CommandArgument> out;
 };
 
 // The part of `argument` after its first `at` (the "=" of --option=value), or before its last one.
@@ -76,6 +89,21 @@ int SmallNumber(std::string_view text, int limit)
     return value <= limit ? value : -1;
 }
 
+std::string ShiftArgumentsProblem(const Options& options)
+{
+    if (!options.shiftFrom)
+        return "--out is for --shift FROM TO";
+    if (!options.out)
+        return "--shift needs --out NEWFILE, the file to write";
+    for (const CommandArgument* date : {&*options.shiftFrom, &*options.shiftTo}) {
+        if (!ShiftDayFromText(date->text))
+            return "--shift needs dates YYYY-MM-DD from 2000 to 2050, not \"" + date->text + "\"";
+    }
+    if (options.explain || options.planFiles.size() != 1)
+        return "--shift takes one plan file";
+    return {};
+}
+
 // Reads the arguments into `options`; the reason when they are wrong.
 std::string ReadArguments(const std::vector<CommandArgument>& arguments, Options& options)
 {
@@ -95,11 +123,19 @@ std::string ReadArguments(const std::vector<CommandArgument>& arguments, Options
             options.help = true;
             continue;
         }
+        if (text == "--shift") {
+            if (i + 2 >= arguments.size())
+                return "--shift needs two dates, FROM and TO";
+            options.shiftFrom = arguments[++i];
+            options.shiftTo = arguments[++i];
+            continue;
+        }
         const size_t equals = text.find('=');
         const std::string name = text.substr(0, equals);
         std::optional<CommandArgument>* file = name == "--airports"   ? &options.airports
                                                : name == "--aircraft" ? &options.aircraft
                                                : name == "--explain"  ? &options.explain
+                                               : name == "--out"      ? &options.out
                                                                       : nullptr;
         if (!file && name != "--turnaround")
             return "unknown option " + name;
@@ -124,6 +160,8 @@ std::string ReadArguments(const std::vector<CommandArgument>& arguments, Options
         return "--airports FILE is missing";
     if (!options.aircraft)
         return "--aircraft FILE is missing";
+    if (options.shiftFrom || options.out)
+        return ShiftArgumentsProblem(options);
     if (options.explain) {
         const size_t colon = options.explain->text.rfind(':');
         options.explainLine =
@@ -312,6 +350,9 @@ int RunPlanCheck(const std::vector<CommandArgument>& arguments, std::FILE* out, 
         return 2;
     if (options.explain)
         return Explain(options, data, report, out, err);
+    if (options.shiftFrom)
+        return RunSeasonShift(options.planFiles.front(), *options.out, *ShiftDayFromText(options.shiftFrom->text),
+                              *ShiftDayFromText(options.shiftTo->text), data, out);
     CheckFiles(options, data, report, out);
     if (report.AnyUnreadable())
         return 2;

@@ -1,7 +1,11 @@
 // legwise-check: checks TTools plan files and reports like a compiler. A console program; all its
-// work is in RunPlanCheck, here its arguments become texts to show and exact file names.
+// work is in RunPlanCheck, here its arguments become texts to show and exact file names. Started
+// without arguments, it opens its window instead.
 
 #include "planfile/CheckCommand.h"
+#ifdef LEGWISE_CHECK_WINDOW
+#include "planfile/gui/CheckWindow.h"
+#endif
 
 #include <cstdio>
 #include <vector>
@@ -31,13 +35,31 @@ std::vector<CommandArgument> Arguments()
 }
 } // namespace
 
-int main() { return RunPlanCheck(Arguments(), stdout, stderr); }
+int main()
+{
+    const std::vector<CommandArgument> arguments = Arguments();
+#ifdef LEGWISE_CHECK_WINDOW
+    if (arguments.empty()) {
+        // Started from Explorer, the console is the program's own: it goes, and only the window stays.
+        // Started from a console, the console stays as it was.
+        DWORD processes[2];
+        if (GetConsoleProcessList(processes, 2) == 1)
+            FreeConsole();
+        return RunCheckWindow();
+    }
+#endif
+    return RunPlanCheck(arguments, stdout, stderr);
+}
 #else
 int main(int argc, char** argv)
 {
     std::vector<CommandArgument> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.push_back({argv[i], std::filesystem::path(argv[i])});
+#ifdef LEGWISE_CHECK_WINDOW
+    if (arguments.empty())
+        return RunCheckWindow();
+#endif
     return RunPlanCheck(arguments, stdout, stderr);
 }
 #endif

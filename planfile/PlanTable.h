@@ -1,0 +1,70 @@
+#pragma once
+// The plans of one file as rows of a table, for the window of legwise-check: each plan line and each
+// line that is no plan, with its registration, aircraft, period, legs and how many errors and
+// warnings the check finds in it. Kept compact (a row holds offsets, its texts share one block), so
+// a file of millions of plans fits; a row's legs and findings are read again from the file when
+// asked for. Core, no Qt.
+
+#include "planfile/LoopWalk.h"
+#include "planfile/PlanFileReader.h"
+#include "planfile/PlanFindings.h"
+#include "planfile/SeasonShift.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct PlanRow {
+    int line = 0;
+    std::uint64_t offset = 0; // of the line in the file
+    std::uint32_t textAt = 0; // aircraft, registration and period, one after the other in PlanTable::text
+    std::uint8_t aircraftSize = 0;
+    std::uint8_t registrationSize = 0;
+    std::uint8_t periodSize = 0;
+    bool plan = false; // false: a line that is no plan
+    std::uint32_t legs = 0;
+    std::uint32_t errors = 0;
+    std::uint32_t warnings = 0;
+};
+
+struct PlanTable {
+    std::vector<PlanRow> rows; // in the order of the lines
+    std::string text;
+    std::vector<std::pair<int, std::string>> shared; // line: the warning on its shared registration
+    std::string error;                               // why the file could not be read
+    bool cancelled = false;
+
+    std::string_view Aircraft(const PlanRow& row) const { return {text.data() + row.textAt, row.aircraftSize}; }
+    std::string_view Registration(const PlanRow& row) const
+    {
+        return {text.data() + row.textAt + row.aircraftSize, row.registrationSize};
+    }
+    std::string_view Period(const PlanRow& row) const
+    {
+        return {text.data() + row.textAt + row.aircraftSize + row.registrationSize, row.periodSize};
+    }
+};
+
+// Reads and checks every line of `path`; `progress` is called now and then and cancels with false.
+PlanTable ReadPlanTable(const std::filesystem::path& path, const ReferenceData& data, int turnaround,
+                        const ShiftProgress& progress = {});
+
+// One row read again: its line, the plan and its loop, and every finding, the shared registration's
+// included. Not to be copied: the plan points into the line.
+struct PlanDetail {
+    PlanDetail() = default;
+    PlanDetail(const PlanDetail&) = delete;
+    PlanDetail& operator=(const PlanDetail&) = delete;
+
+    std::string line;
+    bool plan = false;
+    PlanLine parsed;
+    WalkedLoop loop;
+    std::vector<Finding> findings;
+};
+
+// False with the reason when the line cannot be read again.
+bool ReadPlanDetail(const std::filesystem::path& path, const PlanTable& table, const PlanRow& row,
+                    const ReferenceData& data, int turnaround, PlanDetail& detail, std::string& error);

@@ -1,0 +1,607 @@
+#include "planfile/gui/CheckWindow.h"
+
+#include "app/Fonts.h"
+#include "app/Platform.h"
+#include "app/Windows1252.h"
+#include "check/TimeZones.h"
+#include "input/PersonalCopy.h"
+#include "planfile/PlanTable.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace fs = std::filesystem;
+
+struct LoadedFiles {
+    fs::path plan;
+    fs::path airports;
+    fs::path aircraft;
+    ReferenceData data;
+    PlanTable table;
+    std::string error;
+};
+
+namespace {
+constexpr int Turnaround = DefaultTurnaroundMinutes;
+const QStringList PlanColumns = {"Line", "Registration", "Aircraft", "Period", "Legs", "Errors", "Warnings"};
+const QStringList LegColumns = {"Leg",      "From",   "To",     "Departs", "Arrives",
+                                "Distance", "Flight", "Ground", "Zone",    "Local (From date)"};
+
+QString Text(std::string_view bytes) { return FromWindows1252(bytes); }
+
+std::int64_t DayOf(const QDate& date) { return DaysFromCivil({date.year(), date.month(), date.day()}); }
+
+QString Plural(long long count, const char* noun)
+{
+    return QStringLiteral("%1 %2%3").arg(count).arg(QLatin1String(noun)).arg(count == 1 ? "" : "s");
+}
+} // namespace
+
+// The rows of the plan table, sorted and filtered here rather than through a proxy: a file of a
+// million plans sorts in a moment this way.
+class PlanTableModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void SetTable(const PlanTable* table)
+    {
+        beginResetModel();
+        m_table = table;
+        Refill();
+        endResetModel();
+    }
+    void SetOnlyFindings(bool only)
+    {
+        beginResetModel();
+        m_onlyFindings = only;
+        Refill();
+        endResetModel();
+    }
+    const PlanRow* Row(int row) const
+    {
+        return m_table && row >= 0 && row < rowCount() ? &m_table->rows[m_shown[static_cast<size_t>(row)]] : nullptr;
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(m_shown.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(PlanColumns.size());
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return PlanColumns.value(section);
+        return {};
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const PlanRow* row = Row(index.row());
+        if (!row)
+            return {};
+        if (role == Qt::TextAlignmentRole)
+            return index.column() == 0 || index.column() >= 4 ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                                              : QVariant();
+        if (role != Qt::DisplayRole)
+            return {};
+        switch (index.column()) {
+        case 0: return row->line;
+        case 1: return Text(m_table->Registration(*row));
+        case 2: return Text(m_table->Aircraft(*row));
+        case 3: return Text(m_table->Period(*row));
+        case 4: return row->plan ? QVariant(row->legs) : QVariant(QStringLiteral("no plan"));
+        case 5: return row->errors;
+        default: return row->warnings;
+        }
+    }
+    void sort(int column, Qt::SortOrder order) override
+    {
+        m_sortColumn = column;
+        m_sortOrder = order;
+        emit layoutAboutToBeChanged();
+        Sort();
+        emit layoutChanged();
+    }
+
+private:
+    void Sort()
+    {
+        if (!m_table)
+            return;
+        const int column = m_sortColumn;
+        const Qt::SortOrder order = m_sortOrder;
+        const PlanTable& table = *m_table;
+        auto key = [&](size_t index) {
+            const PlanRow& row = table.rows[index];
+            switch (column) {
+            case 1: return std::make_tuple(table.Registration(row), 0U);
+            case 2: return std::make_tuple(table.Aircraft(row), 0U);
+            case 3: return std::make_tuple(table.Period(row), 0U);
+            case 4: return std::make_tuple(std::string_view(), row.legs);
+            case 5: return std::make_tuple(std::string_view(), row.errors);
+            case 6: return std::make_tuple(std::string_view(), row.warnings);
+            default: return std::make_tuple(std::string_view(), static_cast<unsigned>(row.line));
+            }
+        };
+        // Stable, so rows that tie keep the order of their lines.
+        std::stable_sort(m_shown.begin(), m_shown.end(), [&](size_t a, size_t b) {
+            return order == Qt::AscendingOrder ? key(a) < key(b) : key(b) < key(a);
+        });
+    }
+
+    void Refill()
+    {
+        m_shown.clear();
+        if (!m_table)
+            return;
+        for (size_t i = 0; i < m_table->rows.size(); ++i) {
+            const PlanRow& row = m_table->rows[i];
+            if (!m_onlyFindings || row.errors + row.warnings > 0)
+                m_shown.push_back(i);
+        }
+        Sort();
+    }
+
+    const PlanTable* m_table = nullptr;
+    bool m_onlyFindings = false;
+    int m_sortColumn = 0;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    std::vector<size_t> m_shown;
+};
+
+CheckWindow::CheckWindow(QWidget* parent)
+    : QWidget(parent),
+      m_planPath(new QLineEdit(this)),
+      m_airportPath(new QLineEdit(this)),
+      m_aircraftPath(new QLineEdit(this)),
+      m_read(new QPushButton(QStringLiteral("&Read"), this)),
+      m_onlyFindings(new QCheckBox(QStringLiteral("Only plans with &findings"), this)),
+      m_plans(new QTableView(this)),
+      m_model(new PlanTableModel(this)),
+      m_legs(new QTableWidget(0, static_cast<int>(LegColumns.size()), this)),
+      m_findings(new QListWidget(this)),
+      m_from(new QDateEdit(this)),
+      m_to(new QDateEdit(this)),
+      m_saveAs(new QPushButton(QStringLiteral("&Save as..."), this)),
+      m_progress(new QProgressBar(this)),
+      m_cancel(new QPushButton(QStringLiteral("Cancel"), this)),
+      m_status(new QLabel(this)),
+      m_poll(new QTimer(this))
+{
+    setWindowTitle(QStringLiteral("legwise-check"));
+    setObjectName(QStringLiteral("CheckWindow"));
+    const std::pair<QWidget*, const char*> names[] = {{m_planPath, "PlanFile"},
+                                                      {m_airportPath, "AirportFile"},
+                                                      {m_aircraftPath, "AircraftFile"},
+                                                      {m_read, "Read"},
+                                                      {m_onlyFindings, "OnlyFindings"},
+                                                      {m_plans, "Plans"},
+                                                      {m_legs, "Legs"},
+                                                      {m_findings, "Findings"},
+                                                      {m_from, "ShiftFrom"},
+                                                      {m_to, "ShiftTo"},
+                                                      {m_saveAs, "SaveAs"},
+                                                      {m_progress, "Progress"},
+                                                      {m_cancel, "Cancel"},
+                                                      {m_status, "Status"}};
+    for (const auto& [widget, name] : names)
+        widget->setObjectName(QLatin1String(name));
+
+    // The personal copies in the current folder come first, as the planner keeps them there.
+    for (const auto& [edit, kind] : {std::pair{m_airportPath, InputFileKind::AirportFile},
+                                     std::pair{m_aircraftPath, InputFileKind::AircraftFile}}) {
+        const QFileInfo personal(QString::fromStdString(PersonalCopyName(kind)));
+        if (personal.isFile())
+            edit->setText(QDir::toNativeSeparators(personal.absoluteFilePath()));
+    }
+
+    auto* files = new QGridLayout;
+    const std::pair<QLineEdit*, const char*> rows[] = {
+        {m_planPath, "&Plan file:"}, {m_airportPath, "&Airport file:"}, {m_aircraftPath, "Air&craft file:"}};
+    int row = 0;
+    for (const auto& [edit, label] : rows) {
+        auto* caption = new QLabel(QString::fromLatin1(label), this);
+        caption->setBuddy(edit);
+        auto* choose = new QPushButton(QStringLiteral("Choose..."), this);
+        choose->setObjectName(edit->objectName() + QStringLiteral("Choose"));
+        connect(choose, &QPushButton::clicked, this, [this, edit = edit] { Choose(edit); });
+        connect(edit, &QLineEdit::returnPressed, this, &CheckWindow::Read);
+        files->addWidget(caption, row, 0);
+        files->addWidget(edit, row, 1);
+        files->addWidget(choose, row, 2);
+        m_lockedWhileBusy << edit << choose;
+        ++row;
+    }
+    files->addWidget(m_read, 0, 3);
+    m_read->setDefault(true);
+
+    m_plans->setModel(m_model);
+    m_plans->setSortingEnabled(true);
+    m_plans->sortByColumn(0, Qt::AscendingOrder);
+    m_plans->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_plans->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_plans->verticalHeader()->hide();
+    for (QTableView* table : {m_plans, static_cast<QTableView*>(m_legs)})
+        table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    m_legs->setHorizontalHeaderLabels(LegColumns);
+    m_legs->verticalHeader()->hide();
+    m_legs->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_legs->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_legs->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_findings->setWordWrap(true);
+    connect(m_onlyFindings, &QCheckBox::toggled, m_model, &PlanTableModel::SetOnlyFindings);
+    connect(m_plans->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CheckWindow::ShowSelected);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &CheckWindow::ShowSelected);
+
+    const QDate today = QDate::currentDate();
+    for (QDateEdit* date : {m_from, m_to}) {
+        date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        date->setDateRange(QDate(2000, 1, 1), QDate(2050, 12, 31));
+        date->setCalendarPopup(true);
+    }
+    m_from->setDate(today);
+    m_to->setDate(today.addMonths(6));
+    connect(m_from, &QDateEdit::dateChanged, this, &CheckWindow::ShowSelected);
+    connect(m_saveAs, &QPushButton::clicked, this, &CheckWindow::SaveShifted);
+    connect(m_read, &QPushButton::clicked, this, &CheckWindow::Read);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { m_cancelled = true; });
+    connect(m_poll, &QTimer::timeout, this, [this] {
+        const std::uint64_t total = m_total;
+        m_progress->setValue(total == 0 ? 0 : static_cast<int>(1000 * m_done / total));
+    });
+    m_progress->setRange(0, 1000);
+    m_progress->setTextVisible(false);
+    m_lockedWhileBusy << m_read << m_saveAs << m_from << m_to;
+
+    auto* plansLabel = new QLabel(QStringLiteral("P&lans:"), this);
+    plansLabel->setBuddy(m_plans);
+    auto* legsLabel = new QLabel(QStringLiteral("L&egs of the selected plan:"), this);
+    legsLabel->setBuddy(m_legs);
+    auto* findingsLabel = new QLabel(QStringLiteral("F&indings:"), this);
+    findingsLabel->setBuddy(m_findings);
+    auto* fromLabel = new QLabel(QStringLiteral("Season shift: local times kept, universal times moved fro&m"), this);
+    fromLabel->setBuddy(m_from);
+    auto* toLabel = new QLabel(QStringLiteral("&to"), this);
+    toLabel->setBuddy(m_to);
+
+    auto* top = new QWidget(this);
+    auto* topLayout = new QVBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(plansLabel);
+    filterRow->addStretch();
+    filterRow->addWidget(m_onlyFindings);
+    topLayout->addLayout(filterRow);
+    topLayout->addWidget(m_plans);
+    auto* bottom = new QWidget(this);
+    auto* bottomLayout = new QVBoxLayout(bottom);
+    bottomLayout->setContentsMargins(0, 0, 0, 0);
+    bottomLayout->addWidget(legsLabel);
+    bottomLayout->addWidget(m_legs, 3);
+    bottomLayout->addWidget(findingsLabel);
+    bottomLayout->addWidget(m_findings, 2);
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(top);
+    splitter->addWidget(bottom);
+    splitter->setChildrenCollapsible(false);
+    splitter->setSizes({360, 300});
+
+    auto* shiftRow = new QHBoxLayout;
+    shiftRow->addWidget(fromLabel);
+    shiftRow->addWidget(m_from);
+    shiftRow->addWidget(toLabel);
+    shiftRow->addWidget(m_to);
+    shiftRow->addWidget(m_saveAs);
+    shiftRow->addStretch();
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(m_status, 1);
+    statusRow->addWidget(m_progress);
+    statusRow->addWidget(m_cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(files);
+    layout->addWidget(splitter, 1);
+    layout->addLayout(shiftRow);
+    layout->addLayout(statusRow);
+    SetBusy(false);
+    m_status->setText(QStringLiteral("Choose a plan file and its airport and aircraft files, then Read."));
+    resize(900, 720);
+}
+
+CheckWindow::~CheckWindow()
+{
+    m_cancelled = true;
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+bool CheckWindow::Busy() const { return m_worker.joinable(); }
+
+void CheckWindow::SetBusy(bool busy)
+{
+    for (QWidget* widget : std::as_const(m_lockedWhileBusy))
+        widget->setEnabled(!busy);
+    m_saveAs->setEnabled(!busy && m_loaded);
+    m_progress->setVisible(busy);
+    m_cancel->setVisible(busy);
+    if (busy)
+        m_poll->start(100);
+    else
+        m_poll->stop();
+}
+
+bool CheckWindow::Progress(std::uint64_t done, std::uint64_t total)
+{
+    m_done = done;
+    m_total = total;
+    return !m_cancelled;
+}
+
+void CheckWindow::RunInBackground(std::function<void()> work, std::function<void()> done)
+{
+    m_cancelled = false;
+    m_done = 0;
+    m_total = 0;
+    SetBusy(true);
+    m_worker = std::thread([this, work = std::move(work), done = std::move(done)] {
+        work();
+        QMetaObject::invokeMethod(
+            this,
+            [this, done] {
+                m_worker.join();
+                SetBusy(false);
+                done();
+                emit WorkFinished();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CheckWindow::Choose(QLineEdit* edit)
+{
+    if (const std::optional<QString> chosen = Platform::ChooseOpenFile(this))
+        edit->setText(QDir::toNativeSeparators(*chosen));
+}
+
+void CheckWindow::Read()
+{
+    if (Busy())
+        return;
+    auto loaded = std::make_shared<LoadedFiles>();
+    const std::pair<QLineEdit*, fs::path*> named[] = {
+        {m_planPath, &loaded->plan}, {m_airportPath, &loaded->airports}, {m_aircraftPath, &loaded->aircraft}};
+    for (const auto& [edit, path] : named) {
+        if (edit->text().trimmed().isEmpty()) {
+            Platform::ShowMessage(this,
+                                  QStringLiteral("Choose the plan file, the airport file and the aircraft file."));
+            edit->setFocus();
+            return;
+        }
+        *path = PathFromQString(edit->text().trimmed());
+    }
+    m_status->setText(QStringLiteral("Reading..."));
+    RunInBackground(
+        [this, loaded] {
+            std::string error;
+            if (!ReadAirportFile(loaded->airports, loaded->data, error))
+                loaded->error = "The airport file cannot be read: " + error;
+            else if (!ReadAircraftFile(loaded->aircraft, loaded->data, error))
+                loaded->error = "The aircraft file cannot be read: " + error;
+            if (!loaded->error.empty())
+                return;
+            loaded->table =
+                ReadPlanTable(loaded->plan, loaded->data, Turnaround,
+                              [this](std::uint64_t done, std::uint64_t total) { return Progress(done, total); });
+            if (!loaded->table.error.empty())
+                loaded->error = "The plan file cannot be read: " + loaded->table.error;
+        },
+        [this, loaded] {
+            if (loaded->table.cancelled) {
+                m_status->setText(QStringLiteral("Reading cancelled."));
+                return;
+            }
+            if (!loaded->error.empty()) {
+                m_status->setText(QString::fromStdString(loaded->error));
+                Platform::ShowMessage(this, QString::fromStdString(loaded->error));
+                return;
+            }
+            m_loaded = loaded;
+            m_model->SetTable(&loaded->table);
+            m_saveAs->setEnabled(true);
+            long long errors = 0;
+            long long warnings = 0;
+            long long plans = 0;
+            for (const PlanRow& row : loaded->table.rows) {
+                errors += row.errors;
+                warnings += row.warnings;
+                plans += row.plan;
+            }
+            m_status->setText(QStringLiteral("%1 in %2: %3, %4.")
+                                  .arg(Plural(plans, "plan"), QFileInfo(m_planPath->text().trimmed()).fileName(),
+                                       Plural(errors, "error"), Plural(warnings, "warning")));
+            m_plans->resizeColumnsToContents();
+            if (m_model->rowCount() > 0)
+                m_plans->selectRow(0);
+        });
+}
+
+void CheckWindow::ShowSelected()
+{
+    m_legs->setRowCount(0);
+    m_findings->clear();
+    const PlanRow* row = m_model->Row(m_plans->currentIndex().row());
+    if (!row || !m_loaded)
+        return;
+    PlanDetail detail;
+    std::string error;
+    if (!ReadPlanDetail(m_loaded->plan, m_loaded->table, *row, m_loaded->data, Turnaround, detail, error)) {
+        m_findings->addItem(QStringLiteral("The line cannot be read again: %1").arg(QString::fromStdString(error)));
+        return;
+    }
+    for (const Finding& finding : detail.findings)
+        m_findings->addItem(QStringLiteral("%1: %2").arg(finding.level == FindingLevel::Error ? "Error" : "Warning",
+                                                         Text(finding.text)));
+    if (!detail.plan)
+        return;
+    const WalkedLoop& loop = detail.loop;
+    const std::int64_t noon = DayOf(m_from->date()) * 24 * 60 * 60 + 12 * 60 * 60;
+    const int period = loop.week ? 7 * 24 * 60 * 60 : 24 * 60 * 60;
+    const size_t count = loop.legs.size();
+    m_legs->setRowCount(static_cast<int>(count));
+    for (size_t i = 0; i < count; ++i) {
+        const WalkedLeg& leg = loop.legs[i];
+        const PlanLeg& written = detail.parsed.legs[i];
+        QString arrives = QStringLiteral("?");
+        if (written.arrival)
+            arrives = (written.fixedArrival ? QStringLiteral("@") : QString()) + Text(PlanTimeText(*written.arrival));
+        else if (leg.flightSeconds)
+            arrives = Text(ClockText(*leg.ArrivalClock(loop.week), loop.week)) + QStringLiteral(" ~");
+        // The departure's local time on the From date, at the airport it departs from.
+        QString zone;
+        QString local;
+        if (const AirportPlace* from = loop.legs[(i + count - 1) % count].place; from && from->position) {
+            const std::string_view name = AirlineZoneAt(*from->position);
+            zone = Text(name);
+            if (const std::optional<ZoneOffset> offset = UtcOffset(name, noon))
+                local = Text(ClockText((leg.departureClock + offset->minutes * 60 + period) % period, loop.week));
+        }
+        const QString cells[] = {
+            QString::number(i + 1),
+            Text(leg.from),
+            Text(leg.to),
+            Text(PlanTimeText(written.departure)),
+            arrives,
+            leg.distanceNm ? QStringLiteral("%1 nm").arg(std::lround(*leg.distanceNm)) : QStringLiteral("?"),
+            leg.flightSeconds ? Text(DurationText(*leg.flightSeconds)) : QStringLiteral("?"),
+            !leg.groundSeconds
+                ? QStringLiteral("?")
+                : (*leg.groundSeconds < 0 ? QStringLiteral("-") : QString()) + Text(DurationText(*leg.groundSeconds)),
+            zone,
+            local,
+        };
+        for (int column = 0; column < m_legs->columnCount(); ++column)
+            m_legs->setItem(static_cast<int>(i), column, new QTableWidgetItem(cells[column]));
+    }
+}
+
+void CheckWindow::SaveShifted()
+{
+    if (Busy() || !m_loaded)
+        return;
+    const std::shared_ptr<LoadedFiles> loaded = m_loaded;
+    const std::int64_t fromDay = DayOf(m_from->date());
+    const std::int64_t toDay = DayOf(m_to->date());
+    const QFileInfo plan(QStringFromPath(loaded->plan));
+    const QString suggested =
+        plan.dir().filePath(plan.completeBaseName() + QStringLiteral("-")
+                            + m_to->date().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".txt"));
+    const std::optional<QString> chosen = Platform::ChooseSaveFile(this, suggested);
+    if (!chosen)
+        return;
+    const fs::path target = PathFromQString(*chosen);
+    std::error_code ec;
+    const std::pair<const fs::path*, const char*> inputs[] = {{&loaded->plan, "the plan file itself"},
+                                                              {&loaded->airports, "the airport file"},
+                                                              {&loaded->aircraft, "the aircraft file"}};
+    for (const auto& [input, what] : inputs) {
+        if (fs::equivalent(target, *input, ec)) {
+            Platform::ShowMessage(this,
+                                  QStringLiteral("%1 is %2. The shifted plans go to a new file; choose another name.")
+                                      .arg(QDir::toNativeSeparators(*chosen), QLatin1String(what)));
+            return;
+        }
+    }
+    // The dialog has asked before a file that exists was chosen: the new bytes go beside it first and
+    // take its place only once they are complete.
+    const bool replacing = fs::exists(target, ec);
+    if (replacing && !fs::is_regular_file(target, ec)) {
+        Platform::ShowMessage(this,
+                              QStringLiteral("%1 is a folder, a pipe or a device, not a file; choose another name.")
+                                  .arg(QDir::toNativeSeparators(*chosen)));
+        return;
+    }
+    fs::path written = target;
+    if (replacing)
+        written += ".legwise-new";
+    auto report = std::make_shared<ShiftReport>();
+    m_status->setText(QStringLiteral("Shifting..."));
+    RunInBackground(
+        [this, loaded, written, target, replacing, fromDay, toDay, report] {
+            *report = ShiftPlanFile(loaded->plan, written, loaded->data, fromDay, toDay,
+                                    [this](std::uint64_t done, std::uint64_t total) { return Progress(done, total); });
+            if (replacing && report->Written()) {
+                std::error_code renameError;
+                fs::rename(written, target, renameError);
+                if (renameError) {
+                    fs::remove(written, renameError);
+                    report->error = "the file cannot be replaced: " + renameError.message();
+                }
+            }
+        },
+        [this, report, chosen] {
+            if (report->cancelled) {
+                m_status->setText(QStringLiteral("Shift cancelled: nothing was written."));
+                return;
+            }
+            QString text;
+            if (!report->error.empty()) {
+                text = QStringLiteral("Nothing was written: %1.").arg(QString::fromStdString(report->error));
+            } else if (!report->unplaced.empty()) {
+                text = QStringLiteral("Nothing was written: %1 with an airport that cannot be placed:")
+                           .arg(Plural(static_cast<long long>(report->unplaced.size()), "plan"));
+                for (size_t i = 0; i < report->unplaced.size() && i < 10; ++i)
+                    text += QStringLiteral("\nline %1: %2")
+                                .arg(report->unplaced[i].line)
+                                .arg(Text(report->unplaced[i].text));
+            } else {
+                text = QStringLiteral("Written to %1: %2, %3 moved.")
+                           .arg(QDir::toNativeSeparators(*chosen), Plural(report->plans, "plan"),
+                                Plural(report->timesMoved, "time"));
+                for (size_t i = 0; i < report->changes.size() && i < 20; ++i)
+                    text += QStringLiteral("\n%1 (%2): %3")
+                                .arg(Text(report->changes[i].code), Text(report->changes[i].zone),
+                                     Text(AirportChangeText(report->changes[i])));
+            }
+            m_status->setText(text.section(QLatin1Char('\n'), 0, 0));
+            Platform::ShowMessage(this, text);
+        });
+}
+
+int RunCheckWindow()
+{
+    static int argc = 1;
+    static char name[] = "legwise-check";
+    static char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    QFont font = QApplication::font();
+    if (UseInstalledFace(font))
+        QApplication::setFont(font);
+    CheckWindow window;
+    window.show();
+    return app.exec();
+}

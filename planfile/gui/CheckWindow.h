@@ -1,0 +1,76 @@
+#pragma once
+// The window of legwise-check, opened when it is started without a plan file: the plans of a file in
+// a table with their errors and warnings, the legs and findings of the selected plan, and the season
+// shift written to a new file. Files are read and shifted in the background, with a progress bar and
+// a Cancel; nothing the user named as an input is ever written.
+
+#include <QWidget>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <thread>
+
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QTableWidget;
+class QTimer;
+class PlanTableModel;
+struct LoadedFiles;
+
+class CheckWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit CheckWindow(QWidget* parent = nullptr);
+    ~CheckWindow() override;
+
+    // Reads the plan, airport and aircraft files named in the window, in the background.
+    void Read();
+    bool Busy() const;
+
+signals:
+    // A read or a shift has ended, done, failed or cancelled.
+    void WorkFinished();
+
+private:
+    void Choose(QLineEdit* edit);
+    void ShowSelected();
+    void SaveShifted();
+    void RunInBackground(std::function<void()> work, std::function<void()> done);
+    void SetBusy(bool busy);
+    bool Progress(std::uint64_t done, std::uint64_t total);
+
+    QLineEdit* m_planPath;
+    QLineEdit* m_airportPath;
+    QLineEdit* m_aircraftPath;
+    QPushButton* m_read;
+    QCheckBox* m_onlyFindings;
+    QTableView* m_plans;
+    PlanTableModel* m_model;
+    QTableWidget* m_legs;
+    QListWidget* m_findings;
+    QDateEdit* m_from;
+    QDateEdit* m_to;
+    QPushButton* m_saveAs;
+    QProgressBar* m_progress;
+    QPushButton* m_cancel;
+    QLabel* m_status;
+    QTimer* m_poll;
+    QList<QWidget*> m_lockedWhileBusy;
+
+    std::shared_ptr<LoadedFiles> m_loaded; // what the table shows
+    std::thread m_worker;
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<std::uint64_t> m_done{0};
+    std::atomic<std::uint64_t> m_total{0};
+};
+
+// legwise-check without arguments: the window, until it is closed.
+int RunCheckWindow();

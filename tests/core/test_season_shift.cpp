@@ -1,0 +1,175 @@
+// Moving plan files to another season: each line as the shift writes it, the whole file's bytes there
+// and back, and the refusals that leave no file behind.
+#include "planfile/CheckCommand.h"
+#include "planfile/SeasonShift.h"
+
+#include "ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+ReferenceData Airports()
+{
+    ReferenceData data;
+    int line = 0;
+    for (const char* airport : {"EDDF,N50* 2.00',E8* 34.00',364", "EGLL,51.4700,-0.4543,83", "NZAA,-37.0081,174.7917,7",
+                                "KPHX,33.4343,-112.0116,1135", "KJFK,40.6398,-73.7789,13", "XXXX,somewhere,else"})
+        AddAirportLine(data, airport, ++line);
+    return data;
+}
+
+const std::int64_t Winter = *ShiftDayFromText("2025-01-15");
+const std::int64_t Summer = *ShiftDayFromText("2025-07-15");
+
+// The line shifted from winter to summer, or "unplaced: why" / "no plan: why".
+std::string Shifted(std::string_view line)
+{
+    const ReferenceData data = Airports();
+    SeasonShift shift(data, Winter, Summer);
+    std::string out;
+    std::string problem;
+    switch (shift.ShiftLine(line, out, problem)) {
+    case SeasonShift::Outcome::Unplaced: return "unplaced: " + problem;
+    case SeasonShift::Outcome::NoPlan: return "no plan: " + problem;
+    default: return out;
+    }
+}
+} // namespace
+
+TEST(SeasonShift, EachLineKeepsItsLocalDeparturesAndItsForms)
+{
+    const struct {
+        const char* name;
+        const char* line;
+        const char* expected;
+    } cases[] = {
+        {"a 24Hr shuttle: Frankfurt and London both one hour earlier in universal time",
+         "JET7,D-AILA,100%,24Hr,IFR,06:00,,350,F,101,EGLL,08:00,,350,F,102,EDDF",
+         "JET7,D-AILA,100%,24Hr,IFR,05:00,,350,F,101,EGLL,07:00,,350,F,102,EDDF"},
+        {"midnight wraps within the day, seconds, one-digit hours, blanks and letter case kept",
+         "JET7 , D-AILA,50%,24hr,ifr, 00:30:15 ,, 350 ,f,101,EGLL,9:05,,350,r,102,EDDF,",
+         "JET7 , D-AILA,50%,24hr,ifr, 23:30:15 ,, 350 ,f,101,EGLL,8:05,,350,r,102,EDDF,"},
+        {"an nHr plan wraps within the day as well",
+         "JET7,D-AILA,50%,12Hr,IFR,0:20,,350,F,101,EGLL,01:10,,350,F,102,EDDF",
+         "JET7,D-AILA,50%,12Hr,IFR,23:20,,350,F,101,EGLL,00:10,,350,F,102,EDDF"},
+        {"fixed and given arrivals move by their destination's change",
+         "JET7,D-AILA,50%,24Hr,IFR,06:00,@ 07:30,350,F,101,NZAA,20:00,10:00,350,F,102,EDDF",
+         "JET7,D-AILA,50%,24Hr,IFR,05:00,@ 08:30,350,F,101,NZAA,21:00,09:00,350,F,102,EDDF"},
+        {"a WEEK plan goes round the week's end both ways (Auckland's winter is the northern summer)",
+         "BUS3,ZK-OKA,50%,WEEK,IFR,0/00:30,@6/23:30,350,F,1,NZAA,6/23:30,@0/00:10:05,350,F,2,EDDF",
+         "BUS3,ZK-OKA,50%,WEEK,IFR,6/23:30,@0/00:30,350,F,1,NZAA,0/00:30,@6/23:10:05,350,F,2,EDDF"},
+        {"Phoenix keeps no daylight saving time: only the departure from New York moves",
+         "JET7,N123,50%,24Hr,IFR,06:00,,350,F,1,KJFK,14:00,@19:00,350,F,2,KPHX",
+         "JET7,N123,50%,24Hr,IFR,06:00,,350,F,1,KJFK,13:00,@19:00,350,F,2,KPHX"},
+        {"comments, blank lines and lines that are no plan stay as they are", "; JET7,D-AILA,06:00",
+         "; JET7,D-AILA,06:00"},
+        {"a line that is no plan is named", "JET7,D-AILA,50%,3Hr,IFR,06:00,,350,F,1,EGLL",
+         "no plan: unknown period \"3Hr\" (1Hr, 2Hr, 4Hr, 6Hr, 8Hr, 12Hr, 24Hr or WEEK)"},
+        {"every airport that cannot be placed is named once",
+         "JET7,D-AILA,50%,24Hr,IFR,06:00,,350,F,1,EDDX,08:00,,350,F,2,XXXX,09:00,,350,F,3,EDDX",
+         "unplaced: airport EDDX is not in the airport file; airport XXXX cannot be placed: line 6 of the airport "
+         "file gives no position"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Shifted(c.line), c.expected) << c.name;
+    EXPECT_EQ(ShiftDayText(*ShiftDayFromText("2049-09-29")), "2049-09-29");
+    EXPECT_FALSE(ShiftDayFromText("2025-02-29")) << "no such day";
+    EXPECT_FALSE(ShiftDayFromText("2051-01-01")) << "beyond the offset table";
+}
+
+TEST(SeasonShift, AFileThereAndBackKeepsEveryByteAndNothingIsWrittenOverOrForAnUnplacedAirport)
+{
+    ScratchFolder folder;
+    const ReferenceData data = Airports();
+    const std::string original =
+        "; summer plans\r\n\r\n"
+        "JET7,D-AILA,100%,24Hr,IFR,06:00,,350,F,101,EGLL,08:00,,350,F,102,EDDF\r\n"
+        "JET7,D-AILB,50%,WEEK,IFR,0/00:30,,350,F,101,EGLL,1/08:00,,350,F,102,EDDF\n"
+        "JET7,D-AILC,50%,7Hr,IFR\n"
+        "JET7,D-AILD,50%,24Hr,IFR,06:00,,350,F,101,EGLL,08:00,,350,F,102,EDDF\x1a"
+        "06:00 after the end\n";
+    WriteBytes(folder / "winter.txt", original);
+    ShiftReport report = ShiftPlanFile(folder / "winter.txt", folder / "summer.txt", data, Winter, Summer);
+    EXPECT_TRUE(report.Written()) << report.error;
+    EXPECT_EQ(ReadBytes(folder / "summer.txt"),
+              "; summer plans\r\n\r\n"
+              "JET7,D-AILA,100%,24Hr,IFR,05:00,,350,F,101,EGLL,07:00,,350,F,102,EDDF\r\n"
+              "JET7,D-AILB,50%,WEEK,IFR,6/23:30,,350,F,101,EGLL,1/07:00,,350,F,102,EDDF\n"
+              "JET7,D-AILC,50%,7Hr,IFR\n"
+              "JET7,D-AILD,50%,24Hr,IFR,05:00,,350,F,101,EGLL,07:00,,350,F,102,EDDF\x1a"
+              "06:00 after the end\n");
+    EXPECT_EQ(report.plans, 3);
+    EXPECT_EQ(report.timesMoved, 6);
+    ASSERT_EQ(report.noPlans.size(), 1U);
+    EXPECT_EQ(report.noPlans[0].line, 5);
+    ASSERT_EQ(report.changes.size(), 2U);
+    EXPECT_EQ(report.changes[0].code + " " + report.changes[0].zone, "EDDF Europe/Berlin");
+    report = ShiftPlanFile(folder / "summer.txt", folder / "back.txt", data, Summer, Winter);
+    EXPECT_EQ(ReadBytes(folder / "back.txt"), original);
+
+    // Neither an existing file nor the plan file itself is written over.
+    for (const char* taken : {"back.txt", "winter.txt"}) {
+        report = ShiftPlanFile(folder / "winter.txt", folder / taken, data, Winter, Summer);
+        EXPECT_FALSE(report.error.empty()) << taken;
+        EXPECT_EQ(ReadBytes(folder / taken), original) << taken;
+    }
+    WriteBytes(folder / "unplaced.txt", "JET7,D-AILE,50%,24Hr,IFR,06:00,,350,F,1,EDDX\n" + original);
+    report = ShiftPlanFile(folder / "unplaced.txt", folder / "never.txt", data, Winter, Summer);
+    EXPECT_FALSE(report.Written());
+    EXPECT_FALSE(fs::exists(folder / "never.txt"));
+}
+
+TEST(SeasonShift, TheCommandSaysWhatItWroteAndWhyItWroteNothing)
+{
+    ScratchFolder folder;
+    WriteBytes(folder / "airports.txt", "EDDF,N50* 2.00',E8* 34.00',364\nEGLL,51.4700,-0.4543,83\n");
+    WriteBytes(folder / "aircraft.txt", "JET7,450,\"Jet\"\n");
+    WriteBytes(folder / "plans.txt",
+               "JET7,D-AILA,100%,24Hr,IFR,06:00,,350,F,101,EGLL,08:00,,350,F,102,EDDF\n"
+               "JET7,D-AILB,100%,24Hr,IFR,06:00,,350,F,101,EDDX\n");
+    auto run = [&](std::vector<std::string> words, std::string& printed) {
+        std::vector<CommandArgument> arguments;
+        for (const std::string& word : words)
+            arguments.push_back({word, folder / word});
+        std::FILE* out = std::tmpfile();
+        const int status = RunPlanCheck(arguments, out, out);
+        std::rewind(out);
+        char buffer[4096] = {};
+        printed.assign(buffer, std::fread(buffer, 1, sizeof buffer - 1, out));
+        std::fclose(out);
+        return status;
+    };
+    std::string printed;
+    const std::vector<std::string> files = {"--airports", "airports.txt", "--aircraft", "aircraft.txt"};
+    auto with = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), files.begin(), files.end());
+        return more;
+    };
+    EXPECT_EQ(run(with({"--shift", "2025-01-15", "2025-07-15", "--out", "new.txt", "plans.txt"}), printed), 2);
+    EXPECT_EQ(printed,
+              "plans.txt:2: error: airport EDDX is not in the airport file\n"
+              "legwise-check: nothing written: 1 plan with an airport that cannot be placed\n");
+    EXPECT_FALSE(fs::exists(folder / "new.txt"));
+    WriteBytes(folder / "plans.txt", "JET7,D-AILA,100%,24Hr,IFR,06:00,,350,F,101,EGLL,08:00,,350,F,102,EDDF\n");
+    EXPECT_EQ(run(with({"--shift", "2025-01-15", "2025-07-15", "--out", "new.txt", "plans.txt"}), printed), 0);
+    EXPECT_EQ(printed,
+              "legwise-check: plans.txt from 2025-01-15 to 2025-07-15: 1 plan, 2 times moved, written to "
+              "new.txt\n"
+              "  EDDF   Europe/Berlin          +1 -> +2: universal times 1 h 00 min earlier\n"
+              "  EGLL   Europe/London          0 -> +1: universal times 1 h 00 min earlier\n");
+    EXPECT_EQ(run(with({"--shift", "2025-07-15", "2025-01-15", "--out", "new.txt", "plans.txt"}), printed), 2);
+    EXPECT_NE(printed.find("nothing written: the new file cannot be created"), std::string::npos) << printed;
+    const std::pair<std::vector<std::string>, std::string> wrong[] = {
+        {with({"--shift", "2025-01-15", "2025-13-01", "--out", "x.txt", "plans.txt"}),
+         "--shift needs dates YYYY-MM-DD from 2000 to 2050, not \"2025-13-01\""},
+        {with({"--shift", "2025-01-15", "2025-07-15", "plans.txt"}), "--shift needs --out NEWFILE, the file to write"},
+        {with({"--out", "x.txt", "plans.txt"}), "--out is for --shift FROM TO"},
+        {with({"--shift", "2025-01-15"}), "--shift needs two dates, FROM and TO"},
+    };
+    for (const auto& [arguments, message] : wrong) {
+        EXPECT_EQ(run(arguments, printed), 2) << message;
+        EXPECT_EQ(printed, "legwise-check: " + message + " (see legwise-check --help)\n");
+    }
+}

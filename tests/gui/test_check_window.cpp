@@ -1,0 +1,185 @@
+// legwise-check's window on a file with known faults: its rows sorted and filtered, the selected
+// plan's legs and findings, and "Save as..." that refuses the plan file itself and writes nothing for
+// an airport it cannot place.
+#include "support/GuiTestSupport.h"
+
+#include "planfile/gui/CheckWindow.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTableWidget>
+
+namespace {
+const std::string Plans =
+    "; faults\r\n"
+    "JET7,D-AILA,100%,24Hr,IFR,06:00,,350,F,101,EDDM,08:00,,350,F,102,EDDF\r\n"
+    "BUS3,D-AILM,80%,24Hr,IFR,06:00,,350,F,111,EDDH,09:00,,350,F,112,EDDF\r\n"
+    "JET7,D-AILB,50%,24hr,ifr,06:00,,350,F,201,EDDM,06:40,,350,R,202,EDDF\r\n"
+    "JET9,D-AILA,50%,24Hr,IFR,06:00,,350,F,701,EDDX,12:00,,350,F,702,EDDF\r\n"
+    "BUS3,D-AILH,50%,3Hr,IFR,06:00,,300,F,901,EDDH,08:00,,300,F,902,EDDF\r\n";
+
+template <typename T>
+T* Find(const QWidget& window, const char* name)
+{
+    T* control = window.findChild<T*>(QLatin1String(name));
+    if (!control)
+        qFatal("no control %s", name);
+    return control;
+}
+
+// Each row of a table as "cell|cell|...".
+QStringList Rows(const QAbstractItemModel& model)
+{
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < model.columnCount(); ++column)
+            cells << model.index(row, column).data().toString();
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+QStringList Items(const QListWidget& list)
+{
+    QStringList texts;
+    for (int i = 0; i < list.count(); ++i)
+        texts << list.item(i)->text();
+    return texts;
+}
+
+// The window with the files of `folder` read: the personal copies are offered, the plan file is typed.
+struct ReadWindow {
+    explicit ReadWindow(const WorkingFolder& folder, const std::string& plans = "plans.txt")
+    {
+        Find<QLineEdit>(window, "PlanFile")->setText(folder.QPath(plans));
+        window.show();
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window))
+            qFatal("the window did not become active");
+        QSignalSpy finished(&window, &CheckWindow::WorkFinished);
+        QTest::mouseClick(Find<QPushButton>(window, "Read"), Qt::LeftButton);
+        if (!finished.wait(20000))
+            qFatal("the files were not read");
+    }
+    CheckWindow window;
+};
+
+void UseFiles(const WorkingFolder& folder)
+{
+    Platform::TestSeam::Reset();
+    Platform::TestSeam::SetAnswerMessages(true);
+    WriteBytes(folder.Path("AirportsPersonal.txt"),
+               "EDDF,N50* 2.00',E8* 34.00',364\nEDDM,N48* 21.00',E11* 47.00',1487\n"
+               "EDDH,N53* 38.00',E9* 59.00',53\n");
+    WriteBytes(folder.Path("AircraftPersonal.txt"), "JET7,450,\"Jet\"\nBUS3,447,\"Bus\"\n");
+    WriteBytes(folder.Path("plans.txt"), Plans);
+}
+} // namespace
+
+class CheckWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsThePlansAndTheSelectedPlansLegsAndFindings()
+    {
+        WorkingFolder folder;
+        UseFiles(folder);
+        ReadWindow read(folder);
+        CheckWindow& window = read.window;
+        QVERIFY(Find<QLineEdit>(window, "AirportFile")->text().endsWith(QStringLiteral("AirportsPersonal.txt")));
+        auto* plans = Find<QTableView>(window, "Plans");
+        QCOMPARE(Rows(*plans->model()),
+                 QStringList({"2|D-AILA|JET7|24Hr|2|0|1", "3|D-AILM|BUS3|24Hr|2|0|0", "4|D-AILB|JET7|24hr|2|0|1",
+                              "5|D-AILA|JET9|24Hr|2|2|1", "6|D-AILH|BUS3|3Hr|no plan|1|0"}));
+        // Sorted by errors, most first, by a click on the header twice; then only plans with findings.
+        QHeaderView* header = plans->horizontalHeader();
+        const QPoint errors(header->sectionViewportPosition(5) + 5, header->height() / 2);
+        for (int click = 0; click < 2; ++click)
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, errors);
+        QTest::mouseClick(Find<QCheckBox>(window, "OnlyFindings"), Qt::LeftButton);
+        QStringList lines;
+        for (int row = 0; row < plans->model()->rowCount(); ++row)
+            lines << plans->model()->index(row, 0).data().toString();
+        QCOMPARE(lines, QStringList({"5", "6", "2", "4"}));
+
+        Find<QDateEdit>(window, "ShiftFrom")->setDate(QDate(2025, 1, 15));
+        plans->setFocus();
+        QTest::keyClick(plans, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(Items(*Find<QListWidget>(window, "Findings")),
+                 QStringList({"Error: aircraft JET9 is not in the aircraft file",
+                              "Error: leg 1: the destination EDDX is not in the airport file",
+                              "Warning: registration D-AILA is used by 2 plans (also line 2)"}));
+        QTest::keyClick(plans, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(Items(*Find<QListWidget>(window, "Findings")),
+                 QStringList({"Warning: leg 2 departs from EDDM at 06:40, 18 min after its aircraft arrives at 06:22 "
+                              "(leg 1): less than the turnaround of 30 min"}));
+        QCOMPARE(Rows(*Find<QTableWidget>(window, "Legs")->model()),
+                 QStringList({"1|EDDF|EDDM|06:00|06:22 ~|162 nm|22 min|18 min|Europe/Berlin|07:00",
+                              "2|EDDM|EDDF|06:40|07:02 ~|162 nm|22 min|22 h 58 min|Europe/Berlin|07:40"}));
+    }
+
+    void saveAsRefusesThePlanFileAndWritesOnlyWhatItCanPlace()
+    {
+        WorkingFolder folder;
+        UseFiles(folder);
+        ReadWindow read(folder);
+        CheckWindow& window = read.window;
+        Find<QDateEdit>(window, "ShiftFrom")->setDate(QDate(2025, 1, 15));
+        Find<QDateEdit>(window, "ShiftTo")->setDate(QDate(2025, 7, 15));
+        auto saveAs = [&](const std::string& name) {
+            Platform::TestSeam::QueueSaveFileAnswer(folder.QPath(name));
+            QSignalSpy finished(&window, &CheckWindow::WorkFinished);
+            QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+            finished.wait(name == "plans.txt" ? 200 : 20000);
+            return Platform::TestSeam::TakeMessages().join(QLatin1Char('\n'));
+        };
+        QCOMPARE(saveAs("plans.txt"), folder.QPath("plans.txt")
+                                          + " is the plan file itself. The shifted plans go to a new file; choose "
+                                            "another name.");
+        QCOMPARE(saveAs("summer.txt"), QStringLiteral("Nothing was written: 1 plan with an airport that cannot be "
+                                                      "placed:\nline 5: airport EDDX is not in the airport file"));
+        QVERIFY(!Exists(folder.Path("summer.txt")));
+        QCOMPARE(ReadBytes(folder.Path("plans.txt")), Plans);
+
+        // Without that plan, the file is written; an existing name is replaced once the dialog has asked.
+        WriteBytes(folder.Path("clean.txt"), Plans.substr(0, Plans.find("JET9")));
+        WriteBytes(folder.Path("summer.txt"), "old");
+        ReadWindow clean(folder, "clean.txt");
+        CheckWindow& cleanWindow = clean.window;
+        Find<QDateEdit>(cleanWindow, "ShiftFrom")->setDate(QDate(2025, 1, 15));
+        Find<QDateEdit>(cleanWindow, "ShiftTo")->setDate(QDate(2025, 7, 15));
+        Platform::TestSeam::QueueSaveFileAnswer(folder.QPath("summer.txt"));
+        QSignalSpy finished(&cleanWindow, &CheckWindow::WorkFinished);
+        QTest::mouseClick(Find<QPushButton>(cleanWindow, "SaveAs"), Qt::LeftButton);
+        QVERIFY(finished.wait(20000));
+        QVERIFY(Platform::TestSeam::TakeMessages().join("").startsWith("Written to " + folder.QPath("summer.txt")));
+        QCOMPARE(ReadBytes(folder.Path("summer.txt")),
+                 "; faults\r\n"
+                 "JET7,D-AILA,100%,24Hr,IFR,05:00,,350,F,101,EDDM,07:00,,350,F,102,EDDF\r\n"
+                 "BUS3,D-AILM,80%,24Hr,IFR,05:00,,350,F,111,EDDH,08:00,,350,F,112,EDDF\r\n"
+                 "JET7,D-AILB,50%,24hr,ifr,05:00,,350,F,201,EDDM,05:40,,350,R,202,EDDF\r\n");
+    }
+
+    void saysWhyAFolderOrAMissingFileCannotBeRead()
+    {
+        WorkingFolder folder;
+        UseFiles(folder);
+        std::filesystem::create_directory(folder.Path("folder.txt"));
+        for (const char* name : {"folder.txt", "missing.txt"}) {
+            ReadWindow read(folder, name);
+            const QString message = Platform::TestSeam::TakeMessages().join("");
+            QVERIFY2(message.startsWith("The plan file cannot be read: "), qPrintable(message));
+            QCOMPARE(read.window.findChild<QTableView*>("Plans")->model()->rowCount(), 0);
+        }
+        QVERIFY(!Exists(folder.Path("missing.txt")));
+    }
+};
+
+QTEST_MAIN(CheckWindowTest)
+#include "test_check_window.moc"
