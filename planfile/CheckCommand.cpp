@@ -270,7 +270,6 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
                 continue;
             ++plans;
             const PlanLine& plan = reader.Plan();
-            registrations.Prefetch(plan.registration);
             WalkLoop(plan, data, loop);
             registrations.Add(plan.registration, static_cast<int>(index), reader.LineNumber());
             findings.clear();
