@@ -56,7 +56,8 @@ public:
     }
 
 private:
-    struct Slot {
+    // A slot of a small value fills one cache line, never two.
+    struct alignas(64) Slot {
         std::uint64_t hash = 0;   // 0: an empty slot
         std::uint64_t head = 0;   // the text's first eight bytes
         std::uint32_t offset = 0; // of its bytes in m_bytes
