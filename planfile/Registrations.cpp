@@ -25,23 +25,29 @@ void Registrations::Add(std::string_view registration, int file, int line)
 
 std::vector<Registrations::SharedUse> Registrations::SharedUses() const
 {
-    // The uses by hash, then text; within one registration in the order they were added.
-    std::vector<std::uint32_t> order(m_uses.size());
-    for (std::uint32_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const Use& x = m_uses[a];
-        const Use& y = m_uses[b];
-        if (x.hash != y.hash)
-            return x.hash < y.hash;
-        const int text = Text(x).compare(Text(y));
-        return text != 0 ? text < 0 : a < b;
-    });
+    // The uses by hash, then text; within one registration in the order they were added. The sort
+    // moves the hashes with the uses' numbers, so that it compares without looking elsewhere.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> byHash(m_uses.size());
+    for (std::uint32_t i = 0; i < byHash.size(); ++i)
+        byHash[i] = {m_uses[i].hash, i};
+    std::sort(byHash.begin(), byHash.end());
+    std::vector<std::uint32_t> order(byHash.size());
+    for (size_t begin = 0, end = 0; begin < byHash.size(); begin = end) {
+        for (end = begin + 1; end < byHash.size() && byHash[end].first == byHash[begin].first; ++end) {
+        }
+        for (size_t i = begin; i < end; ++i)
+            order[i] = byHash[i].second;
+        // Different registrations with the same hash: apart by their text.
+        if (end - begin > 1)
+            std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(begin),
+                             order.begin() + static_cast<std::ptrdiff_t>(end),
+                             [&](std::uint32_t a, std::uint32_t b) { return Text(m_uses[a]) < Text(m_uses[b]); });
+    }
     std::vector<SharedUse> uses;
     for (size_t begin = 0, end = 0; begin < order.size(); begin = end) {
         const Use& first = m_uses[order[begin]];
-        for (end = begin + 1; end < order.size() && m_uses[order[end]].hash == first.hash
-                              && Text(m_uses[order[end]]) == Text(first);
+        for (end = begin + 1;
+             end < order.size() && m_uses[order[end]].hash == first.hash && Text(m_uses[order[end]]) == Text(first);
              ++end) {
         }
         if (end - begin < 2)
