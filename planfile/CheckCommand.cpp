@@ -262,6 +262,7 @@ struct PendingLine {
     PlanLineKind kind = PlanLineKind::Blank;
     PlanLine plan; // views into `text`
     std::string reason;
+    std::vector<Finding> findings; // of a plan, once its batch is checked
 };
 
 // Lines of one plan file in their order, handed from the reading thread to the checking one.
@@ -272,15 +273,39 @@ struct LineBatch {
     std::string openError; // the file could not be opened: the batch holds no lines
     bool endOfFile = false;
     bool readError = false; // the file could not be read to its end
+    bool checked = false;   // the findings of its plans are there
 };
 
+// Walks and checks the plans of `batch`, keeping their findings beside them. While one plan is
+// checked, the airports and aircraft of the plan a few lines on are asked for: the tables are far
+// larger than the processor's caches, and one plan's lookups alone would wait for memory one after
+// the other.
+void CheckBatch(LineBatch& batch, const ReferenceData& data, int turnaround, WalkedLoop& loop)
+{
+    constexpr size_t Ahead = 4;
+    for (size_t i = 0; i < batch.count; ++i) {
+        if (i + Ahead < batch.count && batch.lines[i + Ahead].kind == PlanLineKind::Plan)
+            PrefetchLoop(batch.lines[i + Ahead].plan, data);
+        PendingLine& line = batch.lines[i];
+        line.findings.clear();
+        if (line.kind != PlanLineKind::Plan)
+            continue;
+        WalkLoop(line.plan, data, loop);
+        CheckPlan(line.plan, loop, turnaround, line.findings);
+    }
+    batch.checked = true;
+}
+
 // The plan files read and their lines taken apart on a thread of its own, a few batches ahead of the
-// checks, which take the batches in the order of files and lines. The batches are used over and
-// over, so their lines keep their storage.
+// report, which takes the batches in the order of files and lines. That thread also checks every
+// second batch, so that both processors share the checks; the report checks the others. The batches
+// are used over and over, so their lines keep their storage.
 class LineReading {
 public:
-    explicit LineReading(const std::vector<CommandArgument>& files)
-        : m_files(files)
+    LineReading(const std::vector<CommandArgument>& files, const ReferenceData& data, int turnaround)
+        : m_files(files),
+          m_data(data),
+          m_turnaround(turnaround)
     {
         for (LineBatch& batch : m_batches) {
             batch.lines.resize(BatchLines);
@@ -379,12 +404,19 @@ private:
             }
             batch->endOfFile = ended;
             batch->readError = ended && reader.HadReadError();
+            batch->checked = false;
+            if (++m_handed % 2 == 0)
+                CheckBatch(*batch, m_data, m_turnaround, m_loop);
             Hand(batch);
         }
         return true;
     }
 
     const std::vector<CommandArgument>& m_files;
+    const ReferenceData& m_data;
+    const int m_turnaround;
+    WalkedLoop m_loop;   // of the reading thread
+    size_t m_handed = 0; // batches handed on so far
     std::array<LineBatch, Batches> m_batches;
     std::mutex m_mutex;
     std::condition_variable m_changed;
@@ -397,33 +429,25 @@ private:
 
 void CheckFiles(const Options& options, const ReferenceData& data, Report& report, std::FILE* out)
 {
-    // While one line is checked, the airports and aircraft of the plans a few lines on are asked
-    // for: the tables are far larger than the processor's caches, and one plan's lookups alone would
-    // wait for memory one after the other.
-    constexpr size_t Ahead = 4;
     Registrations registrations;
     WalkedLoop loop;
-    std::vector<Finding> findings;
     long long plans = 0;
-    LineReading reading(options.planFiles);
+    LineReading reading(options.planFiles, data, options.turnaround);
     while (LineBatch* batch = reading.Take()) {
+        if (!batch->checked)
+            CheckBatch(*batch, data, options.turnaround, loop);
         const std::string& file = options.planFiles[batch->file].text;
         if (!batch->openError.empty())
             report.Unreadable(file, batch->openError);
         for (size_t i = 0; i < batch->count; ++i) {
-            if (i + Ahead < batch->count && batch->lines[i + Ahead].kind == PlanLineKind::Plan)
-                PrefetchLoop(batch->lines[i + Ahead].plan, data);
             const PendingLine& line = batch->lines[i];
             if (line.kind == PlanLineKind::Refused)
                 report.Line(file, line.number, FindingLevel::Error, line.reason);
             if (line.kind != PlanLineKind::Plan)
                 continue;
             ++plans;
-            WalkLoop(line.plan, data, loop);
             registrations.Add(line.plan.registration, static_cast<int>(batch->file), line.number);
-            findings.clear();
-            CheckPlan(line.plan, loop, options.turnaround, findings);
-            for (const Finding& finding : findings)
+            for (const Finding& finding : line.findings)
                 report.Line(file, line.number, finding.level, finding.text);
         }
         if (batch->readError)
