@@ -48,15 +48,19 @@ public:
     void Prefetch(std::string_view code) const
     {
 #if defined(__GNUC__) || defined(__clang__)
-        if (!m_slots.empty())
-            __builtin_prefetch(&m_slots[Hash(code) & (m_slots.size() - 1)]);
+        // GCC 12 leaves out a request, and the hash that only it needs, when that hash comes from a
+        // loop or the request stands behind a test; so the hash is kept in a volatile, and there is
+        // no test: the table is never empty.
+        const volatile std::uint64_t hash = Hash(code);
+        __builtin_prefetch(m_slots.data() + (hash & (m_slots.size() - 1)));
 #else
         (void)code;
 #endif
     }
 
 private:
-    struct Slot {
+    // A slot of a small value fills one cache line, never two.
+    struct alignas(64) Slot {
         std::uint64_t hash = 0;   // 0: an empty slot
         std::uint64_t head = 0;   // the text's first eight bytes
         std::uint32_t offset = 0; // of its bytes in m_bytes
@@ -99,7 +103,7 @@ private:
 
     void Grow()
     {
-        std::vector<Slot> old(m_slots.empty() ? 16 : m_slots.size() * 2);
+        std::vector<Slot> old(m_slots.size() * 2);
         old.swap(m_slots);
         const std::size_t mask = m_slots.size() - 1;
         for (const Slot& slot : old) {
@@ -112,7 +116,7 @@ private:
         }
     }
 
-    std::vector<Slot> m_slots; // a power of two, at most half full
+    std::vector<Slot> m_slots = std::vector<Slot>(16); // a power of two, at most half full
     std::string m_bytes;
     std::size_t m_count = 0;
 };

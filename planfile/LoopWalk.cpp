@@ -20,18 +20,24 @@ std::optional<int> WalkedLeg::ArrivalClock(bool week) const
     return static_cast<int>(Modulo(departureClock + *flightSeconds, ClockCycle(week)));
 }
 
+void PrefetchLoop(const PlanLine& plan, const ReferenceData& data)
+{
+    data.aircraft.Prefetch(plan.aircraftKey);
+    for (const PlanLeg& leg : plan.legs)
+        data.airports.Prefetch(leg.destination);
+}
+
 void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop)
 {
     loop.periodSeconds = plan.periodSeconds;
     loop.week = plan.week;
     loop.legs.resize(plan.legs.size());
+    PrefetchLoop(plan, data);
     loop.aircraft = data.aircraft.Find(plan.aircraftKey);
     // 0 when the aircraft cannot be timed.
     const int knots = loop.aircraft ? loop.aircraft->knots.value_or(0) : 0;
     const size_t count = plan.legs.size();
     // Each airport is looked up once, as a destination; it is the next leg's departure airport.
-    for (const PlanLeg& leg : plan.legs)
-        data.airports.Prefetch(leg.destination);
     for (size_t i = 0; i < count; ++i)
         loop.legs[i].place = data.airports.Find(plan.legs[i].destination);
     long long departure = 0;

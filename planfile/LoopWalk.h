@@ -36,5 +36,9 @@ struct WalkedLoop {
     std::vector<WalkedLeg> legs;
 };
 
+// Asks for the memory that walking `plan` will read, so that the lookups of plans read ahead wait
+// for memory side by side.
+void PrefetchLoop(const PlanLine& plan, const ReferenceData& data);
+
 // Walks `plan` with the positions and speeds of `data`; `loop` is filled anew (its storage is reused).
 void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop);

@@ -37,6 +37,14 @@ bool PlanFileReader::Next()
     return true;
 }
 
+bool PlanFileReader::NextLine(std::string& line)
+{
+    if (!m_reader || !m_reader->ReadLine(line))
+        return false;
+    ++m_lineNumber;
+    return true;
+}
+
 namespace {
 // The text before the first comma, trimmed; nothing for a line without a comma or with an empty code.
 std::optional<std::string_view> CodeOf(std::string_view line)

@@ -32,6 +32,10 @@ public:
     const std::string& Reason() const { return m_reason; }
     const std::string& Text() const { return m_line; }
 
+    // Reads the next physical line into `line` alone, for a caller that reads it with ReadPlanLine
+    // itself (to hold several lines at once); Kind, Plan, Reason and Text stay as they were.
+    bool NextLine(std::string& line);
+
 private:
     std::optional<TextFileReader> m_reader;
     std::string m_openError;

@@ -17,15 +17,25 @@ public:
 
     bool AtEnd() const { return m_ended; }
 
+    // Fields are short: a plain scan beats a library search and the calls around it.
     std::string_view Next()
     {
-        const size_t comma = m_rest.find(',');
-        const std::string_view field = m_rest.substr(0, comma);
-        if (comma == std::string_view::npos)
+        const char* const begin = m_rest.data();
+        const size_t size = m_rest.size();
+        size_t comma = 0;
+        while (comma < size && begin[comma] != ',')
+            ++comma;
+        size_t first = 0;
+        size_t end = comma;
+        while (first < end && IsBlank(static_cast<unsigned char>(begin[first])))
+            ++first;
+        while (end > first && IsBlank(static_cast<unsigned char>(begin[end - 1])))
+            --end;
+        if (comma == size)
             m_ended = true;
         else
-            m_rest.remove_prefix(comma + 1);
-        return TrimLeftView(TrimRightView(field));
+            m_rest = std::string_view(begin + comma + 1, size - comma - 1);
+        return std::string_view(begin + first, end - first);
     }
 
     // What is left is one empty field: the line ends with a comma.
@@ -107,18 +117,19 @@ std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\
 // Reads the six fields of one leg; false with the reason when one of them is not understood.
 bool ReadLeg(Fields& fields, bool week, size_t number, PlanLeg& leg, std::string& reason)
 {
-    const std::string legName = "leg " + std::to_string(number);
+    // Only a refusal needs the name.
+    auto legName = [number] { return "leg " + std::to_string(number); };
     std::string_view field[6];
     for (int i = 0; i < 6; ++i) {
         if (fields.AtEnd()) {
-            reason = legName + " has " + std::to_string(i) + " of its 6 fields (departure, arrival, flight level, "
+            reason = legName() + " has " + std::to_string(i) + " of its 6 fields (departure, arrival, flight level, "
                      + "F or R, flight number, destination)";
             return false;
         }
         field[i] = fields.Next();
     }
     if (const char* problem = ReadTime(field[0], week, leg.departure)) {
-        reason = legName + ": the departure time " + Quoted(field[0]) + " " + problem;
+        reason = legName() + ": the departure time " + Quoted(field[0]) + " " + problem;
         return false;
     }
     leg.arrival.reset();
@@ -127,21 +138,21 @@ bool ReadLeg(Fields& fields, bool week, size_t number, PlanLeg& leg, std::string
     if (leg.fixedArrival || !arrival.empty()) {
         PlanTime time;
         if (const char* problem = ReadTime(arrival, week, time)) {
-            reason = legName + ": the arrival time " + Quoted(field[1]) + " " + problem;
+            reason = legName() + ": the arrival time " + Quoted(field[1]) + " " + problem;
             return false;
         }
         leg.arrival = time;
     }
     leg.flightLevel = field[2];
     if (field[3].size() != 1 || std::strchr("FRfr", field[3][0]) == nullptr) {
-        reason = legName + ": the fourth field " + Quoted(field[3]) + " is neither F nor R";
+        reason = legName() + ": the fourth field " + Quoted(field[3]) + " is neither F nor R";
         return false;
     }
     leg.flightRules = field[3][0];
     leg.flightNumber = field[4];
     leg.destination = field[5];
     if (leg.destination.empty()) {
-        reason = legName + " has no destination";
+        reason = legName() + " has no destination";
         return false;
     }
     return true;

@@ -1,9 +1,8 @@
 #pragma once
 // Registrations seen across the plan files, for the warning on every line of a registration that
-// more than one plan uses. Kept compact: each registration's bytes once with its first two places,
-// and the places of the uses after the first. Core, no Qt.
-
-#include "planfile/CodeTable.h"
+// more than one plan uses. Each use is appended as it comes (its registration's bytes, a hash of
+// them and its place), so reading a plan touches no table; the uses are sorted by hash once, at the
+// end, to find the registrations used twice. Core, no Qt.
 
 #include <cstdint>
 #include <string>
@@ -26,19 +25,16 @@ public:
     // Every line whose registration another plan uses as well, in the order of files and lines.
     std::vector<SharedUse> SharedUses() const;
 
-    // Asks for the memory that Add(registration) will touch (see CodeTable::Prefetch).
-    void Prefetch(std::string_view registration) const { m_entries.Prefetch(registration); }
-
 private:
-    struct Place {
+    struct Use {
+        std::uint64_t hash = 0;
         std::uint32_t file = 0;
         std::uint32_t line = 0;
+        std::uint32_t offset = 0; // of its bytes in m_bytes
+        std::uint32_t size = 0;
     };
-    struct Entry {
-        Place first;
-        Place second;
-        std::uint32_t plans = 0;
-    };
-    CodeTable<Entry> m_entries;
-    std::vector<std::pair<std::string, Place>> m_repeats; // every use after the first
+    std::string_view Text(const Use& use) const { return std::string_view(m_bytes).substr(use.offset, use.size); }
+
+    std::vector<Use> m_uses; // in the order of Add
+    std::string m_bytes;
 };
