@@ -496,10 +496,8 @@ std::string CheckAirportPosition(std::string_view bytes)
 const std::vector<FuzzTarget>& FuzzTargets()
 {
     static const std::vector<FuzzTarget> targets = {
-        {"text_mode", CheckTextModeReading},
-        {"aircraft_list", CheckAircraftReading},
-        {"airport_list", CheckAirportReading},
-        {"airport_position", CheckAirportPosition},
+        {"text_mode", CheckTextModeReading},   {"aircraft_list", CheckAircraftReading},
+        {"airport_list", CheckAirportReading}, {"airport_position", CheckAirportPosition},
         {"plan_file", CheckPlanFileReading},
     };
     return targets;
