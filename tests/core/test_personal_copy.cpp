@@ -24,7 +24,12 @@ TEST(CopyToPersonalFile, ACopyThatCannotBeMadeLeavesTheEarlierOneWhole)
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
     const fs::perms kept = fs::status(target).permissions(); // not those of a new file (0644 on Linux)
 #ifndef _WIN32
+    // A write that fails at once, and one whose bytes wait in a buffer and fail only as they are flushed.
+    WriteBytes(folder / "small.txt", std::string(3000, 's'));
     WithFileSizeLimit(8 * 1024, [&] { EXPECT_EQ(CopyToPersonalFile(source, target), CopyOutcome::WriteFailed); });
+    WithFileSizeLimit(1024,
+                      [&] { EXPECT_EQ(CopyToPersonalFile(folder / "small.txt", target), CopyOutcome::WriteFailed); });
+    fs::remove(folder / "small.txt");
 #endif
     EXPECT_EQ(ReadBytes(target), "OLD\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 2); // no temporary file left
@@ -38,6 +43,11 @@ TEST(CopyToPersonalFile, ACopyThatCannotBeMadeLeavesTheEarlierOneWhole)
     EXPECT_EQ(CopyToPersonalFile(source, target), CopyOutcome::TargetNotWritable);
     fs::permissions(target, fs::perms::owner_all);
     EXPECT_EQ(ReadBytes(target), "OLD\n");
+#ifndef _WIN32 // a Windows folder has no write permission to take away
+    fs::permissions(folder.path, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(CopyToPersonalFile(source, folder / "AircraftPersonal.txt"), CopyOutcome::TargetNotWritable);
+    fs::permissions(folder.path, fs::perms::owner_all);
+#endif
 }
 
 TEST(CopyToPersonalFile, GoesThroughALinkInItsPlaceAlsoOneThatNamesNoFileYet)

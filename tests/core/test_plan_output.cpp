@@ -58,13 +58,14 @@ TEST(AppendPlan, AFailedWriteLeavesNoPartialPlanAndKeepsALink)
 {
     ScratchFolder folder;
     WriteBytes(folder / "earlier.txt", Bytes);
+    WriteBytes(folder / "empty.txt", "");
     fs::create_symlink("target.txt", folder / "link.txt");
     WithFileSizeLimit(Bytes.size() + 1000, [&] {
-        for (const char* name : {"earlier.txt", "new.txt", "link.txt"})
+        for (const char* name : {"earlier.txt", "empty.txt", "new.txt", "link.txt"})
             EXPECT_EQ(AppendPlan(folder / name, std::string(100000, 'x')).error, "File too large") << name;
     });
-    EXPECT_TRUE(ReadBytes(folder / "earlier.txt") == Bytes && !fs::exists(folder / "new.txt"));
-    EXPECT_FALSE(fs::exists(folder / "target.txt"));
+    EXPECT_TRUE(ReadBytes(folder / "earlier.txt") == Bytes && fs::is_empty(folder / "empty.txt"));
+    EXPECT_FALSE(fs::exists(folder / "new.txt") || fs::exists(folder / "target.txt"));
     ASSERT_TRUE(AppendPlan(folder / "link.txt", Plan).ok); // the cause gone, through the link, which stays
     EXPECT_TRUE(fs::is_symlink(folder / "link.txt") && ReadBytes(folder / "target.txt") == Bytes);
 

@@ -103,10 +103,14 @@ private slots:
             if (dialog.isVisible())
                 dialog.reject(); // not taken: the test fails instead of waiting
         });
-        script.Then([](QDialog& dialog) { dialog.reject(); });
+        script.Then([](QDialog& dialog) { // a name typed, then Cancel: no file chosen
+            QTest::keyClicks(dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), "typed.txt");
+            dialog.reject();
+        });
         ClickMenu(*m_frame, "ID_START");
         QCOMPARE(State().airportChosenPath, chosen);
         QVERIFY(Exists(chosen) && Exists(folder.Path("AirportsPersonal.txt")) && !Exists(folder.Path("s.txt")));
+        QVERIFY(State().aircraftChosenPath.empty() && State().screen == ScreenFailed);
     }
 
 private:

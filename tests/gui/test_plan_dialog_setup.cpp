@@ -235,6 +235,9 @@ private slots:
         seen << QString::fromLatin1(QByteArray::fromStdString(box->GetLBText(7) + box->GetLBText(8))); // none past it
         QCOMPARE(seen, (QStringList{"EBBR[BBR] 0", "edaa[aa] 1", "EDDF[F] 2", "EDD[] 2", "EDDx[] -1", "EDD[] 2",
                                     "ED[] 1", "EDDF[EDDF] 2", "edaa[edaa] 1", "L\u00C9AB"}));
+        DestinationBox none; // an airport file without codes: the arrow keys select nothing
+        QTest::keyClick(&none, Qt::Key_Down);
+        QCOMPARE(none.GetCurSel(), -1);
         for (QWidget* control : {static_cast<QWidget*>(box), static_cast<QWidget*>(period)})
             QTest::keyClick(control, Qt::Key_Return); // presses OK, which refuses a plan without legs
         QCOMPARE(TakeMessages(), QStringList(2, "Only 1 Leg in Flightplan !"));

@@ -67,6 +67,7 @@ private slots:
         QCOMPARE(ReadBytes(m_folder->Path("AirportsPersonal.txt")),
                  std::string(airports ? "EDDF,x\r\nEGLL,y\r\n" : ""));
         QCOMPARE(ReadBytes(m_folder->Path("flightplanspersonal.txt")), written ? ExamplePlanNoComment : "");
+        QCOMPARE(TakeMessages(), QStringList()); // both files read: no message
     }
 
     // The real dialog: it opens text files, and takes the name of one not yet there; "~/" is the home folder.
