@@ -1,3 +1,4 @@
+#include "check/DraftCheck.h"
 #include "check/ExistingPlans.h"
 #include "check/Placement.h"
 #include "check/PlanCheck.h"
@@ -110,6 +111,7 @@ std::vector<std::string> FindingsOf(const PlanReport& report, CheckLevel level)
 struct LoopRow {
     const char* from;
     int universal;
+    int arrival;
     std::optional<int> ground;
 };
 
@@ -125,23 +127,26 @@ TEST(PlanCheck, WalksTheLoopOfEachPeriodKind)
     const LoopCase cases[] = {
         {"24Hr: leg 1 departs from the last leg's destination",
          Plan("24Hr", {Leg(6, 0, 0, B), Leg(8, 0, 0, C)}),
-         {{"CCCC", 360, 60}, {"BBBB", 480, 1260}},
+         {{"CCCC", 360, 420, 60}, {"BBBB", 480, 540, 1260}},
          {}},
         {"6Hr: 12:30 is 00:30 of its period, and leg 2 departs ten minutes before it arrives",
          Plan("6Hr", {Leg(12, 30, 0, B), Leg(1, 20, 0, C), Leg(3, 0, 0, A)}),
-         {{"AAAA", 750, -10}, {"BBBB", 80, 40}, {"CCCC", 180, 90}},
+         {{"AAAA", 750, 810, -10}, {"BBBB", 80, 140, 40}, {"CCCC", 180, 300, 90}},
          {"Leg 2 departs from BBBB at 01:20 UT, 10 minutes before its aircraft arrives there (leg 1 arrives at "
           "01:30 UT)."}},
         {"WEEK: Sunday 01:15 at +3 is Saturday 22:15 UT, and the week wraps once",
          Plan("WEEK", {Leg(1, 15, 3, B, 0), Leg(10, 0, 0, A, 1)}),
-         {{"AAAA", 9975, 2085}, {"BBBB", 2040, 7875}},
+         {{"AAAA", 9975, 10035, 2085}, {"BBBB", 2040, 2100, 7875}},
          {}},
         {"24Hr: two passes of midnight need two days",
          Plan("24Hr", {Leg(10, 0, 0, B), Leg(8, 0, 0, C), Leg(12, 0, 0, B), Leg(9, 0, 0, A)}),
-         {{"AAAA", 600, 1260}, {"BBBB", 480, 180}, {"CCCC", 720, 1200}, {"BBBB", 540, 0}},
+         {{"AAAA", 600, 660, 1260}, {"BBBB", 480, 540, 180}, {"CCCC", 720, 780, 1200}, {"BBBB", 540, 600, 0}},
          {"The legs need 2 periods, not one: the plan passes the start of its period after legs 1 and 3. The "
           "aircraft cannot fly them in one period."}},
-        {"1Hr: one leg departs again an hour later", Plan("1Hr", {Leg(6, 45, 0, B)}, 600), {{"BBBB", 405, 60}}, {}},
+        {"1Hr: one leg departs again an hour later",
+         Plan("1Hr", {Leg(6, 45, 0, B)}, 600),
+         {{"BBBB", 405, 405, 60}},
+         {}},
     };
     for (const LoopCase& c : cases) {
         const PlanReport report = CheckComposedPlan(c.plan);
@@ -149,6 +154,7 @@ TEST(PlanCheck, WalksTheLoopOfEachPeriodKind)
         for (size_t i = 0; i < c.legs.size(); ++i) {
             EXPECT_EQ(report.legs[i].from, c.legs[i].from) << c.name << ", leg " << i + 1;
             EXPECT_EQ(report.legs[i].universalMinutes, c.legs[i].universal) << c.name << ", leg " << i + 1;
+            EXPECT_EQ(report.legs[i].arrivalMinutes, c.legs[i].arrival) << c.name << ", leg " << i + 1;
             EXPECT_EQ(report.legs[i].groundMinutes, c.legs[i].ground) << c.name << ", leg " << i + 1;
         }
         std::vector<std::string> errors;
@@ -179,9 +185,9 @@ TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
          "The time differences hold from 2026-12-07 to 2027-03-27 and from 2027-10-31 to 2027-12-06 only."},
         {"a whole year", Plan("24Hr", {Leg(8, 0, -7, vidp), Leg(8, 0, 5, kphx)}), CheckLevel::Note,
          "The time differences hold on every day of the twelve months from 2026-12-07."},
-        {"a difference the airport never keeps", Plan("24Hr", {Leg(6, 30, 0, eddf), Leg(12, 0, 3, egll)}),
+        {"a difference the airport never keeps", Plan("24Hr", {Leg(6, 30, 0, eddf), Leg(12, 0, 0, egll)}),
          CheckLevel::Error,
-         "Leg 2: the time difference +3 is no offset of EDDF (Europe/Berlin keeps +1, and +2 with daylight saving "
+         "Leg 2: the time difference 0 is no offset of EDDF (Europe/Berlin keeps +1, and +2 with daylight saving "
          "time)."},
         {"Phoenix keeps no summer time", Plan("24Hr", {Leg(9, 0, -6, eddf), Leg(9, 0, 1, kphx)}), CheckLevel::Error,
          "Leg 1: the time difference -6 is no offset of KPHX (America/Phoenix keeps -7)."},
@@ -222,6 +228,7 @@ TEST(PlanCheck, PutsErrorsFirstAndFindsNothingWrongInARightPlan)
     EXPECT_TRUE(std::is_sorted(wrong.findings.begin(), wrong.findings.end(),
                                [](const CheckFinding& a, const CheckFinding& b) { return a.level < b.level; }));
     EXPECT_EQ(wrong.findings.front().leg, 0);
+    EXPECT_TRUE(CheckComposedPlan(Plan("24Hr", {}, std::nullopt)).findings.empty()); // nothing to check yet
     EXPECT_EQ(wrong.findings.front().level, CheckLevel::Error);
 }
 } // namespace
@@ -258,4 +265,26 @@ TEST(ExistingPlans, FindsTheLinesOfARegistrationStopsWhenToldAndCreatesNoFile)
     EXPECT_TRUE(plans.LinesOf("N").empty() && plans.LinesOf("A").empty());
     EXPECT_FALSE(ReadExistingPlans(folder / "plans.txt", stop).ok);
     EXPECT_FALSE(ReadExistingPlans(folder / "none.txt", go).ok || fs::exists(folder / "none.txt"));
+}
+
+TEST(PlanCheck, TakesTheDraftsHeaderAndLegsThenTheLegBeingComposed)
+{
+    PlanDraft draft;
+    const PlaceOfLeg nowhere = [](const AcceptedLeg&) { return std::optional<GeoPosition>(); };
+    EXPECT_EQ(ChoicesFromDraft(draft, std::nullopt, nowhere, {}), std::nullopt); // before a header
+    draft = {"WEEK", "N1,", true, " JET7,450,\"T\"", {{75, 3, 0, 4, "EGLL"}}};
+    const PlaceOfLeg place = [](const AcceptedLeg& leg) {
+        return std::optional(GeoPosition{1.0 * leg.destinationIndex, 0});
+    };
+    const std::optional<PlanChoices> plan =
+        ChoicesFromDraft(draft, AcceptedLeg{600, 1, 2, 7, "EDDF"}, place, {45, 9, 6, 20});
+    ASSERT_TRUE(plan);
+    EXPECT_EQ(std::tuple(plan->aircraftKey, plan->cruiseKnots, plan->weekly, plan->periodMinutes,
+                         plan->minimumTurnaround, plan->startDay, plan->firstHour, plan->endHour),
+              std::tuple("JET7", std::optional(450), true, 7 * 24 * 60, 45, 9, 6, 20));
+    ASSERT_EQ(plan->legs.size(), 2u);
+    EXPECT_EQ(std::tuple(plan->legs[1].localMinutes, plan->legs[1].timeDifference, plan->legs[1].dayIndex,
+                         plan->legs[1].destination.code, plan->legs[1].destination.position->latitude),
+              std::tuple(600, 1, 2, "EDDF", 7.0));
+    EXPECT_EQ(plan->legs[0].destination.position->latitude, 4.0);
 }
