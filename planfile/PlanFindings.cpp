@@ -99,12 +99,14 @@ void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinut
                                     + PlanTimeText(plan.legs[next].departure) + ", "
                                     + DurationText(*walked.groundSeconds);
         const std::string arrival = ClockText(*walked.ArrivalClock(plan.week), plan.week);
-        if (*walked.groundSeconds < 0)
-            Add(findings, FindingLevel::Error,
-                departs + " before its aircraft arrives there at " + arrival + " (" + LegName(i) + ")");
-        else
-            Add(findings, FindingLevel::Warning,
-                departs + " after its aircraft arrives at " + arrival + " (" + LegName(i)
-                    + "): less than the turnaround of " + std::to_string(turnaroundMinutes) + " min");
+        std::string text = departs;
+        if (*walked.groundSeconds < 0) {
+            text += " before its aircraft arrives there at " + arrival + " (" + LegName(i) + ")";
+            Add(findings, FindingLevel::Error, std::move(text));
+        } else {
+            text += " after its aircraft arrives at " + arrival + " (" + LegName(i) + "): less than the turnaround of "
+                    + std::to_string(turnaroundMinutes) + " min";
+            Add(findings, FindingLevel::Warning, std::move(text));
+        }
     }
 }

@@ -139,7 +139,7 @@ private slots:
             finished.wait(name == "plans.txt" ? 200 : 20000);
             return Platform::TestSeam::TakeMessages().join(QLatin1Char('\n'));
         };
-        QCOMPARE(saveAs("plans.txt"), folder.QPath("plans.txt")
+        QCOMPARE(saveAs("plans.txt"), QDir::toNativeSeparators(folder.QPath("plans.txt"))
                                           + " is the plan file itself. The shifted plans go to a new file; choose "
                                             "another name.");
         QCOMPARE(saveAs("summer.txt"), QStringLiteral("Nothing was written: 1 plan with an airport that cannot be "
