@@ -104,6 +104,7 @@ cmake -S "$source_dir" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cm
     "${config[@]}" -DCMAKE_INSTALL_PREFIX="$prefix"
 ninja -C "$work/build" -j"$jobs"
 cmake --install "$work/build"
+rm -rf "$prefix/doc" # the documentation tools' settings; nothing a build of Legwise uses
 "$triple-strip" --strip-unneeded "$prefix"/bin/*.dll "$prefix"/plugins/*/*.dll
 
 # What whoever ships these DLLs must ship with them: the licences, and how they were made.

@@ -72,7 +72,7 @@ EOF
 
 # Every import must be shipped (in the program's folder, where Windows looks first) or be a DLL
 # that Windows itself provides.
-system_dlls=(advapi32 authz comdlg32 d3d9 d3d11 dwmapi dxgi gdi32 imm32 kernel32 mpr msvcrt netapi32 ole32
+system_dlls=(advapi32 authz comdlg32 d3d9 d3d11 dwmapi dwrite dxgi gdi32 imm32 kernel32 mpr msvcrt netapi32 ole32
     oleaut32 shcore shell32 shlwapi user32 userenv uxtheme version winmm ws2_32 wtsapi32)
 missing=0
 echo "DLL dependencies:"
