@@ -288,3 +288,20 @@ TEST(PlanCheck, TakesTheDraftsHeaderAndLegsThenTheLegBeingComposed)
               std::tuple(600, 1, 2, "EDDF", 7.0));
     EXPECT_EQ(plan->legs[0].destination.position->latitude, 4.0);
 }
+
+TEST(PlanCheck, ReadsEveryPeriodTheDialogOffersAndWritesWeekTimesWithTheirDay)
+{
+    const std::pair<const char*, std::optional<int>> periods[] = {
+        {"1Hr", 60},        {"2hr", 120},   {"4HR", 240},    {"6Hr", 360},          {"8Hr", 480},
+        {"12Hr", 720},      {"24Hr", 1440}, {"week", 10080}, {"3Hr", std::nullopt}, {"WEEKS", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [text, minutes] : periods)
+        EXPECT_EQ(PeriodMinutes(text), minutes) << text;
+    EXPECT_EQ(PeriodTimeText(4 * 1440 + 75, true), "Thursday 01:15");
+    EXPECT_EQ(PeriodTimeText(4 * 1440 + 75, false), "01:15");
+    // Where no airport can be placed, no day can be said to hold.
+    const CheckedAirport lost{"EDXX", std::nullopt};
+    EXPECT_TRUE(FindingsOf(CheckComposedPlan(Plan("24Hr", {Leg(9, 0, 1, lost), Leg(10, 0, 1, lost)})), CheckLevel::Note)
+                    .empty());
+}
