@@ -158,7 +158,8 @@ private slots:
         QSignalSpy finished(&cleanWindow, &CheckWindow::WorkFinished);
         QTest::mouseClick(Find<QPushButton>(cleanWindow, "SaveAs"), Qt::LeftButton);
         QVERIFY(finished.wait(20000));
-        QVERIFY(Platform::TestSeam::TakeMessages().join("").startsWith("Written to " + folder.QPath("summer.txt")));
+        QVERIFY(Platform::TestSeam::TakeMessages().join("").startsWith(
+            "Written to " + QDir::toNativeSeparators(folder.QPath("summer.txt"))));
         QCOMPARE(ReadBytes(folder.Path("summer.txt")),
                  "; faults\r\n"
                  "JET7,D-AILA,100%,24Hr,IFR,05:00,,350,F,101,EDDM,07:00,,350,F,102,EDDF\r\n"
