@@ -15,6 +15,7 @@
 #include "plan/PlanDialog.h"
 #include "support/ChildProcess.h"
 #include "support/GeneratedFiles.h"
+#include "support/Timing.h"
 
 #include <QApplication>
 
@@ -72,19 +73,6 @@ double PeakMb()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
-
-double Milliseconds(const std::function<void()>& timed)
-{
-    const auto start = std::chrono::steady_clock::now();
-    timed();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 struct Case {

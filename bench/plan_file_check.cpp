@@ -11,6 +11,7 @@
 #include "input/TextFile.h"
 #include "planfile/CheckCommand.h"
 #include "support/ChildProcess.h"
+#include "support/Timing.h"
 
 #include <algorithm>
 #include <chrono>
@@ -77,19 +78,6 @@ void WritePlans(const fs::path& path, int airports)
         }
         out << "\r\n";
     }
-}
-
-double Milliseconds(const std::function<void()>& timed)
-{
-    const auto start = std::chrono::steady_clock::now();
-    timed();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 struct Files {

@@ -3,6 +3,8 @@
 // since 1970-01-01 00:00 UT. Core, no Qt.
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 using UnixSeconds = std::int64_t;
 
@@ -33,6 +35,15 @@ constexpr CivilDate CivilFromDays(std::int64_t days)
     const int day = doy - (153 * mp + 2) / 5 + 1;
     const int month = mp < 10 ? mp + 3 : mp - 9;
     return {static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0)), month, day};
+}
+
+// "2027-03-28".
+inline std::string DayText(std::int64_t days)
+{
+    const CivilDate date = CivilFromDays(days);
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
 }
 
 // 0 for Sunday to 6 for Saturday (1970-01-01 was a Thursday).

@@ -373,11 +373,3 @@ std::string OffsetText(int minutes)
     }
     return text;
 }
-
-std::string DayText(std::int64_t day)
-{
-    const CivilDate date = CivilFromDays(day);
-    char text[48];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
-}

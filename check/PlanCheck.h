@@ -87,5 +87,3 @@ PlanReport CheckComposedPlan(const PlanChoices& plan);
 std::string PeriodTimeText(int minutes, bool weekly);
 // "+5", "-3:30", "0".
 std::string OffsetText(int minutes);
-// "2027-03-28".
-std::string DayText(std::int64_t day);

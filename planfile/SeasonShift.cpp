@@ -89,14 +89,6 @@ std::optional<std::int64_t> ShiftDayFromText(std::string_view text)
     return days;
 }
 
-std::string ShiftDayText(std::int64_t day)
-{
-    const CivilDate date = CivilFromDays(day);
-    char text[48];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
-}
-
 SeasonShift::SeasonShift(const ReferenceData& data, std::int64_t fromDay, std::int64_t toDay)
     : m_data(data),
       m_fromMoment(fromDay * SecondsPerDay + Noon),
@@ -299,7 +291,7 @@ int RunSeasonShift(const CommandArgument& plan, const CommandArgument& output, s
         return 2;
     }
     std::fprintf(out, "legwise-check: %s from %s to %s: %lld plan%s, %lld time%s moved, written to %s\n",
-                 plan.text.c_str(), ShiftDayText(fromDay).c_str(), ShiftDayText(toDay).c_str(), report.plans,
+                 plan.text.c_str(), DayText(fromDay).c_str(), DayText(toDay).c_str(), report.plans,
                  report.plans == 1 ? "" : "s", report.timesMoved, report.timesMoved == 1 ? "" : "s",
                  output.text.c_str());
     for (const AirportChange& change : report.changes)

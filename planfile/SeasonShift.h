@@ -89,9 +89,6 @@ ShiftReport ShiftPlanFile(const std::filesystem::path& input, const std::filesys
                           const ReferenceData& data, std::int64_t fromDay, std::int64_t toDay,
                           const ShiftProgress& progress = {});
 
-// "2025-03-30", the form ShiftDayFromText reads.
-std::string ShiftDayText(std::int64_t day);
-
 // legwise-check --shift: shifts `plan` into `output` and reports, as the check reports, each plan with
 // an airport that cannot be placed and each line that is no plan, then what was written and how
 // each airport's offset changed. 0 when the file was written, 2 when it was not.

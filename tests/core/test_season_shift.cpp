@@ -3,6 +3,8 @@
 #include "planfile/CheckCommand.h"
 #include "planfile/SeasonShift.h"
 
+#include "check/Calendar.h"
+
 #include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -74,7 +76,7 @@ TEST(SeasonShift, EachLineKeepsItsLocalDeparturesAndItsForms)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Shifted(c.line), c.expected) << c.name;
-    EXPECT_EQ(ShiftDayText(*ShiftDayFromText("2049-09-29")), "2049-09-29");
+    EXPECT_EQ(DayText(*ShiftDayFromText("2049-09-29")), "2049-09-29");
     EXPECT_FALSE(ShiftDayFromText("2025-02-29")) << "no such day";
     EXPECT_FALSE(ShiftDayFromText("2051-01-01")) << "beyond the offset table";
 }
