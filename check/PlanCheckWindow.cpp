@@ -100,9 +100,11 @@ void PlanCheckWindow::ShowBeside()
     if (owner && screen) {
         const QRect frame = owner->frameGeometry();
         const QRect available = screen->availableGeometry();
-        const Box placed =
-            PlaceBeside({frame.x(), frame.y(), frame.width(), frame.height()},
-                        {available.x(), available.y(), available.width(), available.height()}, width(), height());
+        // This window's frame is not known before it is shown: it is taken to be as thick as the owner's.
+        const QSize border = frame.size() - owner->geometry().size();
+        const Box placed = PlaceBeside({frame.x(), frame.y(), frame.width(), frame.height()},
+                                       {available.x(), available.y(), available.width(), available.height()},
+                                       width() + border.width(), height() + border.height());
         move(placed.left, placed.top);
     }
     show();
