@@ -2,11 +2,13 @@
 // A test's own temporary folder, removed at its end (the test gives back permissions it took).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
 #include <sstream>
+#include <string>
 
 #ifndef _WIN32
 #include <csignal>
@@ -23,6 +25,13 @@ struct ScratchFolder {
     fs::path operator/(const fs::path& name) const { return path / name; }
     std::error_code ignored;
 };
+
+// The source tree, or where CI copied the files the tests read for a user who may not read the tree.
+inline std::string SourceDir()
+{
+    const char* const copied = std::getenv("LEGWISE_SOURCE_DIR");
+    return copied ? copied : LEGWISE_SOURCE_DIR;
+}
 
 constexpr auto Binary = std::ios::binary;
 inline void WriteBytes(const fs::path& to, const std::string& bytes) { std::ofstream(to, Binary) << bytes; }

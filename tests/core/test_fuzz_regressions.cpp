@@ -13,10 +13,8 @@ using namespace std::string_literals;
 // The seed corpus and every input that once failed a fuzz target go through that target's checks again.
 TEST(FuzzRegressions, EveryKeptInputPassesTheChecksOfItsTarget)
 {
-    // In the source tree, or where CI copied fuzz/ for a user who may not read the tree.
-    const char* const copied = std::getenv("LEGWISE_SOURCE_DIR");
     for (const FuzzTarget& target : FuzzTargets()) {
-        const std::vector<std::filesystem::path> inputs = KeptInputs(copied ? copied : LEGWISE_SOURCE_DIR, target.name);
+        const std::vector<std::filesystem::path> inputs = KeptInputs(SourceDir(), target.name);
         EXPECT_GE(inputs.size(), 3u) << "the seed corpus of " << target.name << " is missing";
         for (const std::filesystem::path& input : inputs)
             EXPECT_EQ(target.check(ReadBytes(input)), "") << input;

@@ -278,8 +278,12 @@ int RunCheckProgram(const std::string& arguments, const fs::path& output)
     return std::system(
         ("\"\"" + program.string() + "\" " + arguments + " >\"" + output.string() + "\" 2>&1\"").c_str());
 #else
+    std::error_code ec;
+    fs::path program = fs::read_symlink("/proc/self/exe", ec).parent_path() / "legwise-check";
+    if (ec || !fs::exists(program))
+        program = LEGWISE_CHECK_PROGRAM;
     const int status =
-        std::system(("'" LEGWISE_CHECK_PROGRAM "' " + arguments + " >'" + output.string() + "' 2>&1").c_str());
+        std::system(("'" + program.string() + "' " + arguments + " >'" + output.string() + "' 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
 }
@@ -288,7 +292,7 @@ int RunCheckProgram(const std::string& arguments, const fs::path& output)
 TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
 {
     ScratchFolder folder;
-    const std::string data = LEGWISE_SOURCE_DIR "/tests/data/planfile/";
+    const std::string data = SourceDir() + "/tests/data/planfile/";
     const std::string files = "--airports \"" + data + "airports.txt\" --aircraft \"" + data + "aircraft.txt\" ";
     auto report = [&] {
         std::string text = FromTextMode(ReadBytes(folder / "out.txt"));

@@ -1,5 +1,7 @@
 #include "check/TimeZones.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -42,7 +44,7 @@ std::string Text(const std::vector<OffsetPeriod>& periods)
 // The positions the map's own project tests, converted by tools/convert-tz-lookup.py.
 TEST(ZoneMap, GivesEveryPositionTheZoneItsProjectTestsFor)
 {
-    std::ifstream file(LEGWISE_SOURCE_DIR "/tests/core/data/zone-map-points.txt", std::ios::binary);
+    std::ifstream file(SourceDir() + "/tests/core/data/zone-map-points.txt", std::ios::binary);
     ASSERT_TRUE(file) << "tests/core/data/zone-map-points.txt is missing";
     for (std::string line; std::getline(file, line);) {
         if (line.empty() || line[0] == '#')
