@@ -52,6 +52,14 @@ public:
         QFileDialog::accept();
     }
 };
+// The next queued answer of a file dialog: the full path to confirm, or nothing for Cancel.
+std::optional<QString> TakeAnswer(std::deque<std::optional<QString>>& answers)
+{
+    const std::optional<QString> answer = answers.front();
+    answers.pop_front();
+    return answer ? std::optional<QString>(QFileInfo(*answer).absoluteFilePath()) : std::nullopt;
+}
+
 } // namespace
 
 namespace Platform {
@@ -69,13 +77,8 @@ std::optional<QString> ChooseOpenFile(QWidget* owner)
     Seam& seam = TheSeam();
     if (seam.openFileObserver)
         seam.openFileObserver();
-    if (!seam.openFileAnswers.empty()) {
-        std::optional<QString> answer = seam.openFileAnswers.front();
-        seam.openFileAnswers.pop_front();
-        if (answer)
-            return QFileInfo(*answer).absoluteFilePath();
-        return std::nullopt;
-    }
+    if (!seam.openFileAnswers.empty())
+        return TakeAnswer(seam.openFileAnswers);
 
     OpenFileDialog dialog(owner);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -94,13 +97,8 @@ std::optional<QString> ChooseOpenFile(QWidget* owner)
 std::optional<QString> ChooseSaveFile(QWidget* owner, const QString& suggested)
 {
     Seam& seam = TheSeam();
-    if (!seam.saveFileAnswers.empty()) {
-        std::optional<QString> answer = seam.saveFileAnswers.front();
-        seam.saveFileAnswers.pop_front();
-        if (answer)
-            return QFileInfo(*answer).absoluteFilePath();
-        return std::nullopt;
-    }
+    if (!seam.saveFileAnswers.empty())
+        return TakeAnswer(seam.saveFileAnswers);
     QFileDialog dialog(owner);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(OpenFileFilter);
