@@ -105,17 +105,23 @@ std::optional<int> CruiseSpeedFromAircraftEntry(std::string_view entry)
     return knots;
 }
 
-double GreatCircleNm(GeoPosition from, GeoPosition to)
+namespace {
+constexpr double Radians = std::numbers::pi / 180;
+}
+
+GeoPoint PointAt(GeoPosition position) { return {position, std::cos(position.latitude * Radians)}; }
+
+double GreatCircleNm(const GeoPoint& from, const GeoPoint& to)
 {
-    constexpr double radians = std::numbers::pi / 180;
-    const double lat1 = from.latitude * radians;
-    const double lat2 = to.latitude * radians;
-    const double dLat = lat2 - lat1;
-    const double dLon = (to.longitude - from.longitude) * radians;
+    const double dLat = to.position.latitude * Radians - from.position.latitude * Radians;
+    const double dLon = (to.position.longitude - from.position.longitude) * Radians;
     // The haversine form stays exact for short legs, where the cosine form loses its digits.
-    const double h = std::sin(dLat / 2) * std::sin(dLat / 2)
-                     + std::cos(lat1) * std::cos(lat2) * std::sin(dLon / 2) * std::sin(dLon / 2);
+    const double sinHalfLat = std::sin(dLat / 2);
+    const double sinHalfLon = std::sin(dLon / 2);
+    const double h = sinHalfLat * sinHalfLat + from.cosLatitude * to.cosLatitude * sinHalfLon * sinHalfLon;
     return 2 * EarthRadiusNm * std::asin(std::min(1.0, std::sqrt(h)));
 }
+
+double GreatCircleNm(GeoPosition from, GeoPosition to) { return GreatCircleNm(PointAt(from), PointAt(to)); }
 
 int FlightMinutes(double distanceNm, int knots) { return static_cast<int>(std::lround(distanceNm / knots * 60)); }

@@ -23,6 +23,15 @@ std::optional<int> CruiseSpeedFromAircraftEntry(std::string_view entry);
 // Nautical miles along the great circle of a sphere of radius 3440.065 nm.
 double GreatCircleNm(GeoPosition from, GeoPosition to);
 
+// A position with the cosine of its latitude worked out once, for the many distances from one airport.
+struct GeoPoint {
+    GeoPosition position;
+    double cosLatitude = 1;
+};
+GeoPoint PointAt(GeoPosition position);
+// The same distance as above, to the last bit.
+double GreatCircleNm(const GeoPoint& from, const GeoPoint& to);
+
 // Whole minutes (rounded) to fly `distanceNm` at `knots`: the simulator's estimate for a leg
 // without an arrival time.
 int FlightMinutes(double distanceNm, int knots);

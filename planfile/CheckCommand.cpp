@@ -1,5 +1,6 @@
 #include "planfile/CheckCommand.h"
 
+#include "planfile/LineBatches.h"
 #include "planfile/LoopWalk.h"
 #include "planfile/PlanFileReader.h"
 #include "planfile/PlanFindings.h"
@@ -7,11 +8,9 @@
 #include "planfile/SeasonShift.h"
 
 #include <array>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
+#include <cstdint>
 #include <optional>
-#include <thread>
+#include <span>
 
 const char* const PlanCheckUsage =
     R"(Usage: legwise-check --airports FILE --aircraft FILE [--turnaround MINUTES] PLANFILE...
@@ -293,192 +292,74 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
     return report.Errors() > 0 ? 1 : 0;
 }
 
-// A line read and taken apart by the reading thread.
+// A line of a plan file, taken apart and checked in its batch.
 struct PendingLine {
     std::string text;
     int number = 0;
     PlanLineKind kind = PlanLineKind::Blank;
     PlanLine plan; // views into `text`
     std::string reason;
-    std::vector<Finding> findings; // of a plan, once its batch is checked
+    std::vector<Finding> findings; // of a plan
 };
 
-// Lines of one plan file in their order, handed from the reading thread to the checking one.
-struct LineBatch {
-    size_t file = 0;
-    std::vector<PendingLine> lines; // the first `count` are this batch's
-    size_t count = 0;
-    std::string openError; // the file could not be opened: the batch holds no lines
-    bool endOfFile = false;
-    bool readError = false; // the file could not be read to its end
-    bool checked = false;   // the findings of its plans are there
+// Storage each of the two threads keeps for checking its batches.
+struct CheckRoom {
+    std::vector<std::string_view> keys;
+    std::vector<std::string_view> destinations;
+    std::vector<std::uint64_t> hashes;
+    std::vector<const AircraftSpeed*> aircraft;
+    std::vector<const AirportPlace*> places;
+    WalkedLoop loop;
 };
 
-// Walks and checks the plans of `batch`, keeping their findings beside them. While one plan is
-// checked, the airports and aircraft of the plan a few lines on are asked for: the tables are far
-// larger than the processor's caches, and one plan's lookups alone would wait for memory one after
-// the other.
-void CheckBatch(LineBatch& batch, const ReferenceData& data, int turnaround, WalkedLoop& loop)
+// Takes apart and checks the lines of `batch`, keeping the findings beside them. The aircraft and
+// destinations of all its plans are looked up together first: the tables are far larger than the
+// processor's caches, and one plan's lookups alone would wait for memory one after the other.
+void CheckBatch(LineBatch<PendingLine>& batch, const ReferenceData& data, int turnaround, CheckRoom& room)
 {
-    constexpr size_t Ahead = 4;
-    for (size_t i = 0; i < batch.count; ++i) {
-        if (i + Ahead < batch.count && batch.lines[i + Ahead].kind == PlanLineKind::Plan)
-            PrefetchLoop(batch.lines[i + Ahead].plan, data);
-        PendingLine& line = batch.lines[i];
+    const auto lines = std::span(batch.lines).first(batch.count);
+    room.keys.clear();
+    room.destinations.clear();
+    for (PendingLine& line : lines) {
+        line.reason.clear();
         line.findings.clear();
+        line.kind = ReadPlanLine(line.text, line.plan, line.reason);
         if (line.kind != PlanLineKind::Plan)
             continue;
-        WalkLoop(line.plan, data, loop);
-        CheckPlan(line.plan, loop, turnaround, line.findings);
+        room.keys.push_back(line.plan.aircraftKey);
+        for (const PlanLeg& leg : line.plan.legs)
+            room.destinations.push_back(leg.destination);
     }
-    batch.checked = true;
+    data.aircraft.FindMany(room.keys, room.hashes, room.aircraft);
+    data.airports.FindMany(room.destinations, room.hashes, room.places);
+    size_t plan = 0;
+    size_t leg = 0;
+    for (PendingLine& line : lines) {
+        if (line.kind != PlanLineKind::Plan)
+            continue;
+        const size_t legs = line.plan.legs.size();
+        WalkLoop(line.plan, room.aircraft[plan++], std::span(room.places).subspan(leg, legs), room.loop);
+        leg += legs;
+        CheckPlan(line.plan, room.loop, turnaround, line.findings);
+    }
 }
-
-// The plan files read and their lines taken apart on a thread of its own, a few batches ahead of the
-// report, which takes the batches in the order of files and lines. That thread also checks every
-// second batch, so that both processors share the checks; the report checks the others. The batches
-// are used over and over, so their lines keep their storage.
-class LineReading {
-public:
-    LineReading(const std::vector<CommandArgument>& files, const ReferenceData& data, int turnaround)
-        : m_files(files),
-          m_data(data),
-          m_turnaround(turnaround)
-    {
-        for (LineBatch& batch : m_batches) {
-            batch.lines.resize(BatchLines);
-            m_free.push_back(&batch);
-        }
-        m_thread = std::thread([this] { ReadAll(); });
-    }
-    ~LineReading()
-    {
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_stopped = true;
-        }
-        m_changed.notify_all();
-        m_thread.join();
-    }
-    LineReading(const LineReading&) = delete;
-    LineReading& operator=(const LineReading&) = delete;
-
-    // The next batch in order; null after the last file's last batch.
-    LineBatch* Take()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [&] { return !m_ready.empty() || m_finished; });
-        if (m_ready.empty())
-            return nullptr;
-        LineBatch* batch = m_ready.front();
-        m_ready.pop_front();
-        return batch;
-    }
-    // Hands a batch taken back for reuse.
-    void Return(LineBatch* batch)
-    {
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_free.push_back(batch);
-        }
-        m_changed.notify_all();
-    }
-
-private:
-    static constexpr size_t BatchLines = 512;
-    static constexpr size_t Batches = 8;
-
-    LineBatch* Free()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [&] { return !m_free.empty() || m_stopped; });
-        if (m_stopped)
-            return nullptr;
-        LineBatch* batch = m_free.back();
-        m_free.pop_back();
-        return batch;
-    }
-    void Hand(LineBatch* batch)
-    {
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_ready.push_back(batch);
-        }
-        m_changed.notify_all();
-    }
-
-    void ReadAll()
-    {
-        for (size_t index = 0; index < m_files.size() && ReadFile(index); ++index) {
-        }
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_finished = true;
-        }
-        m_changed.notify_all();
-    }
-
-    // False when the checks stopped taking batches.
-    bool ReadFile(size_t index)
-    {
-        PlanFileReader reader(m_files[index].path);
-        for (bool ended = false; !ended;) {
-            LineBatch* batch = Free();
-            if (!batch)
-                return false;
-            batch->file = index;
-            batch->count = 0;
-            batch->openError = reader.OpenError();
-            ended = !batch->openError.empty();
-            while (!ended && batch->count < batch->lines.size()) {
-                PendingLine& line = batch->lines[batch->count];
-                ended = !reader.NextLine(line.text);
-                if (ended)
-                    break;
-                line.number = reader.LineNumber();
-                line.reason.clear();
-                line.kind = ReadPlanLine(line.text, line.plan, line.reason);
-                ++batch->count;
-            }
-            batch->endOfFile = ended;
-            batch->readError = ended && reader.HadReadError();
-            batch->checked = false;
-            if (++m_handed % 2 == 0)
-                CheckBatch(*batch, m_data, m_turnaround, m_loop);
-            Hand(batch);
-        }
-        return true;
-    }
-
-    const std::vector<CommandArgument>& m_files;
-    const ReferenceData& m_data;
-    const int m_turnaround;
-    WalkedLoop m_loop;   // of the reading thread
-    size_t m_handed = 0; // batches handed on so far
-    std::array<LineBatch, Batches> m_batches;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<LineBatch*> m_free;
-    std::deque<LineBatch*> m_ready;
-    bool m_finished = false; // the reading thread is done
-    bool m_stopped = false;  // the checks are done
-    std::thread m_thread;    // last: started once the rest is built
-};
 
 void CheckFiles(const Options& options, const ReferenceData& data, Report& report, std::FILE* out)
 {
     Registrations registrations;
-    WalkedLoop loop;
     long long plans = 0;
-    LineReading reading(options.planFiles, data, options.turnaround);
-    while (LineBatch* batch = reading.Take()) {
-        if (!batch->checked)
-            CheckBatch(*batch, data, options.turnaround, loop);
+    std::vector<std::filesystem::path> paths;
+    for (const CommandArgument& file : options.planFiles)
+        paths.push_back(file.path);
+    std::array<CheckRoom, 2> rooms;
+    LineBatches<PendingLine> batches(std::move(paths), [&](LineBatch<PendingLine>& batch, int worker) {
+        CheckBatch(batch, data, options.turnaround, rooms[static_cast<size_t>(worker)]);
+    });
+    while (LineBatch<PendingLine>* batch = batches.Take()) {
         const std::string& file = options.planFiles[batch->file].text;
         if (!batch->openError.empty())
             report.Unreadable(file, batch->openError);
-        for (size_t i = 0; i < batch->count; ++i) {
-            const PendingLine& line = batch->lines[i];
+        for (const PendingLine& line : std::span(batch->lines).first(batch->count)) {
             if (line.kind == PlanLineKind::Refused)
                 report.Line(file, line.number, FindingLevel::Error, line.reason);
             if (line.kind != PlanLineKind::Plan)
@@ -490,7 +371,7 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
         }
         if (batch->readError)
             report.Unreadable(file, "the file could not be read to its end");
-        reading.Return(batch);
+        batches.Return(batch);
     }
     for (const Registrations::SharedUse& use : registrations.SharedUses()) {
         const std::string& other = options.planFiles[static_cast<size_t>(use.otherFile)].text;

@@ -10,7 +10,12 @@ long long Modulo(long long value, long long divisor)
 // The length of the cycle that clock times repeat in: the week for times with a day, the day else.
 int ClockCycle(bool week) { return week ? SecondsPerWeek : SecondsPerDay; }
 
-std::optional<GeoPosition> PositionOf(const AirportPlace* place) { return place ? place->position : std::nullopt; }
+std::optional<GeoPoint> PointOf(const AirportPlace* place)
+{
+    if (!place || !place->position)
+        return std::nullopt;
+    return GeoPoint{*place->position, place->cosLatitude};
+}
 } // namespace
 
 std::optional<int> WalkedLeg::ArrivalClock(bool week) const
@@ -20,33 +25,32 @@ std::optional<int> WalkedLeg::ArrivalClock(bool week) const
     return static_cast<int>(Modulo(departureClock + *flightSeconds, ClockCycle(week)));
 }
 
-void PrefetchLoop(const PlanLine& plan, const ReferenceData& data)
+void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop)
 {
-    data.aircraft.Prefetch(plan.aircraftKey);
+    std::vector<const AirportPlace*> places;
+    places.reserve(plan.legs.size());
     for (const PlanLeg& leg : plan.legs)
-        data.airports.Prefetch(leg.destination);
+        places.push_back(data.airports.Find(leg.destination));
+    WalkLoop(plan, data.aircraft.Find(plan.aircraftKey), places, loop);
 }
 
-void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop)
+void WalkLoop(const PlanLine& plan, const AircraftSpeed* aircraft, std::span<const AirportPlace* const> places,
+              WalkedLoop& loop)
 {
     loop.periodSeconds = plan.periodSeconds;
     loop.week = plan.week;
     loop.legs.resize(plan.legs.size());
-    PrefetchLoop(plan, data);
-    loop.aircraft = data.aircraft.Find(plan.aircraftKey);
+    loop.aircraft = aircraft;
     // 0 when the aircraft cannot be timed.
     const int knots = loop.aircraft ? loop.aircraft->knots.value_or(0) : 0;
     const size_t count = plan.legs.size();
-    // Each airport is looked up once, as a destination; it is the next leg's departure airport.
-    for (size_t i = 0; i < count; ++i)
-        loop.legs[i].place = data.airports.Find(plan.legs[i].destination);
     long long departure = 0;
     for (size_t i = 0; i < count; ++i) {
         const PlanLeg& leg = plan.legs[i];
         WalkedLeg& walked = loop.legs[i];
-        const AirportPlace* const place = walked.place;
         walked = WalkedLeg{};
-        walked.place = place;
+        // Each airport is looked up once, as a destination; it is the next leg's departure airport.
+        walked.place = places[i];
         walked.from = plan.legs[(i + count - 1) % count].destination;
         walked.to = leg.destination;
         walked.departureClock = leg.departure.Clock();
@@ -55,8 +59,8 @@ void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop)
             departure += Modulo(walked.departureClock - before, plan.periodSeconds);
         }
         walked.departure = departure;
-        const std::optional<GeoPosition> from = PositionOf(loop.legs[(i + count - 1) % count].place);
-        const std::optional<GeoPosition> to = PositionOf(walked.place);
+        const std::optional<GeoPoint> from = PointOf(places[(i + count - 1) % count]);
+        const std::optional<GeoPoint> to = PointOf(walked.place);
         if (from && to) {
             walked.distanceNm = GreatCircleNm(*from, *to);
             if (knots > 0)

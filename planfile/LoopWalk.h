@@ -8,6 +8,7 @@
 #include "planfile/PlanLine.h"
 
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -36,9 +37,8 @@ struct WalkedLoop {
     std::vector<WalkedLeg> legs;
 };
 
-// Asks for the memory that walking `plan` will read, so that the lookups of plans read ahead wait
-// for memory side by side.
-void PrefetchLoop(const PlanLine& plan, const ReferenceData& data);
-
 // Walks `plan` with the positions and speeds of `data`; `loop` is filled anew (its storage is reused).
 void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop);
+// The same with the aircraft and each leg's destination looked up already (null: not in the file).
+void WalkLoop(const PlanLine& plan, const AircraftSpeed* aircraft, std::span<const AirportPlace* const> places,
+              WalkedLoop& loop);

@@ -1,7 +1,11 @@
 #include "planfile/PlanFileReader.h"
 
 #include "input/Text.h"
+#include "planfile/LineBatches.h"
 
+#include <span>
+
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <system_error>
@@ -46,6 +50,8 @@ bool PlanFileReader::NextLine(std::string& line)
 }
 
 namespace {
+constexpr size_t MostAirportsReserved = 4'000'000;
+
 // The text before the first comma, trimmed; nothing for a line without a comma or with an empty code.
 std::optional<std::string_view> CodeOf(std::string_view line)
 {
@@ -88,12 +94,20 @@ bool ReadLines(const std::filesystem::path& path, std::string& error,
     }
     return true;
 }
+
+AirportPlace PlaceOnLine(std::string_view line, int lineNumber)
+{
+    AirportPlace place{PositionFromAirportLine(line), 1, lineNumber};
+    if (place.position)
+        place.cosLatitude = PointAt(*place.position).cosLatitude;
+    return place;
+}
 } // namespace
 
 void AddAirportLine(ReferenceData& data, std::string_view line, int lineNumber)
 {
     if (const std::optional<std::string_view> code = CodeOf(line))
-        Keep(data.airports, *code, AirportPlace{PositionFromAirportLine(line), lineNumber});
+        Keep(data.airports, *code, PlaceOnLine(line, lineNumber));
 }
 
 void AddAircraftLine(ReferenceData& data, std::string_view line, int lineNumber)
@@ -104,25 +118,65 @@ void AddAircraftLine(ReferenceData& data, std::string_view line, int lineNumber)
 
 bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std::string& error)
 {
-    // Lines go into the table in batches whose slots are asked for first: a large file's table is far
+    // A thread of its own reads the lines and takes them apart; here they go into the table in their
+    // order, each line asking for its slot and entry a few lines ahead: a large file's table is far
     // larger than the processor's caches, and one lookup after the other would wait for each in turn.
-    constexpr size_t Batch = 32;
-    std::vector<std::pair<std::string, AirportPlace>> batch;
-    auto flush = [&] {
-        for (const auto& [code, place] : batch)
-            data.airports.Prefetch(code);
-        for (const auto& [code, place] : batch)
-            Keep(data.airports, code, place);
-        batch.clear();
+    struct AirportLine {
+        std::string text;
+        int number = 0;
+        std::string_view code; // empty: the line has none
+        std::uint64_t hash = 0;
+        AirportPlace place;
     };
-    const bool read = ReadLines(path, error, [&](std::string_view line, int number) {
-        if (const std::optional<std::string_view> code = CodeOf(line))
-            batch.emplace_back(*code, AirportPlace{PositionFromAirportLine(line), number});
-        if (batch.size() == Batch)
-            flush();
+    LineBatches<AirportLine> batches({path}, [](LineBatch<AirportLine>& batch, int) {
+        for (size_t i = 0; i < batch.count; ++i) {
+            AirportLine& line = batch.lines[i];
+            line.code = CodeOf(line.text).value_or(std::string_view());
+            line.hash = 0;
+            if (line.code.empty())
+                continue;
+            line.hash = CodeTable<AirportPlace>::Hash(line.code);
+            line.place = PlaceOnLine(line.text, line.number);
+        }
     });
-    flush();
-    return read;
+    error.clear();
+    bool reserved = false;
+    while (LineBatch<AirportLine>* batch = batches.Take()) {
+        const auto lines = std::span(batch->lines).first(batch->count);
+        if (!reserved && !lines.empty()) {
+            // Room for as many codes as the file has lines, judged by the first batch's, so that the
+            // table need not grow again and again; a misjudged file only grows it as usual.
+            size_t bytes = 0;
+            for (const AirportLine& line : lines)
+                bytes += line.text.size() + 1;
+            std::error_code ec;
+            const auto size = static_cast<size_t>(std::filesystem::file_size(path, ec));
+            data.airports.Reserve(ec ? 0 : std::min(size / bytes * lines.size(), MostAirportsReserved));
+            reserved = true;
+        }
+        using Table = CodeTable<AirportPlace>;
+        for (size_t i = 0; i < lines.size() && i < Table::SlotsAhead; ++i)
+            data.airports.PrefetchSlot(lines[i].hash);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (i + Table::SlotsAhead < lines.size())
+                data.airports.PrefetchSlot(lines[i + Table::SlotsAhead].hash);
+            if (i + Table::EntriesAhead < lines.size())
+                data.airports.PrefetchEntry(lines[i + Table::EntriesAhead].hash);
+            const AirportLine& line = lines[i];
+            if (line.code.empty())
+                continue;
+            bool added = false;
+            AirportPlace& kept = data.airports.Insert(line.code, line.hash, added);
+            if (added || (!kept.Known() && line.place.Known()))
+                kept = line.place;
+        }
+        if (!batch->openError.empty())
+            error = batch->openError;
+        else if (batch->readError)
+            error = "the file could not be read to its end";
+        batches.Return(batch);
+    }
+    return error.empty();
 }
 
 bool ReadAircraftFile(const std::filesystem::path& path, ReferenceData& data, std::string& error)

@@ -48,6 +48,7 @@ private:
 
 struct AirportPlace {
     std::optional<GeoPosition> position; // nothing when the line gives none that reads
+    double cosLatitude = 1;              // worked out once for all the distances from here
     int line = 0;
     bool Known() const { return position.has_value(); }
 };
