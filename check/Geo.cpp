@@ -8,8 +8,6 @@
 #include <string>
 
 namespace {
-constexpr double EarthRadiusNm = 3440.065;
-
 // The fields of a line between its commas; the first is the code.
 std::string_view Field(std::string_view line, int index)
 {

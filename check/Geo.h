@@ -20,7 +20,9 @@ std::optional<GeoPosition> PositionFromAirportLine(std::string_view line);
 // Nothing when it is missing, zero or not a number.
 std::optional<int> CruiseSpeedFromAircraftEntry(std::string_view entry);
 
-// Nautical miles along the great circle of a sphere of radius 3440.065 nm.
+inline constexpr double EarthRadiusNm = 3440.065;
+
+// Nautical miles along the great circle of a sphere of radius EarthRadiusNm.
 double GreatCircleNm(GeoPosition from, GeoPosition to);
 
 // A position with the cosine of its latitude worked out once, for the many distances from one airport.

@@ -338,8 +338,12 @@ void CheckBatch(LineBatch<PendingLine>& batch, const ReferenceData& data, int tu
         if (line.kind != PlanLineKind::Plan)
             continue;
         const size_t legs = line.plan.legs.size();
-        WalkLoop(line.plan, room.aircraft[plan++], std::span(room.places).subspan(leg, legs), room.loop);
+        const AircraftSpeed* const aircraft = room.aircraft[plan++];
+        const auto places = std::span<const AirportPlace* const>(room.places).subspan(leg, legs);
         leg += legs;
+        if (SurelyWithoutFindings(line.plan, aircraft, places, turnaround))
+            continue;
+        WalkLoop(line.plan, aircraft, places, room.loop);
         CheckPlan(line.plan, room.loop, turnaround, line.findings);
     }
 }

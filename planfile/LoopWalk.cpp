@@ -1,5 +1,8 @@
 #include "planfile/LoopWalk.h"
 
+#include <cmath>
+#include <numbers>
+
 namespace {
 long long Modulo(long long value, long long divisor)
 {
@@ -83,4 +86,67 @@ void WalkLoop(const PlanLine& plan, const AircraftSpeed* aircraft, std::span<con
         if (walked.flightSeconds)
             walked.groundSeconds = next - walked.departure - *walked.flightSeconds;
     }
+}
+
+namespace {
+// Whether `to` lies at most `nm` from `from`. Since sin y <= y, the haversine term is at most
+// (dLat/2)^2 + cos(lat1) cos(lat2) (dLon/2)^2; and since sin x >= x - x^3/6, a term up to
+// (x - x^3/6)^2 with x = nm / 2R keeps the distance 2R asin(sqrt(term)) within `nm`.
+bool SurelyWithin(const AirportPlace& from, const AirportPlace& to, double nm)
+{
+    const double x = nm / (2 * EarthRadiusNm);
+    if (x >= std::numbers::pi / 2)
+        return true;
+    constexpr double radians = std::numbers::pi / 180;
+    const double halfLat = (to.position->latitude - from.position->latitude) * radians / 2;
+    double lon = std::fabs(to.position->longitude - from.position->longitude);
+    if (lon > 180)
+        lon = 360 - lon;
+    const double halfLon = lon * radians / 2;
+    const double term = halfLat * halfLat + from.cosLatitude * to.cosLatitude * halfLon * halfLon;
+    const double bound = x - x * x * x / 6;
+    return term <= bound * bound;
+}
+} // namespace
+
+bool SurelyWithoutFindings(const PlanLine& plan, const AircraftSpeed* aircraft,
+                           std::span<const AirportPlace* const> places, int turnaroundMinutes)
+{
+    if (!aircraft || !aircraft->knots || *aircraft->knots <= 0)
+        return false;
+    const size_t count = plan.legs.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (!places[i] || !places[i]->position || plan.legs[i].fixedArrival)
+            return false;
+    }
+    const double knots = *aircraft->knots;
+    long long departure = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const PlanLeg& leg = plan.legs[i];
+        const int clock = leg.departure.Clock();
+        long long next = 0;
+        if (i + 1 < count) {
+            next = departure + Modulo(plan.legs[i + 1].departure.Clock() - clock, plan.periodSeconds);
+        } else {
+            next = departure + Modulo(plan.legs.front().departure.Clock() - clock, plan.periodSeconds);
+            if (next == 0)
+                next = plan.periodSeconds;
+            if (next > plan.periodSeconds)
+                return false;
+        }
+        // The longest flight that leaves the turnaround on the ground.
+        const long long longest = next - departure - turnaroundMinutes * 60LL;
+        if (leg.arrival) {
+            if (Modulo(leg.arrival->Clock() - clock, ClockCycle(plan.week)) > longest)
+                return false;
+        } else {
+            // At cruise speed the flight takes the distance's minutes rounded, so at most half a minute
+            // more than exact; one more minute covers every rounding of the distance itself.
+            const double minutes = static_cast<double>(longest) / 60 - 1.5;
+            if (minutes < 0 || !SurelyWithin(*places[(i + count - 1) % count], *places[i], minutes * knots / 60))
+                return false;
+        }
+        departure = next;
+    }
+    return true;
 }

@@ -42,3 +42,11 @@ void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop)
 // The same with the aircraft and each leg's destination looked up already (null: not in the file).
 void WalkLoop(const PlanLine& plan, const AircraftSpeed* aircraft, std::span<const AirportPlace* const> places,
               WalkedLoop& loop);
+
+// True only when walking and checking `plan` would find nothing: the aircraft and every destination
+// are known and placed, no arrival is fixed, the legs fit the period, and each ground time is at least
+// the turnaround even with the flight before it taken a minute longer than it can be. The flight is
+// bounded without trigonometry, so that most plans of a large file need no walk at all. False says
+// nothing: such a plan is walked and checked in full.
+bool SurelyWithoutFindings(const PlanLine& plan, const AircraftSpeed* aircraft,
+                           std::span<const AirportPlace* const> places, int turnaroundMinutes);

@@ -27,39 +27,50 @@ std::vector<Registrations::SharedUse> Registrations::SharedUses() const
 {
     // The uses by hash, then text; within one registration in the order they were added. The sort
     // moves the hashes with the uses' numbers, so that it compares without looking elsewhere.
+    // First by the top 16 bits of the hash, counting, which puts a few uses in each of 65,536 runs; then
+    // each run by itself. Half a million uses take two passes and many tiny sorts.
+    constexpr int TopBits = 16;
+    std::vector<std::uint32_t> runStart((1u << TopBits) + 1, 0);
+    for (const Use& use : m_uses)
+        ++runStart[(use.hash >> (64 - TopBits)) + 1];
+    for (size_t run = 1; run < runStart.size(); ++run)
+        runStart[run] += runStart[run - 1];
     std::vector<std::pair<std::uint64_t, std::uint32_t>> byHash(m_uses.size());
-    for (std::uint32_t i = 0; i < byHash.size(); ++i)
-        byHash[i] = {m_uses[i].hash, i};
-    std::sort(byHash.begin(), byHash.end());
-    std::vector<std::uint32_t> order(byHash.size());
+    std::vector<std::uint32_t> next(runStart.begin(), runStart.end() - 1);
+    for (std::uint32_t i = 0; i < m_uses.size(); ++i)
+        byHash[next[m_uses[i].hash >> (64 - TopBits)]++] = {m_uses[i].hash, i};
+    for (size_t run = 0; run + 1 < runStart.size(); ++run) {
+        if (runStart[run + 1] - runStart[run] > 1)
+            std::sort(byHash.begin() + runStart[run], byHash.begin() + runStart[run + 1]);
+    }
+    // Only a hash that comes more than once is looked at further: its uses, apart by their text, since
+    // different registrations may share a hash. Within one registration they stay in the order added.
+    std::vector<SharedUse> uses;
+    std::vector<std::uint32_t> group;
     for (size_t begin = 0, end = 0; begin < byHash.size(); begin = end) {
         for (end = begin + 1; end < byHash.size() && byHash[end].first == byHash[begin].first; ++end) {
         }
-        for (size_t i = begin; i < end; ++i)
-            order[i] = byHash[i].second;
-        // Different registrations with the same hash: apart by their text.
-        if (end - begin > 1)
-            std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(begin),
-                             order.begin() + static_cast<std::ptrdiff_t>(end),
-                             [&](std::uint32_t a, std::uint32_t b) { return Text(m_uses[a]) < Text(m_uses[b]); });
-    }
-    std::vector<SharedUse> uses;
-    for (size_t begin = 0, end = 0; begin < order.size(); begin = end) {
-        const Use& first = m_uses[order[begin]];
-        for (end = begin + 1;
-             end < order.size() && m_uses[order[end]].hash == first.hash && Text(m_uses[order[end]]) == Text(first);
-             ++end) {
-        }
         if (end - begin < 2)
             continue;
-        // The first use names the second; every later one names the first.
-        const Use& second = m_uses[order[begin + 1]];
-        for (size_t i = begin; i < end; ++i) {
-            const Use& use = m_uses[order[i]];
-            const Use& other = i == begin ? second : first;
-            uses.push_back(SharedUse{static_cast<int>(use.file), static_cast<int>(use.line), std::string(Text(use)),
-                                     static_cast<int>(end - begin), static_cast<int>(other.file),
-                                     static_cast<int>(other.line)});
+        group.clear();
+        for (size_t i = begin; i < end; ++i)
+            group.push_back(byHash[i].second);
+        std::stable_sort(group.begin(), group.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return Text(m_uses[a]) < Text(m_uses[b]); });
+        for (size_t first = 0, last = 0; first < group.size(); first = last) {
+            const std::string_view text = Text(m_uses[group[first]]);
+            for (last = first + 1; last < group.size() && Text(m_uses[group[last]]) == text; ++last) {
+            }
+            if (last - first < 2)
+                continue;
+            // The first use names the second; every later one names the first.
+            for (size_t i = first; i < last; ++i) {
+                const Use& use = m_uses[group[i]];
+                const Use& other = m_uses[group[i == first ? first + 1 : first]];
+                uses.push_back(SharedUse{static_cast<int>(use.file), static_cast<int>(use.line), std::string(text),
+                                         static_cast<int>(last - first), static_cast<int>(other.file),
+                                         static_cast<int>(other.line)});
+            }
         }
     }
     std::sort(uses.begin(), uses.end(), [](const SharedUse& a, const SharedUse& b) {

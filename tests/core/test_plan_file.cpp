@@ -71,6 +71,11 @@ std::string Findings(std::string_view line, int turnaround = DefaultTurnaroundMi
     WalkLoop(plan, data, loop);
     std::vector<Finding> findings;
     CheckPlan(plan, loop, turnaround, findings);
+    std::vector<const AirportPlace*> places;
+    for (const PlanLeg& leg : plan.legs)
+        places.push_back(data.airports.Find(leg.destination));
+    if (!findings.empty() && SurelyWithoutFindings(plan, data.aircraft.Find(plan.aircraftKey), places, turnaround))
+        return "the quick test passed a plan with findings";
     std::string text;
     for (const Finding& finding : findings)
         text += std::string(text.empty() ? "" : " | ") + (finding.level == FindingLevel::Error ? "E: " : "W: ")
@@ -247,6 +252,59 @@ TEST(PlanFile, FindsEachFaultOfAPlan)
         EXPECT_EQ(Findings(line), findings) << line;
     EXPECT_EQ(Findings("JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:40,,350,F,2,EDDF", 18), "");
     EXPECT_EQ(DurationText(-3 * 3600 - 5), "3 h 00 min 5 s");
+}
+
+// The quick test lets most plans of a large file go unwalked; it must never let one with a finding go.
+TEST(PlanFile, TheQuickTestPassesOnlyPlansWithoutFindings)
+{
+    std::mt19937 random(5);
+    ReferenceData data;
+    for (int i = 0; i < 40; ++i) {
+        const double latitude = static_cast<double>(random() % 17000) / 100 - 85;
+        const double longitude = static_cast<double>(random() % 36000) / 100 - 180;
+        AddAirportLine(data, "A" + std::to_string(i) + "," + std::to_string(latitude) + "," + std::to_string(longitude),
+                       i + 1);
+    }
+    AddAircraftLine(data, "SLOW,120,\"Prop\"", 1);
+    AddAircraftLine(data, "FAST,520,\"Jet\"", 2);
+    const char* const periods[] = {"24Hr", "24Hr", "12Hr", "WEEK"};
+    int clean = 0, passed = 0;
+    WalkedLoop loop;
+    std::vector<Finding> findings;
+    for (int round = 0; round < 4000; ++round) {
+        const std::string period = periods[random() % 4];
+        const bool week = period == "WEEK";
+        std::string line = std::string(random() % 2 ? "SLOW" : "FAST") + ",R,50%," + period + ",IFR";
+        int minutes = static_cast<int>(random() % 600);
+        const int legs = 1 + static_cast<int>(random() % 5);
+        const int spacing = 30 + static_cast<int>(random() % 900);
+        for (int leg = 0; leg < legs; ++leg, minutes += spacing) {
+            const std::string day = week ? std::to_string(minutes / 1440 % 7) + "/" : "";
+            char time[16];
+            std::snprintf(time, sizeof time, "%02d:%02d", minutes / 60 % 24, minutes % 60);
+            // Now and then a destination near the one before, or an arrival written out.
+            const int airport = static_cast<int>(random() % (random() % 3 ? 40 : 3));
+            line +=
+                "," + day + time + "," + (random() % 8 ? "" : day + time) + ",350,F,LH1,A" + std::to_string(airport);
+        }
+        PlanLine plan;
+        std::string reason;
+        ASSERT_EQ(ReadPlanLine(line, plan, reason), PlanLineKind::Plan) << line << ": " << reason;
+        const int turnaround = static_cast<int>(random() % 60);
+        std::vector<const AirportPlace*> places;
+        for (const PlanLeg& leg : plan.legs)
+            places.push_back(data.airports.Find(leg.destination));
+        WalkLoop(plan, data, loop);
+        findings.clear();
+        CheckPlan(plan, loop, turnaround, findings);
+        const bool quick = SurelyWithoutFindings(plan, data.aircraft.Find(plan.aircraftKey), places, turnaround);
+        ASSERT_FALSE(quick && !findings.empty()) << line << " (turnaround " << turnaround << "): " << findings[0].text;
+        clean += findings.empty() ? 1 : 0;
+        passed += quick ? 1 : 0;
+    }
+    // It is no use unless it spares the walk for most plans that need none.
+    EXPECT_GT(clean, 500);
+    EXPECT_GT(passed, clean * 9 / 10) << passed << " of " << clean << " plans without findings passed";
 }
 
 TEST(PlanFile, RegistrationsUsedTwiceAreNamedOnEachLine)
