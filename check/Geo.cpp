@@ -42,14 +42,29 @@ std::optional<double> TakeNumber(std::string_view& text)
     return value;
 }
 
+// Inline, since a large airport file has a million lines of them.
+std::string_view Trimmed(std::string_view text)
+{
+    size_t first = 0;
+    size_t end = text.size();
+    while (first < end && IsBlank(static_cast<unsigned char>(text[first])))
+        ++first;
+    while (end > first && IsBlank(static_cast<unsigned char>(text[end - 1])))
+        --end;
+    return text.substr(first, end - first);
+}
+
+// The hemisphere letters are ASCII; no other byte turns into one in either case.
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 // One coordinate: "N50* 2.00'" (a hemisphere letter, degrees, a degree mark, decimal minutes) or
 // decimal degrees with a hemisphere letter or a sign. `positive` and `negative` are the two letters.
 std::optional<double> Coordinate(std::string_view field, char positive, char negative, double limit)
 {
-    std::string_view text = TrimLeftView(TrimRightView(field));
+    std::string_view text = Trimmed(field);
     double sign = 1;
     // A hemisphere letter in either case, or else a sign.
-    const char letter = text.empty() ? '\0' : static_cast<char>(UpperByte(static_cast<unsigned char>(text[0])));
+    const char letter = text.empty() ? '\0' : AsciiUpper(text[0]);
     if (letter == positive || letter == negative) {
         sign = letter == negative ? -1 : 1;
         text.remove_prefix(1);
@@ -64,7 +79,7 @@ std::optional<double> Coordinate(std::string_view field, char positive, char neg
     if (!text.empty() && (text[0] == '*' || static_cast<unsigned char>(text[0]) == 0xB0)) {
         if (*degrees != std::floor(*degrees))
             return std::nullopt;
-        text = TrimLeftView(text.substr(1));
+        text = Trimmed(text.substr(1));
         const std::optional<double> minutes = TakeNumber(text);
         if (!minutes || *minutes >= 60)
             return std::nullopt;
@@ -80,8 +95,17 @@ std::optional<double> Coordinate(std::string_view field, char positive, char neg
 
 std::optional<GeoPosition> PositionFromAirportLine(std::string_view line)
 {
-    const std::optional<double> latitude = Coordinate(Field(line, 1), 'N', 'S', 90);
-    const std::optional<double> longitude = Coordinate(Field(line, 2), 'E', 'W', 180);
+    // The code, then the latitude and the longitude between the next commas.
+    const size_t first = line.find(',');
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    const size_t second = line.find(',', first + 1);
+    if (second == std::string_view::npos)
+        return std::nullopt;
+    const size_t third = line.find(',', second + 1);
+    const std::optional<double> latitude = Coordinate(line.substr(first + 1, second - first - 1), 'N', 'S', 90);
+    const std::optional<double> longitude = Coordinate(
+        line.substr(second + 1, third == std::string_view::npos ? third : third - second - 1), 'E', 'W', 180);
     if (!latitude || !longitude)
         return std::nullopt;
     return GeoPosition{*latitude, *longitude};

@@ -16,11 +16,11 @@ public:
     // Never 0; a caller that looks up many codes computes it once and hands it to the calls below.
     static std::uint64_t Hash(std::string_view code)
     {
-        // FNV-1a, then mixed so that the low bits, which pick the slot, depend on every byte.
-        std::uint64_t hash = 14695981039346656037ull;
-        for (const char c : code)
-            hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-        hash = (hash ^ (hash >> 33)) * 0xff51afd7ed558ccdull;
+        // The text eight bytes at a time, then mixed so that the low bits, which pick the slot, and the
+        // high ones, which a slot keeps, depend on every byte. Most codes take one step.
+        std::uint64_t hash = code.size() * 0x9e3779b97f4a7c15ull;
+        for (std::size_t at = 0; at < code.size(); at += 8)
+            hash = (hash ^ Head(code.substr(at))) * 0xff51afd7ed558ccdull;
         hash = (hash ^ (hash >> 33)) * 0xc4ceb9fe1a85ec53ull;
         return (hash ^ (hash >> 33)) | 1;
     }

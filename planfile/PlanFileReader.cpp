@@ -97,17 +97,27 @@ bool ReadLines(const std::filesystem::path& path, std::string& error,
 
 AirportPlace PlaceOnLine(std::string_view line, int lineNumber)
 {
-    AirportPlace place{PositionFromAirportLine(line), 1, lineNumber};
-    if (place.position)
-        place.cosLatitude = PointAt(*place.position).cosLatitude;
-    return place;
+    return AirportPlace{PositionFromAirportLine(line), 1, lineNumber};
+}
+
+// Keeps `place` for its code unless the table holds one already that has a position.
+void KeepPlace(AirportPlace& kept, bool added, const AirportPlace& place)
+{
+    if (!added && (kept.Known() || !place.Known()))
+        return;
+    kept = place;
+    if (kept.position)
+        kept.cosLatitude = PointAt(*kept.position).cosLatitude;
 }
 } // namespace
 
 void AddAirportLine(ReferenceData& data, std::string_view line, int lineNumber)
 {
-    if (const std::optional<std::string_view> code = CodeOf(line))
-        Keep(data.airports, *code, PlaceOnLine(line, lineNumber));
+    if (const std::optional<std::string_view> code = CodeOf(line)) {
+        bool added = false;
+        AirportPlace& kept = data.airports.Insert(*code, added);
+        KeepPlace(kept, added, PlaceOnLine(line, lineNumber));
+    }
 }
 
 void AddAircraftLine(ReferenceData& data, std::string_view line, int lineNumber)
@@ -167,8 +177,7 @@ bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std
                 continue;
             bool added = false;
             AirportPlace& kept = data.airports.Insert(line.code, line.hash, added);
-            if (added || (!kept.Known() && line.place.Known()))
-                kept = line.place;
+            KeepPlace(kept, added, line.place);
         }
         if (!batch->openError.empty())
             error = batch->openError;

@@ -3,6 +3,8 @@
 #include "input/Text.h"
 #include "plan/Composition.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -17,14 +19,11 @@ public:
 
     bool AtEnd() const { return m_ended; }
 
-    // Fields are short: a plain scan beats a library search and the calls around it.
     std::string_view Next()
     {
         const char* const begin = m_rest.data();
         const size_t size = m_rest.size();
-        size_t comma = 0;
-        while (comma < size && begin[comma] != ',')
-            ++comma;
+        const size_t comma = CommaAt(begin, size);
         size_t first = 0;
         size_t end = comma;
         while (first < end && IsBlank(static_cast<unsigned char>(begin[first])))
@@ -42,6 +41,29 @@ public:
     bool OnlyTrailingComma() const { return !m_ended && IsBlankThroughout(m_rest); }
 
 private:
+    // Where the first comma of the `size` bytes at `text` lies, or `size`. Fields are short: eight bytes
+    // at a time, compared all at once, find most commas in one step and without a library call.
+    static size_t CommaAt(const char* text, size_t size)
+    {
+        size_t at = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            constexpr std::uint64_t ones = 0x0101010101010101ull;
+            constexpr std::uint64_t low7 = 0x7f7f7f7f7f7f7f7full;
+            for (; at + 8 <= size; at += 8) {
+                std::uint64_t word = 0;
+                std::memcpy(&word, text + at, 8);
+                const std::uint64_t x = word ^ (ones * ',');
+                // A byte of x is 0 (a comma) exactly where the top bit of this stays clear.
+                const std::uint64_t commas = ~(((x & low7) + low7) | x | low7);
+                if (commas != 0)
+                    return at + static_cast<size_t>(std::countr_zero(commas)) / 8;
+            }
+        }
+        while (at < size && text[at] != ',')
+            ++at;
+        return at;
+    }
+
     std::string_view m_rest;
     bool m_ended = false;
 };
