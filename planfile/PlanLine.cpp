@@ -38,7 +38,11 @@ public:
     }
 
     // What is left is one empty field: the line ends with a comma.
-    bool OnlyTrailingComma() const { return !m_ended && IsBlankThroughout(m_rest); }
+    bool OnlyTrailingComma() const
+    {
+        return !m_ended
+               && (m_rest.empty() || (IsBlank(static_cast<unsigned char>(m_rest[0])) && IsBlankThroughout(m_rest)));
+    }
 
 private:
     // Where the first comma of the `size` bytes at `text` lies, or `size`. Fields are short: eight bytes
@@ -94,8 +98,11 @@ const char* ReadTime(std::string_view text, bool week, PlanTime& time)
             return "has a day other than 0 (Sunday) to 6 (Saturday)";
         text.remove_prefix(2);
     }
-    const size_t colon = text.find(':');
-    if (colon != 1 && colon != 2)
+    // The first colon, which must be the second or third byte.
+    const size_t colon = text.size() > 1 && text[1] == ':'                     ? 1
+                         : text.size() > 2 && text[0] != ':' && text[2] == ':' ? 2
+                                                                               : 0;
+    if (colon == 0)
         return "is not a time of the form HH:MM or HH:MM:SS";
     const int hours = Digits(text, 0, colon);
     const int minutes = Digits(text, colon + 1, 2);
@@ -115,12 +122,27 @@ const char* ReadTime(std::string_view text, bool week, PlanTime& time)
     return nullptr;
 }
 
+// Whether `text` is `entry` in any letter case; `entry` is ASCII, and no other byte turns into an ASCII
+// letter in either case. Inline, since every plan line asks it several times.
+bool SameLettersNoCase(std::string_view text, std::string_view entry)
+{
+    if (text.size() != entry.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char e = entry[i];
+        if (c != e && !((c | 0x20) == (e | 0x20) && (e | 0x20) >= 'a' && (e | 0x20) <= 'z'))
+            return false;
+    }
+    return true;
+}
+
 // The period's length in seconds, found among the plan dialog's periods in any letter case; 0 for
 // any other text.
 int PeriodSeconds(std::string_view period)
 {
     for (const std::string_view entry : PeriodEntries) {
-        if (CompareNoCase(period, entry) == 0)
+        if (SameLettersNoCase(period, entry))
             return entry == "WEEK" ? SecondsPerWeek : IntegerValue(entry) * 60 * 60;
     }
     return 0;
@@ -166,7 +188,8 @@ bool ReadLeg(Fields& fields, bool week, size_t number, PlanLeg& leg, std::string
         leg.arrival = time;
     }
     leg.flightLevel = field[2];
-    if (field[3].size() != 1 || std::strchr("FRfr", field[3][0]) == nullptr) {
+    const char rules = field[3].size() == 1 ? static_cast<char>(field[3][0] & ~0x20) : '\0';
+    if (rules != 'F' && rules != 'R') {
         reason = legName() + ": the fourth field " + Quoted(field[3]) + " is neither F nor R";
         return false;
     }
@@ -215,7 +238,7 @@ PlanLineKind ReadPlanLine(std::string_view line, PlanLine& plan, std::string& re
         return refuse("unknown period " + Quoted(header[3]) + " (1Hr, 2Hr, 4Hr, 6Hr, 8Hr, 12Hr, 24Hr or WEEK)");
     plan.week = plan.periodSeconds == SecondsPerWeek;
     plan.flightRule = header[4];
-    if (CompareNoCase(header[4], "IFR") != 0 && CompareNoCase(header[4], "VFR") != 0)
+    if (!SameLettersNoCase(header[4], "IFR") && !SameLettersNoCase(header[4], "VFR"))
         return refuse("the flight rule " + Quoted(header[4]) + " is neither IFR nor VFR");
 
     plan.legs.clear();
