@@ -51,7 +51,7 @@ public:
             entry.size = static_cast<std::uint32_t>(code.size());
             if (code.size() > sizeof entry.head) {
                 entry.offset = static_cast<std::uint32_t>(m_bytes.size());
-                m_bytes.insert(m_bytes.end(), code.begin(), code.end());
+                m_bytes.insert(m_bytes.end(), code.begin() + sizeof entry.head, code.end());
             }
             m_slots[empty] = SlotFor(hash, index);
         }

@@ -3,6 +3,7 @@
 #include "input/Text.h"
 #include "plan/Composition.h"
 #include "planfile/CheckCommand.h"
+#include "planfile/CodeTable.h"
 #include "planfile/LoopWalk.h"
 #include "planfile/PlanFindings.h"
 #include "planfile/Registrations.h"
@@ -305,6 +306,92 @@ TEST(PlanFile, TheQuickTestPassesOnlyPlansWithoutFindings)
     // It is no use unless it spares the walk for most plans that need none.
     EXPECT_GT(clean, 500);
     EXPECT_GT(passed, clean * 9 / 10) << passed << " of " << clean << " plans without findings passed";
+}
+
+// Codes longer than eight bytes keep the rest of their text apart; codes that begin alike, codes of
+// every length, and a table grown many times over must all still find their own values.
+TEST(PlanFile, TheCodeTableFindsEveryCodeItHolds)
+{
+    CodeTable<int> table;
+    std::vector<std::string> codes = {
+        "", "A", "ABCDEFGH", "ABCDEFGHI", "ABCDEFGHJ", "ABCDEFGHIJKLMNOPQ", "ABCDEFGHIJKLMNOPR"};
+    for (int i = 0; i < 5000; ++i)
+        codes.push_back((i % 2 ? "LONG-CODE-" : "C") + std::to_string(i));
+    table.Reserve(100);
+    for (size_t i = 0; i < codes.size(); ++i) {
+        bool added = false;
+        table.Insert(codes[i], added) = static_cast<int>(i) + 1;
+        EXPECT_TRUE(added) << codes[i];
+    }
+    bool added = true;
+    EXPECT_EQ(table.Insert("ABCDEFGHI", added), 4);
+    EXPECT_FALSE(added);
+    EXPECT_EQ(table.size(), codes.size());
+    const std::vector<std::string_view> asked = {"ABCDEFGHI",      "ABCDEFGH", "ABCDEFGHIJKLMNOPR",
+                                                 "ABCDEFGHIJ",     "ABCDEFG",  "LONG-CODE-4999",
+                                                 "LONG-CODE-4998", "C4998",    ""};
+    std::vector<std::uint64_t> hashes;
+    std::vector<const int*> found;
+    table.FindMany(asked, hashes, found);
+    std::string values;
+    for (const int* value : found)
+        values += (value ? std::to_string(*value) : std::string("-")) + " ";
+    EXPECT_EQ(values, "4 3 7 - - 5007 - 5006 1 ");
+    for (size_t i = 0; i < codes.size(); ++i)
+        ASSERT_EQ(table.Find(codes[i]) ? *table.Find(codes[i]) : 0, static_cast<int>(i) + 1) << codes[i];
+}
+
+// Two files of many more lines than the check keeps in flight at once: the report names each fault
+// at its own file and line, in order, whichever thread checked it.
+TEST(PlanFile, ALargeCheckReportsEveryFaultInTheOrderOfFilesAndLines)
+{
+    ScratchFolder folder;
+    WriteBytes(folder / "airports.txt", "EDDF,N50* 2.00',E8* 34.00',364\r\nEDDM,N48* 21.00',E11* 47.00',1487\r\n");
+    WriteBytes(folder / "aircraft.txt", "JET7,450,\"Jet\"\r\n");
+    std::string expected;
+    int errors = 0;
+    int plans = 0;
+    for (const auto& [name, lines] : {std::pair<std::string, int>{"a.txt", 20011}, {"b.txt", 9001}}) {
+        std::string file;
+        for (int line = 1; line <= lines; ++line) {
+            const std::string where = (folder / name).string() + ":" + std::to_string(line) + ": ";
+            const std::string registration = "R" + name.substr(0, 1) + std::to_string(line);
+            if (line % 1499 == 0) {
+                file += "; a comment\r\n";
+            } else if (line % 997 == 0) {
+                file += "JET7," + registration + ",50%,24Hr,IFR,06:00,,350,F,1,EDDQ,08:00,,350,F,2,EDDF\r\n";
+                expected += where + "error: leg 1: the destination EDDQ is not in the airport file\n";
+                ++errors;
+                ++plans;
+            } else if (line % 2003 == 0) {
+                file += "JET7," + registration + ",50%,3Hr,IFR,06:00,,350,F,1,EDDM\r\n";
+                expected += where + "error: unknown period \"3Hr\" (1Hr, 2Hr, 4Hr, 6Hr, 8Hr, 12Hr, 24Hr or WEEK)\n";
+                ++errors;
+            } else {
+                file += "JET7," + registration + ",50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\r\n";
+                ++plans;
+            }
+        }
+        WriteBytes(folder / name, file);
+    }
+    std::vector<CommandArgument> arguments;
+    for (const char* word : {"--airports", "airports.txt", "--aircraft", "aircraft.txt", "a.txt", "b.txt"})
+        arguments.push_back(
+            {std::string(word).find(".txt") == std::string::npos ? word : (folder / word).string(), folder / word});
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(RunPlanCheck(arguments, out, out), 1);
+    std::rewind(out);
+    std::string report;
+    char buffer[4096];
+    while (const size_t n = std::fread(buffer, 1, sizeof buffer, out))
+        report.append(buffer, n);
+    std::fclose(out);
+    const size_t summary = report.rfind("legwise-check: ");
+    ASSERT_NE(summary, std::string::npos) << report;
+    EXPECT_EQ(report.substr(0, summary), expected);
+    EXPECT_EQ(report.substr(summary), "legwise-check: " + std::to_string(plans)
+                                          + " plans in 2 files: " + std::to_string(errors) + " errors, 0 warnings\n");
 }
 
 TEST(PlanFile, RegistrationsUsedTwiceAreNamedOnEachLine)
