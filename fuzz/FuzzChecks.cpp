@@ -549,6 +549,13 @@ std::string PlanDifference(std::string_view line, const PlanLine& plan, const Re
         if (finding.text.empty())
             return "an empty finding for " + Shown(line);
     }
+    // The quick test that spares a plan the walk never spares one with a finding.
+    std::vector<const AirportPlace*> places;
+    for (const PlanLeg& leg : plan.legs)
+        places.push_back(data.airports.Find(leg.destination));
+    if (!findings.empty()
+        && SurelyWithoutFindings(plan, data.aircraft.Find(plan.aircraftKey), places, DefaultTurnaroundMinutes))
+        return "the quick test passed " + Shown(line) + ", which has the finding: " + findings.front().text;
     return {};
 }
 } // namespace
