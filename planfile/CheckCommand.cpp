@@ -79,10 +79,10 @@ CommandArgument Split(const CommandArgument& argument, size_t textAt, bool after
     return {argument.text.substr(0, textAt), fs::path(native.substr(0, nativeAt))};
 }
 
-// A whole number from 0 to `limit`, written in decimal digits alone; -1 otherwise.
+// A whole number from 0 to `limit` (at most 99,999,999), written in decimal digits alone; -1 otherwise.
 int SmallNumber(std::string_view text, int limit)
 {
-    if (text.empty() || text.size() > 5)
+    if (text.empty() || text.size() > 8)
         return -1;
     int value = 0;
     for (const char c : text) {

@@ -40,6 +40,7 @@ const PositionCase PositionCases[] = {
     {"EDDF,N50.5* 2.00',E8* 34.00',1", std::nullopt},
     {"EDDF,N-50.5,E8", std::nullopt},
     {"EDDF,abc,def", std::nullopt},
+    {"EDDF,50.0", std::nullopt}, // a latitude without a longitude
 };
 
 TEST(PlanCheckReading, PositionsFromAirportLinesAndSpeedsFromAircraftEntries)

@@ -12,8 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <random>
 
 #ifdef _WIN32
@@ -50,9 +52,10 @@ ReferenceData Reference()
 {
     ReferenceData data;
     int line = 0;
-    for (const char* airport : {"EDDF,N50* 2.00',E8* 34.00',364", "EDDM,N48* 21.00',E11* 47.00',1487",
-                                " EGLL ,51.4700,-0.4543,83", "XXXX,somewhere,else", "EDDF,N1* 0.00',E1* 0.00',0",
-                                "EDDX,nowhere", "EDDX,N51* 17.00',E6* 46.00',147", "no code here"})
+    for (const char* airport :
+         {"EDDF,N50* 2.00',E8* 34.00',364", "EDDM,N48* 21.00',E11* 47.00',1487", " EGLL ,51.4700,-0.4543,83",
+          "XXXX,somewhere,else", "EDDF,N1* 0.00',E1* 0.00',0", "EDDX,nowhere", "EDDX,N51* 17.00',E6* 46.00',147",
+          "no code here", "NZAA,-37.008,174.7917", "NSFA,-13.83,-171.9978", "AAAA,0.5,179.0", "BBBB,0.5,-179.5"})
         AddAirportLine(data, airport, ++line);
     line = 0;
     for (const char* aircraft : {"JET7,450,\"Jet\"", "OLD1,,\"Museum piece\"", "OLD1,300,\"Later\""})
@@ -130,6 +133,10 @@ TEST(PlanFile, RefusesWhatItDoesNotKnowAndSaysWhy)
         {"JET7,D-AIRA,50%,24Hr,IFR,06:00:60,,350,F,101,EDDF", "leg 1: the departure time \"06:00:60\" is out of range"},
         {"JET7,D-AIRA,50%,24Hr,IFR,06,,350,F,101,EDDF",
          "leg 1: the departure time \"06\" is not a time of the form HH:MM or HH:MM:SS"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,0630,,350,F,101,EDDF",
+         "leg 1: the departure time \"0630\" is not a time of the form HH:MM or HH:MM:SS"},
+        {"JET7,D-AIRA,50%,24Hr,IFR,x12,,350,F,101,EDDF",
+         "leg 1: the departure time \"x12\" is not a time of the form HH:MM or HH:MM:SS"},
         {"JET7,D-AIRA,50%,24Hr,IFR,06:0,,350,F,101,EDDF",
          "leg 1: the departure time \"06:0\" is not a time of the form HH:MM or HH:MM:SS"},
         {"JET7,D-AIRA,50%,24Hr,IFR,06:00:1,,350,F,101,EDDF",
@@ -246,6 +253,13 @@ TEST(PlanFile, FindsEachFaultOfAPlan)
          "E: aircraft JET8 is not in the aircraft file | E: leg 2: the destination EDDQ is not in the airport file | "
          "W: airport XXXX cannot be placed: line 4 of the airport file gives no position"},
         {"OLD1,R,50%,24Hr,IFR,06:00,,1,F,1,EGLL,12:00,,1,F,2,EDDX", ""}, // later lines give what the first lacks
+        {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,BBBB,06:40,,1,F,2,AAAA",      // 90 nm across the date line
+         "W: leg 2 departs from BBBB at 06:40, 28 min after its aircraft arrives at 06:12 (leg 1): less than the "
+         "turnaround of 30 min"},
+        {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,NSFA,09:58,,1,F,2,NZAA", ""}, // across the date line, 1561 nm
+        {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,NSFA,09:57,,1,F,2,NZAA",
+         "W: leg 2 departs from NSFA at 09:57, 29 min after its aircraft arrives at 09:28 (leg 1): less than the "
+         "turnaround of 30 min"},
         {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,EGLL,06:20,,1,F,2,EDDF",
          "E: leg 2 departs from EGLL at 06:20, 27 min before its aircraft arrives there at 06:47 (leg 1)"},
     };
@@ -342,7 +356,8 @@ TEST(PlanFile, TheCodeTableFindsEveryCodeItHolds)
 }
 
 // Two files of many more lines than the check keeps in flight at once: the report names each fault
-// at its own file and line, in order, whichever thread checked it.
+// at its own file and line, in order, whichever thread checked it, and every use of a registration
+// that several plans share among the tens of thousands that one plan each uses.
 TEST(PlanFile, ALargeCheckReportsEveryFaultInTheOrderOfFilesAndLines)
 {
     ScratchFolder folder;
@@ -351,6 +366,7 @@ TEST(PlanFile, ALargeCheckReportsEveryFaultInTheOrderOfFilesAndLines)
     std::string expected;
     int errors = 0;
     int plans = 0;
+    std::map<std::string, std::vector<std::string>> shared; // registration: the places of its plans
     for (const auto& [name, lines] : {std::pair<std::string, int>{"a.txt", 20011}, {"b.txt", 9001}}) {
         std::string file;
         for (int line = 1; line <= lines; ++line) {
@@ -368,12 +384,31 @@ TEST(PlanFile, ALargeCheckReportsEveryFaultInTheOrderOfFilesAndLines)
                 expected += where + "error: unknown period \"3Hr\" (1Hr, 2Hr, 4Hr, 6Hr, 8Hr, 12Hr, 24Hr or WEEK)\n";
                 ++errors;
             } else {
-                file += "JET7," + registration + ",50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\r\n";
+                const std::string used = line % 501 == 0 ? "DUP" + std::to_string(line % 7) : registration;
+                if (line % 501 == 0)
+                    shared[used].push_back((folder / name).string() + ":" + std::to_string(line));
+                file += "JET7," + used + ",50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\r\n";
                 ++plans;
             }
         }
         WriteBytes(folder / name, file);
     }
+    // The first use names the second, every later one the first; in the order of files and lines.
+    std::vector<std::pair<std::string, std::string>> warnings;
+    for (const auto& [registration, places] : shared) {
+        for (size_t i = 0; i < places.size(); ++i)
+            warnings.emplace_back(places[i], "warning: registration " + registration + " is used by "
+                                                 + std::to_string(places.size()) + " plans (also "
+                                                 + places[i == 0 ? 1 : 0] + ")");
+    }
+    auto place = [](const std::string& where) {
+        const size_t colon = where.rfind(':');
+        return std::make_pair(where.substr(0, colon), std::stoi(where.substr(colon + 1)));
+    };
+    std::sort(warnings.begin(), warnings.end(),
+              [&](const auto& a, const auto& b) { return place(a.first) < place(b.first); });
+    for (const auto& [where, text] : warnings)
+        expected += where + ": " + text + "\n";
     std::vector<CommandArgument> arguments;
     for (const char* word : {"--airports", "airports.txt", "--aircraft", "aircraft.txt", "a.txt", "b.txt"})
         arguments.push_back(
@@ -390,8 +425,10 @@ TEST(PlanFile, ALargeCheckReportsEveryFaultInTheOrderOfFilesAndLines)
     const size_t summary = report.rfind("legwise-check: ");
     ASSERT_NE(summary, std::string::npos) << report;
     EXPECT_EQ(report.substr(0, summary), expected);
+    EXPECT_GT(warnings.size(), 40u);
     EXPECT_EQ(report.substr(summary), "legwise-check: " + std::to_string(plans)
-                                          + " plans in 2 files: " + std::to_string(errors) + " errors, 0 warnings\n");
+                                          + " plans in 2 files: " + std::to_string(errors) + " errors, "
+                                          + std::to_string(warnings.size()) + " warnings\n");
 }
 
 TEST(PlanFile, RegistrationsUsedTwiceAreNamedOnEachLine)
@@ -449,6 +486,18 @@ TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
     EXPECT_EQ(report(), FromTextMode(ReadBytes(data + "faults.expected")));
     EXPECT_EQ(RunCheckProgram(files + "--explain \"" + data + "faults.txt:9\"", folder / "out.txt"), 1);
     EXPECT_EQ(report(), FromTextMode(ReadBytes(data + "explain.expected")));
+    EXPECT_EQ(RunCheckProgram(files + "--explain \"" + data + "faults.txt:7\"", folder / "out.txt"), 1);
+    EXPECT_NE(report().find("1    EDDF   EDDM   1/06:00    @1/06:10       162 nm  10 min       2 h 50 min\n"),
+              std::string::npos)
+        << report();
+    EXPECT_EQ(RunCheckProgram(files + "--explain \"" + data + "faults.txt:12345678\"", folder / "out.txt"), 2);
+    EXPECT_EQ(report(), "legwise-check: faults.txt has 16 lines, no line 12345678\n");
+    EXPECT_EQ(RunCheckProgram(files + "--turnaround 1440 \"" + data + "faults.txt\"", folder / "out.txt"), 1);
+    WriteBytes(folder / "one.txt",
+               "JET7,R1,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:40,,350,F,2,EDDF\n"
+               "JET7,R2,50%,3Hr,IFR,06:00,,350,F,1,EDDM\n");
+    EXPECT_EQ(RunCheckProgram(files + "\"" + (folder / "one.txt").string() + "\"", folder / "out.txt"), 1);
+    EXPECT_NE(report().find("legwise-check: 1 plan in 1 file: 1 error, 1 warning\n"), std::string::npos) << report();
 
     const std::pair<std::string, std::string> wrong[] = {
         {files + "--turnaround 1441 x.txt", "--turnaround needs a number of minutes from 0 to 1440, not \"1441\""},
