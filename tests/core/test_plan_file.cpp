@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <random>
 
@@ -267,6 +268,7 @@ TEST(PlanFile, FindsEachFaultOfAPlan)
         EXPECT_EQ(Findings(line), findings) << line;
     EXPECT_EQ(Findings("JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:40,,350,F,2,EDDF", 18), "");
     EXPECT_EQ(DurationText(-3 * 3600 - 5), "3 h 00 min 5 s");
+    EXPECT_EQ(DurationText(3599), "59 min 59 s");
 }
 
 // The quick test lets most plans of a large file go unwalked; it must never let one with a finding go.
@@ -431,6 +433,34 @@ TEST(PlanFile, ALargeCheckReportsEveryFaultInTheOrderOfFilesAndLines)
                                           + std::to_string(warnings.size()) + " warnings\n");
 }
 
+// A file the user may not read ends the check with status 2 and says which file, before any plan.
+TEST(PlanFile, AnAircraftFileThatCannotBeOpenedEndsTheCheck)
+{
+    ScratchFolder folder;
+    WriteBytes(folder / "airports.txt", "EDDF,N50* 2.00',E8* 34.00',364\n");
+    WriteBytes(folder / "aircraft.txt", "JET7,450,\"Jet\"\n");
+    WriteBytes(folder / "plans.txt", "JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDF\n");
+    fs::permissions(folder / "aircraft.txt", fs::perms::none);
+    if (std::ifstream(folder / "aircraft.txt").good()) {
+        fs::permissions(folder / "aircraft.txt", fs::perms::owner_all);
+        GTEST_SKIP() << "this user reads files without read permission (the superuser)";
+    }
+    std::vector<CommandArgument> arguments;
+    for (const char* word : {"--airports", "airports.txt", "--aircraft", "aircraft.txt", "plans.txt"})
+        arguments.push_back({word, folder / word});
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    const int status = RunPlanCheck(arguments, out, out);
+    std::rewind(out);
+    char buffer[1024] = {};
+    const std::string printed(buffer, std::fread(buffer, 1, sizeof buffer - 1, out));
+    std::fclose(out);
+    fs::permissions(folder / "aircraft.txt", fs::perms::owner_all);
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(printed.rfind("aircraft.txt: error: cannot be read: ", 0), 0u) << printed;
+    EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+}
+
 TEST(PlanFile, RegistrationsUsedTwiceAreNamedOnEachLine)
 {
     Registrations registrations;
@@ -502,6 +532,7 @@ TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
     const std::pair<std::string, std::string> wrong[] = {
         {files + "--turnaround 1441 x.txt", "--turnaround needs a number of minutes from 0 to 1440, not \"1441\""},
         {files + "--turnaround", "--turnaround needs a value"},
+        {files + "--turnaround \"\" x.txt", "--turnaround needs a number of minutes from 0 to 1440, not \"\""},
         {files, "no plan file given"},
         {"--aircraft=a.txt x.txt", "--airports FILE is missing"},
         {"--airports a.txt x.txt", "--aircraft FILE is missing"},
