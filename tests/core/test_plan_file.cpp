@@ -324,6 +324,28 @@ TEST(PlanFile, TheQuickTestPassesOnlyPlansWithoutFindings)
     EXPECT_GT(passed, clean * 9 / 10) << passed << " of " << clean << " plans without findings passed";
 }
 
+namespace {
+// legwise-check run in this process on files of `folder`, named by `words` as typed there; what it
+// printed, both streams together.
+std::string CheckInProcess(const std::vector<std::string>& words, const fs::path& folder, int& status)
+{
+    std::vector<CommandArgument> arguments;
+    for (const std::string& word : words)
+        arguments.push_back({word, folder / word});
+    std::FILE* out = std::tmpfile();
+    if (!out)
+        return "no temporary file";
+    status = RunPlanCheck(arguments, out, out);
+    std::rewind(out);
+    std::string printed;
+    char buffer[4096];
+    while (const size_t n = std::fread(buffer, 1, sizeof buffer, out))
+        printed.append(buffer, n);
+    std::fclose(out);
+    return printed;
+}
+} // namespace
+
 // Codes longer than eight bytes keep the rest of their text apart; codes that begin alike, codes of
 // every length, and a table grown many times over must all still find their own values.
 TEST(PlanFile, TheCodeTableFindsEveryCodeItHolds)
@@ -372,7 +394,7 @@ TEST(PlanFile, ALargeCheckReportsEveryFaultInTheOrderOfFilesAndLines)
     for (const auto& [name, lines] : {std::pair<std::string, int>{"a.txt", 20011}, {"b.txt", 9001}}) {
         std::string file;
         for (int line = 1; line <= lines; ++line) {
-            const std::string where = (folder / name).string() + ":" + std::to_string(line) + ": ";
+            const std::string where = name + ":" + std::to_string(line) + ": ";
             const std::string registration = "R" + name.substr(0, 1) + std::to_string(line);
             if (line % 1499 == 0) {
                 file += "; a comment\r\n";
@@ -388,7 +410,7 @@ TEST(PlanFile, ALargeCheckReportsEveryFaultInTheOrderOfFilesAndLines)
             } else {
                 const std::string used = line % 501 == 0 ? "DUP" + std::to_string(line % 7) : registration;
                 if (line % 501 == 0)
-                    shared[used].push_back((folder / name).string() + ":" + std::to_string(line));
+                    shared[used].push_back(name + ":" + std::to_string(line));
                 file += "JET7," + used + ",50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\r\n";
                 ++plans;
             }
@@ -411,19 +433,10 @@ TEST(PlanFile, ALargeCheckReportsEveryFaultInTheOrderOfFilesAndLines)
               [&](const auto& a, const auto& b) { return place(a.first) < place(b.first); });
     for (const auto& [where, text] : warnings)
         expected += where + ": " + text + "\n";
-    std::vector<CommandArgument> arguments;
-    for (const char* word : {"--airports", "airports.txt", "--aircraft", "aircraft.txt", "a.txt", "b.txt"})
-        arguments.push_back(
-            {std::string(word).find(".txt") == std::string::npos ? word : (folder / word).string(), folder / word});
-    std::FILE* out = std::tmpfile();
-    ASSERT_NE(out, nullptr);
-    EXPECT_EQ(RunPlanCheck(arguments, out, out), 1);
-    std::rewind(out);
-    std::string report;
-    char buffer[4096];
-    while (const size_t n = std::fread(buffer, 1, sizeof buffer, out))
-        report.append(buffer, n);
-    std::fclose(out);
+    int status = 0;
+    const std::string report = CheckInProcess(
+        {"--airports", "airports.txt", "--aircraft", "aircraft.txt", "a.txt", "b.txt"}, folder.path, status);
+    EXPECT_EQ(status, 1);
     const size_t summary = report.rfind("legwise-check: ");
     ASSERT_NE(summary, std::string::npos) << report;
     EXPECT_EQ(report.substr(0, summary), expected);
@@ -445,16 +458,9 @@ TEST(PlanFile, AnAircraftFileThatCannotBeOpenedEndsTheCheck)
         fs::permissions(folder / "aircraft.txt", fs::perms::owner_all);
         GTEST_SKIP() << "this user reads files without read permission (the superuser)";
     }
-    std::vector<CommandArgument> arguments;
-    for (const char* word : {"--airports", "airports.txt", "--aircraft", "aircraft.txt", "plans.txt"})
-        arguments.push_back({word, folder / word});
-    std::FILE* out = std::tmpfile();
-    ASSERT_NE(out, nullptr);
-    const int status = RunPlanCheck(arguments, out, out);
-    std::rewind(out);
-    char buffer[1024] = {};
-    const std::string printed(buffer, std::fread(buffer, 1, sizeof buffer - 1, out));
-    std::fclose(out);
+    int status = 0;
+    const std::string printed =
+        CheckInProcess({"--airports", "airports.txt", "--aircraft", "aircraft.txt", "plans.txt"}, folder.path, status);
     fs::permissions(folder / "aircraft.txt", fs::perms::owner_all);
     EXPECT_EQ(status, 2);
     EXPECT_EQ(printed.rfind("aircraft.txt: error: cannot be read: ", 0), 0u) << printed;
