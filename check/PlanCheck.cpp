@@ -2,6 +2,7 @@
 
 #include "check/TimeZones.h"
 #include "input/Text.h"
+#include "plan/Composition.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -219,7 +220,7 @@ private:
             text += " To depart at " + ChosenTimeText(report.dayIndex, local) + " local time, choose "
                     + ChosenTimeText(report.dayIndex, chosen) + " at " + DifferenceText(hour) + ".";
             const int minuteOfDay = FloorModulo(chosen, DayMinutes);
-            if (minuteOfDay < m_plan.firstHour * 60 || minuteOfDay >= m_plan.endHour * 60)
+            if (!DepartureHourOffered(m_plan.firstHour, m_plan.endHour, minuteOfDay / 60))
                 text += " The departure list does not offer that time: change the hours without departures.";
             Add(CheckLevel::Warning, leg, std::move(text));
         }

@@ -38,7 +38,7 @@ struct PlanChoices {
     int minimumTurnaround = 30; // minutes
     std::int64_t startDay = 0;  // days since 1970-01-01: the twelve months checked begin here
     int firstHour = 0;          // the departure list offers times from this hour
-    int endHour = 24;           // ... up to, not including, this one
+    int endHour = 24;           // ... up to, not including, this one, round midnight too
 };
 
 // The list of time differences holds whole hours from -12 to 12.

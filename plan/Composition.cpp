@@ -164,17 +164,25 @@ DepartureHours DepartureHoursFrom(std::string_view quietFrom, std::string_view q
     return hours;
 }
 
+bool DepartureHourOffered(int firstHour, int endHour, int hour)
+{
+    // Hours outside the day are clamped, so no caller can list "25:55"; 24 is midnight, hour 0.
+    const int first = ClampHour(firstHour) % 24;
+    const int end = ClampHour(endHour) % 24;
+    if (first == end)
+        return true;
+    if (first < end)
+        return hour >= first && hour < end; // quiet from endHour round midnight to firstHour
+    return hour >= first || hour < end;     // quiet from endHour to firstHour within the day
+}
+
 std::vector<std::string> DepartureTimes(int firstHour, int endHour)
 {
-    // Hours outside the day are clamped here as well, so no caller can list "25:55" or build a
-    // list of millions of entries.
-    firstHour = ClampHour(firstHour);
-    endHour = ClampHour(endHour);
     std::vector<std::string> times;
-    if (firstHour >= endHour)
-        return times;
-    times.reserve(static_cast<size_t>(endHour - firstHour) * 12);
-    for (int hour = firstHour; hour < endHour; ++hour) {
+    times.reserve(24 * 12);
+    for (int hour = 0; hour < 24; ++hour) {
+        if (!DepartureHourOffered(firstHour, endHour, hour))
+            continue;
         for (int minute = 0; minute < 60; minute += 5)
             times.push_back(TwoDigits(hour) + ":" + TwoDigits(minute));
     }

@@ -62,16 +62,20 @@ struct OptionValues {
 OptionValues NormaliseOptions(std::string_view comment, std::string_view firstDestination, std::string_view quietFrom,
                               std::string_view quietUntil);
 
-// Hours offered for departures: from the "and" hour (0 when empty) up to, not including, the
-// "between" hour (24 when empty), both clamped to 0..24.
+// The hours without departures end at firstHour, the "and" hour (0 when empty), and begin at
+// endHour, the "between" hour (24 when empty); both clamped to 0..24.
 struct DepartureHours {
     int firstHour = 0;
     int endHour = 24;
 };
 DepartureHours DepartureHoursFrom(std::string_view quietFrom, std::string_view quietUntil);
 
-// "HH:MM" every five minutes for every hour from firstHour while below endHour; empty when
-// firstHour is not below endHour. Both hours are clamped to 0..24 first.
+// Whether the departure list offers the hour (0 to 23). Every hour from firstHour up to, not
+// including, endHour: round midnight when endHour is the earlier one, so the quiet hours lie within
+// one day. Equal hours (24 is 0) leave no quiet hours. Both hours are clamped to 0..24 first.
+bool DepartureHourOffered(int firstHour, int endHour, int hour);
+
+// "HH:MM" every five minutes of every offered hour, in time order from 00:00.
 std::vector<std::string> DepartureTimes(int firstHour, int endHour);
 
 // The time-difference entries "-12" to "12".

@@ -138,7 +138,7 @@ private slots:
             {"Winter\ndaily", "", "", "", "IDC_COMMENT", 0, "Winter\ndaily||| 0 00:00 EBBR 0 0"},
             {"", "  ed ", "23", "6", "IDC_QUIET_UNTIL", 0, "|ED|23|06 0 06:00 edaa 0 1"},
             {"", "l\u00E9", "", "06:30", "IDC_FIRST_DESTINATION", 0, "|L\u00C9||06:30 0 06:30 L\u00C9AB 6 7"},
-            {"", "ZZ", "5", "23", "IDOK", 3, "|ZZ|5|23 0   -1 -1"},
+            {"", "ZZ", "5", "23", "IDOK", 3, "|ZZ|5|23 0 23:00  60 -1"}, // quiet within the day
             {"", "", "x", "a", "IDC_QUIET_FROM", 3, "||x|0a 0  eddm -1 3"},
             {"", "", "", "", "IDOK", 4, "||| 0 00:20 EGLL 4 4"},
             {"", "", "1", "", "IDOK", 12, "||1| 0   12 12"},
