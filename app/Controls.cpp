@@ -174,6 +174,66 @@ int OneLineList::FindString(std::string_view prefix) const
     return -1;
 }
 
+void OneLineList::keyboardSearch(const QString& text)
+{
+    // Windows list boxes take one letter at a time; a pause of about a second starts a new text.
+    constexpr qint64 TypingPauseMs = 1000;
+    if (!m_sinceTyped.isValid() || m_sinceTyped.elapsed() > TypingPauseMs)
+        m_typed.clear();
+    m_sinceTyped.start();
+    const std::optional<std::string> bytes = ToWindows1252(text);
+    if (!bytes || bytes->empty() || static_cast<unsigned char>(bytes->front()) < 0x20)
+        return; // a character no entry can hold, or a control key
+    m_typed += *bytes;
+    const int found = FindTyped();
+    if (found >= 0)
+        SetCurSel(found);
+}
+
+int OneLineList::FindTyped() const
+{
+    const int first = FindString(m_typed);
+    if (first >= 0 || m_typed.find_first_not_of(m_typed.front()) != std::string::npos)
+        return first;
+    // The same key pressed again, with no entry beginning with it repeated: the next entry after
+    // the selected one that begins with the key, from the top again after the last.
+    const std::string_view key(m_typed.data(), 1);
+    const EntryList& entries = m_model->Entries();
+    const int count = Count();
+    const int from = GetCurSel();
+    for (int step = 1; step <= count; ++step) {
+        const int index = (from + step) % count;
+        if (StartsWithNoCase(entries[static_cast<size_t>(index)], key))
+            return index;
+    }
+    return -1;
+}
+
+void OneLineList::initViewItemOption(QStyleOptionViewItem* option) const
+{
+    QListView::initViewItemOption(option);
+    if (hasFocus())
+        return;
+    // The keys go to the list with the focus: the others draw their selection as inactive, in a grey
+    // that still marks it, whatever colours the style gives inactive selections.
+    option->state &= ~QStyle::State_Active;
+    QPalette& palette = option->palette;
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Midlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText, palette.color(QPalette::Active, QPalette::Text));
+}
+
+void OneLineList::focusInEvent(QFocusEvent* event)
+{
+    QListView::focusInEvent(event);
+    viewport()->update();
+}
+
+void OneLineList::focusOutEvent(QFocusEvent* event)
+{
+    QListView::focusOutEvent(event);
+    viewport()->update();
+}
+
 QItemSelectionModel::SelectionFlags OneLineList::selectionCommand(const QModelIndex& index, const QEvent* event) const
 {
     // The user cannot clear the selection: Ctrl+click and Ctrl+Space on the selected entry, which

@@ -6,6 +6,7 @@
 #include "input/ListReading.h"
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -32,8 +33,9 @@ private:
     EntryList m_entries;
 };
 
-// A single-selection list that the user steps through with the arrow keys but never types into.
-// Once an entry is selected, no click or key leaves the list without one.
+// A single-selection list that the user steps through with the arrow keys or by typing the
+// beginning of an entry. Once an entry is selected, no click or key leaves the list without one.
+// Only the list with the focus draws its selection in the highlight colour.
 class OneLineList : public QListView {
     Q_OBJECT
 public:
@@ -56,13 +58,23 @@ signals:
     void SelectionMoved();
 
 protected:
-    void keyboardSearch(const QString&) override {}
+    // Text typed within about a second selects the first entry it begins, ignoring letter case; the
+    // same key again moves on to the next entry that begins with it. Text no entry begins with
+    // leaves the selection.
+    void keyboardSearch(const QString& text) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override;
+    void initViewItemOption(QStyleOptionViewItem* option) const override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    int FindTyped() const;
+
     EntryModel* m_model;
     bool m_sorted;
+    std::string m_typed; // the bytes typed since the last pause
+    QElapsedTimer m_sinceTyped;
 };
 
 // An edit field over a list of codes sorted without regard to case. Typing selects the first code

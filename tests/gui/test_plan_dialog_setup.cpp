@@ -187,6 +187,50 @@ private slots:
         }
     }
 
+    void typingSelectsAndTheListWithTheFocusStandsOut()
+    {
+        WorkingFolder folder;
+        OpenPlanDialog open(folder, Aircraft, Airports);
+        QDialog& dialog = *open.dialog;
+        // Keys typed into each list, "|" a pause of more than a second; the selection after each key.
+        const std::pair<const char*, QString> typing[] = {{"IDC_AIRCRAFT", "jex"},      {"IDC_PERIOD", "12|w"},
+                                                          {"IDC_FLIGHT_RULE", "v"},     {"IDC_TRAFFIC_LIMIT", "11"},
+                                                          {"IDC_DEPARTURE_TIME", "11"}, {"IDC_TIME_DIFFERENCE", "-5"},
+                                                          {"IDC_DAY_OF_WEEK", "sss|th"}};
+        QStringList seen;
+        for (const auto& [name, keys] : typing) {
+            auto* list = Control<OneLineList>(dialog, name);
+            list->setFocus();
+            for (const QChar key : keys) {
+                if (key == '|')
+                    QTest::qWait(1100);
+                else
+                    QTest::keyClicks(list, key), seen << Selected(list);
+            }
+            if (name == std::string_view("IDC_TRAFFIC_LIMIT"))
+                TypeInto(dialog, "IDC_REGISTRATION", "N1"), Click(dialog, "IDC_ACCEPT_HEADER");
+        }
+        QCOMPARE(seen.join(' '),
+                 "JET9,460,\"Zulu\" JET9,460,\"Zulu\" JET9,460,\"Zulu\" 1Hr 12Hr WEEK VFR 10 100 10:00 "
+                 "11:00 -12 -5 Sunday Saturday Sunday Tuesday Thursday");
+        AcceptLeg(dialog, {-1, -1, -1, "101", "350", "EDDF"});
+        QCOMPARE(PreviewText(dialog), "\n\nJET9,N1,100%,WEEK,VFR,4/16:00,,350,F,101,EDDF");
+
+        // Only the list with the focus draws its selection in the highlight colour; the others still mark it.
+        auto* days = Control<OneLineList>(dialog, "IDC_DAY_OF_WEEK");
+        auto* period = Control<OneLineList>(dialog, "IDC_PERIOD");
+        const auto selection = [](OneLineList* list) {
+            return list->viewport()->grab().toImage().pixelColor(1,
+                                                                 list->visualRect(list->currentIndex()).center().y());
+        };
+        days->setFocus();
+        SaveScreenshot(dialog, QStringLiteral("plan-dialog-list-focus"));
+        const QColor focused = selection(days), other = selection(period);
+        period->setFocus();
+        QCOMPARE(std::pair(selection(period), selection(days)), std::pair(focused, other));
+        QVERIFY(focused != other && other != period->palette().color(QPalette::Base));
+    }
+
     void listsKeepTheirSelectionTheDestinationCompletesAndNothingIsCut()
     {
         WorkingFolder folder;
