@@ -11,6 +11,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
+#include <QScreen>
 
 namespace {
 // Sorted: EBBR, edaa, EDDF, eddm, EGLL, KJFK, LFPG, L\xC9AB.
@@ -202,13 +203,17 @@ private slots:
             auto* list = Control<OneLineList>(dialog, name);
             list->setFocus();
             for (const QChar key : keys) {
-                if (key == '|')
+                if (key == '|') {
                     QTest::qWait(1100);
-                else
-                    QTest::keyClicks(list, key), seen << Selected(list);
+                    continue;
+                }
+                QTest::keyClicks(list, key);
+                seen << Selected(list);
             }
-            if (name == std::string_view("IDC_TRAFFIC_LIMIT"))
-                TypeInto(dialog, "IDC_REGISTRATION", "N1"), Click(dialog, "IDC_ACCEPT_HEADER");
+            if (name == std::string_view("IDC_TRAFFIC_LIMIT")) { // the weekly header shows the day list
+                TypeInto(dialog, "IDC_REGISTRATION", "N1");
+                Click(dialog, "IDC_ACCEPT_HEADER");
+            }
         }
         QCOMPARE(seen.join(' '),
                  "JET9,460,\"Zulu\" JET9,460,\"Zulu\" JET9,460,\"Zulu\" 1Hr 12Hr WEEK VFR 10 100 10:00 "
@@ -223,8 +228,14 @@ private slots:
             return list->viewport()->grab().toImage().pixelColor(1,
                                                                  list->visualRect(list->currentIndex()).center().y());
         };
+        dialog.activateWindow(); // under a window manager too
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
         days->setFocus();
         SaveScreenshot(dialog, QStringLiteral("plan-dialog-list-focus"));
+        if (const QString folder = qEnvironmentVariable("LEGWISE_SCREENSHOTS"); !folder.isEmpty()) {
+            QTest::qWait(500); // the window system shows what was painted
+            dialog.screen()->grabWindow(0).save(QDir(folder).filePath("plan-dialog-list-focus-screen.png"));
+        }
         const QColor focused = selection(days), other = selection(period);
         period->setFocus();
         QCOMPARE(std::pair(selection(period), selection(days)), std::pair(focused, other));
