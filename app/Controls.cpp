@@ -176,7 +176,7 @@ int OneLineList::FindString(std::string_view prefix) const
 
 void OneLineList::keyboardSearch(const QString& text)
 {
-    // Windows list boxes take one letter at a time; a pause of about a second starts a new text.
+    // Keys typed without a pause of about a second make one text; after a pause a new one starts.
     constexpr qint64 TypingPauseMs = 1000;
     if (!m_sinceTyped.isValid() || m_sinceTyped.elapsed() > TypingPauseMs)
         m_typed.clear();
