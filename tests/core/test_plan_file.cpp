@@ -261,6 +261,17 @@ TEST(PlanFile, FindsEachFaultOfAPlan)
         {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,NSFA,09:57,,1,F,2,NZAA",
          "W: leg 2 departs from NSFA at 09:57, 29 min after its aircraft arrives at 09:28 (leg 1): less than the "
          "turnaround of 30 min"},
+        // Written arrivals count modulo the period, as the departures do: 08:10 is 10 min after 06:00 in 2Hr.
+        {"JET7,R1,100%,2Hr,IFR,06:00,08:10,350,F,1,EDDM", ""},
+        {"JET7,R,50%,2Hr,IFR,06:00,@08:22,1,F,1,EDDM,07:00,,1,F,2,EDDF", ""},
+        {"JET7,R,50%,4Hr,IFR,06:00,@10:00,1,F,1,EDDM,08:00,,1,F,2,EDDF", // at the period: no time at all
+         "E: leg 1: the fixed arrival @10:00 comes 22 min earlier than cruise speed allows (06:22, 162 nm from EDDF)"},
+        {"JET7,R,50%,1Hr,IFR,06:00,09:50,1,F,1,EDDM",
+         "W: leg 1 departs from EDDM at 06:00, 10 min after its aircraft arrives at 06:50 (leg 1): less than the "
+         "turnaround of 30 min"},
+        {"JET7,R,50%,WEEK,IFR,6/23:30,0/00:10,1,F,1,EDDM,0/00:20,,1,F,2,EDDF",
+         "W: leg 2 departs from EDDM at 0/00:20, 10 min after its aircraft arrives at 0/00:10 (leg 1): less than the "
+         "turnaround of 30 min"},
         {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,EGLL,06:20,,1,F,2,EDDF",
          "E: leg 2 departs from EGLL at 06:20, 27 min before its aircraft arrives there at 06:47 (leg 1)"},
     };
@@ -269,6 +280,41 @@ TEST(PlanFile, FindsEachFaultOfAPlan)
     EXPECT_EQ(Findings("JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:40,,350,F,2,EDDF", 18), "");
     EXPECT_EQ(DurationText(-3 * 3600 - 5), "3 h 00 min 5 s");
     EXPECT_EQ(DurationText(3599), "59 min 59 s");
+}
+
+// Every check walks the loop with these two: the departures and the loop's length, and the flight a
+// written arrival gives, in each period kind, at and beyond the period.
+TEST(PlanFile, TheLoopIsWalkedModuloThePeriod)
+{
+    struct Row {
+        long long period;
+        std::vector<long long> clocks;
+        const char* departures; // each leg's moment, then the loop's length
+    };
+    const Row rows[] = {
+        {1440, {360, 480}, "0 120 | 1440"},
+        {1440, {600, 540, 600}, "0 1380 1440 | 1440"}, // leg 1 again at the moment the last leg departs
+        {720, {0, 600, 120}, "0 600 840 | 1440"},      // two periods
+        {120, {360, 490}, "0 10 | 120"},
+        {120, {360, 360}, "0 0 | 120"},
+        {60, {405}, "0 | 60"},
+        {10080, {10070, 30, 60}, "0 40 70 | 10080"},
+    };
+    for (const Row& row : rows) {
+        std::string text;
+        const long long loop = WalkDepartures(
+            row.clocks.size(), row.period, [&](size_t i) { return row.clocks[i]; },
+            [&](size_t, long long moment) { text += std::to_string(moment) + " "; });
+        EXPECT_EQ(text + "| " + std::to_string(loop), row.departures) << row.departures;
+    }
+    const std::tuple<long long, long long, long long, long long> flights[] = {
+        {360, 490, 120, 10},  {360, 480, 120, 0},  {360, 610, 120, 10},    {360, 350, 120, 110},
+        {1430, 20, 1440, 30}, {600, 600, 1440, 0}, {10070, 10, 10080, 20}, {10, 10070, 10080, 10060},
+        {100, 340, 240, 0},   {0, 1439, 60, 59},
+    };
+    for (const auto& [departure, arrival, period, minutes] : flights)
+        EXPECT_EQ(GivenFlight(departure, arrival, period), minutes)
+            << departure << " to " << arrival << " in " << period;
 }
 
 // The quick test lets most plans of a large file go unwalked; it must never let one with a finding go.
