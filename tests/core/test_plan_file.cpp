@@ -56,7 +56,8 @@ ReferenceData Reference()
     for (const char* airport :
          {"EDDF,N50* 2.00',E8* 34.00',364", "EDDM,N48* 21.00',E11* 47.00',1487", " EGLL ,51.4700,-0.4543,83",
           "XXXX,somewhere,else", "EDDF,N1* 0.00',E1* 0.00',0", "EDDX,nowhere", "EDDX,N51* 17.00',E6* 46.00',147",
-          "no code here", "NZAA,-37.008,174.7917", "NSFA,-13.83,-171.9978", "AAAA,0.5,179.0", "BBBB,0.5,-179.5"})
+          "no code here", "NZAA,-37.008,174.7917", "NSFA,-13.83,-171.9978", "AAAA,0.5,179.0", "BBBB,0.5,-179.5",
+          "YYYY,nowhere"})
         AddAirportLine(data, airport, ++line);
     line = 0;
     for (const char* aircraft : {"JET7,450,\"Jet\"", "OLD1,,\"Museum piece\"", "OLD1,300,\"Later\""})
@@ -253,6 +254,9 @@ TEST(PlanFile, FindsEachFaultOfAPlan)
         {"JET8,R,50%,24Hr,IFR,06:00,,1,F,1,EDDM,12:00,,1,F,2,EDDQ,18:00,,1,F,3,XXXX,20:00,,1,F,4,XXXX",
          "E: aircraft JET8 is not in the aircraft file | E: leg 2: the destination EDDQ is not in the airport file | "
          "W: airport XXXX cannot be placed: line 4 of the airport file gives no position"},
+        {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,XXXX,08:00,,1,F,2,YYYY,10:00,,1,F,3,XXXX,12:00,,1,F,4,YYYY",
+         "W: airport XXXX cannot be placed: line 4 of the airport file gives no position | W: airport YYYY cannot be "
+         "placed: line 13 of the airport file gives no position"},
         {"OLD1,R,50%,24Hr,IFR,06:00,,1,F,1,EGLL,12:00,,1,F,2,EDDX", ""}, // later lines give what the first lacks
         {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,BBBB,06:40,,1,F,2,AAAA",      // 90 nm across the date line
          "W: leg 2 departs from BBBB at 06:40, 28 min after its aircraft arrives at 06:12 (leg 1): less than the "
