@@ -15,7 +15,7 @@ std::string UnreadableReason(const std::filesystem::path& path)
     // Opening for reading would create a missing file; a check only reads.
     std::error_code ec;
     if (path.empty() || !std::filesystem::exists(path, ec))
-        return std::generic_category().message(ENOENT);
+        return ec ? ec.message() : std::generic_category().message(ENOENT); // a link loop, a folder not searched
     return {};
 }
 

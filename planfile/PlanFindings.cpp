@@ -61,6 +61,11 @@ std::string DurationText(long long seconds)
     return text;
 }
 
+std::string CountText(long long count, const char* word)
+{
+    return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
 std::string ClockText(int clock, bool week)
 {
     return PlanTimeText(PlanTime{week ? clock / SecondsPerDay : -1, clock % SecondsPerDay});

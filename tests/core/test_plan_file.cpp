@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -513,8 +514,63 @@ TEST(PlanFile, AnAircraftFileThatCannotBeOpenedEndsTheCheck)
         CheckInProcess({"--airports", "airports.txt", "--aircraft", "aircraft.txt", "plans.txt"}, folder.path, status);
     fs::permissions(folder / "aircraft.txt", fs::perms::owner_all);
     EXPECT_EQ(status, 2);
-    EXPECT_EQ(printed.rfind("aircraft.txt: error: cannot be read: ", 0), 0u) << printed;
-    EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+    EXPECT_EQ(printed.rfind("legwise-check: the aircraft file aircraft.txt cannot be read: ", 0), 0u) << printed;
+    EXPECT_NE(printed.find("\nlegwise-check: no plan checked, 1 file could not be read\n"), std::string::npos)
+        << printed;
+}
+
+// A file named twice is read once; --explain gives every finding of its line, registrations counted
+// over the files after it; counts take their words; each file that cannot be read is named and counted.
+TEST(PlanFile, TheReportCountsEachFileOnceAndNamesWhatCannotBeRead)
+{
+    ScratchFolder folder;
+    WriteBytes(folder / "ap.txt", "EDDF,N50* 2.00',E8* 34.00',364\nEDDM,N48* 21.00',E11* 47.00',1487\n");
+    WriteBytes(folder / "ac.txt", "JET7,450,\"Jet\"\n");
+    WriteBytes(folder / "ok.txt",
+               "JET7,R1,100%,2Hr,IFR,06:00,08:10,350,F,1,EDDM\n"
+               "JET7,R2,50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\n");
+    WriteBytes(folder / "b.txt", "JET7,R1,50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\n");
+    const std::string missing = UnreadableReason(folder / "none.txt");
+    std::vector<std::tuple<std::vector<std::string>, std::string, int>> rows = {
+        {{"ok.txt", "./ok.txt", "b.txt"},
+         "./ok.txt: warning: the same file as ok.txt; it is read once\n"
+         "ok.txt:1: warning: registration R1 is used by 2 plans (also b.txt:1)\n"
+         "b.txt:1: warning: registration R1 is used by 2 plans (also ok.txt:1)\n"
+         "legwise-check: 3 plans in 2 files: 0 errors, 3 warnings\n",
+         0},
+        {{"--explain", "ok.txt:1", "b.txt"},
+         "ok.txt:1: JET7,R1,100%,2Hr,IFR (450 kn; 1 leg, around in 2 h 00 min)\n"
+         "leg  from   to     departs    arrives      distance  flight       ground\n"
+         "1    EDDM   EDDM   06:00      08:10            0 nm  10 min       1 h 50 min\n"
+         "(~ at cruise speed; @ a fixed arrival; ground: until the next leg departs)\n"
+         "ok.txt:1: warning: registration R1 is used by 2 plans (also b.txt:1)\n",
+         0},
+        {{"--explain", "b.txt:2"}, "legwise-check: b.txt has 1 line, no line 2\n", 2},
+        {{"--airports", "none.txt", "--aircraft", "none.txt", "ok.txt"},
+         "legwise-check: the airport file none.txt cannot be read: " + missing
+             + "\nlegwise-check: the aircraft file none.txt cannot be read: " + missing
+             + "\nlegwise-check: no plan checked, 2 files could not be read\n",
+         2},
+    };
+#ifndef _WIN32
+    fs::create_symlink("loop2", folder / "loop1");
+    fs::create_symlink("loop1", folder / "loop2");
+    rows.push_back({{"loop1"},
+                    "loop1: error: cannot be read: " + std::generic_category().message(ELOOP)
+                        + "\nlegwise-check: 0 plans in 1 file: 0 errors, 0 warnings, 1 file could not be read\n",
+                    2});
+    // Opened, then refused at its first byte.
+    rows.push_back({{"--explain", "/proc/self/mem:1"},
+                    "/proc/self/mem: error: cannot be read: the file could not be read to its end\n",
+                    2});
+#endif
+    for (auto& [words, expected, status] : rows) {
+        if (words.front() != "--airports")
+            words.insert(words.begin(), {"--airports", "ap.txt", "--aircraft", "ac.txt"});
+        int printed = 0;
+        EXPECT_EQ(CheckInProcess(words, folder.path, printed), expected) << words.back();
+        EXPECT_EQ(printed, status) << words.back();
+    }
 }
 
 TEST(PlanFile, RegistrationsUsedTwiceAreNamedOnEachLine)
@@ -593,7 +649,9 @@ TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
         {"--aircraft=a.txt x.txt", "--airports FILE is missing"},
         {"--airports a.txt x.txt", "--aircraft FILE is missing"},
         {files + "--explain x.txt", "--explain needs FILE:LINE, a plan file and a line number, not \"x.txt\""},
-        {files + "--explain x.txt:1 y.txt", "--explain takes its plan file in FILE:LINE, not beside it"},
+        {files + "--explain x.txt:4:4", "--explain needs FILE:LINE, a plan file and a line number, not \"x.txt:4:4\""},
+        {files + "--turnaround 5 --turnaround=6 x.txt", "--turnaround is given twice"},
+        {files + "--aircraft a.txt x.txt", "--aircraft is given twice"},
         {files + "--fast x.txt", "unknown option --fast"},
     };
     for (const auto& [arguments, message] : wrong) {
@@ -603,7 +661,7 @@ TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
     EXPECT_EQ(RunCheckProgram(files + "\"" + (folder / "none.txt").string() + "\"", folder / "out.txt"), 2);
     EXPECT_EQ(report(), (folder / "none.txt").string()
                             + ": error: cannot be read: " + UnreadableReason(folder / "none.txt") + "\n"
-                            + "legwise-check: 0 plans in 1 file: 0 errors, 0 warnings\n");
+                            + "legwise-check: 0 plans in 1 file: 0 errors, 0 warnings, 1 file could not be read\n");
     EXPECT_FALSE(fs::exists(folder / "none.txt")) << "a check only reads";
     EXPECT_EQ(RunCheckProgram("--help", folder / "out.txt"), 0);
     EXPECT_EQ(report(), PlanCheckUsage);
