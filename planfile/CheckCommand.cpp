@@ -36,6 +36,12 @@ Plan files hold universal times. Each departure is the first moment at or after 
 (times count modulo the period); leg 1 departs from the last leg's destination. A leg's arrival
 time, when it has one, takes the place of the estimate at cruise speed.
 
+The period (1Hr to 24Hr, WEEK), IFR or VFR and F or R are read in any letter case. Positions are
+degrees and minutes behind a hemisphere letter (N50* 2.00') or decimal degrees (50.0333, N50.0333,
+-8.25); degrees and minutes without their letter are refused. A cruise speed with decimals (450.5)
+is rounded to whole knots. A code or key alone on its line, or with nothing after its comma, cannot
+be placed or timed.
+
 Options:
   --airports FILE         the airport file: code, latitude, longitude on each line
   --aircraft FILE         the aircraft file: key, cruise speed in knots, "title" on each line
@@ -47,8 +53,11 @@ Options:
                           2000 to 2050): each departure keeps its local time at its airport, so
                           its universal time moves by that airport's change of UTC offset between
                           12:00 UT of FROM and of TO; an arrival time moves by its destination's
-                          change. Every other byte stays. Nothing is written when an airport of a
-                          plan cannot be placed.
+                          change. Every other byte stays, and a time keeps its form: a one-digit
+                          hour while the new hour has one digit. Shifting back gives the original
+                          bytes, except that such an hour moved to two digits keeps them (9:30 to
+                          10:30 comes back as 09:30). Nothing is written when an airport of a plan
+                          cannot be placed.
   --out NEWFILE           the new file the shift writes; an existing file is never written over
   --help                  this text
 Exit status: 0 no errors, 1 errors found, 2 a file could not be read or the arguments are wrong.

@@ -40,7 +40,9 @@ const PositionCase PositionCases[] = {
     {"EDDF,N50.5* 2.00',E8* 34.00',1", std::nullopt},
     {"EDDF,N-50.5,E8", std::nullopt},
     {"EDDF,abc,def", std::nullopt},
-    {"EDDF,50.0", std::nullopt}, // a latitude without a longitude
+    {"EDDF,50.0", std::nullopt},                  // a latitude without a longitude
+    {"EDDF,50* 2.00',8* 34.00',1", std::nullopt}, // degrees and minutes without their hemisphere
+    {"EDDF,-50* 2.00',E8* 34.00',1", std::nullopt},
 };
 
 TEST(PlanCheckReading, PositionsFromAirportLinesAndSpeedsFromAircraftEntries)
@@ -62,6 +64,11 @@ TEST(PlanCheckReading, PositionsFromAirportLinesAndSpeedsFromAircraftEntries)
         {"JET7,450x,\"T\"", std::nullopt},
         {"JET7", std::nullopt},
         {"JET7,-450,\"T\"", std::nullopt},
+        {"JET7,450.5,\"T\"", 451}, // rounded to whole knots
+        {"JET7, 450.49 ,\"T\"", 450},
+        {"JET7,0.4,\"T\"", std::nullopt},
+        {"JET7,450.5.5,\"T\"", std::nullopt},
+        {"JET7,450 kn,\"T\"", std::nullopt},
     };
     for (const auto& [entry, knots] : speeds)
         EXPECT_EQ(CruiseSpeedFromAircraftEntry(entry), knots) << entry;

@@ -58,10 +58,10 @@ ReferenceData Reference()
          {"EDDF,N50* 2.00',E8* 34.00',364", "EDDM,N48* 21.00',E11* 47.00',1487", " EGLL ,51.4700,-0.4543,83",
           "XXXX,somewhere,else", "EDDF,N1* 0.00',E1* 0.00',0", "EDDX,nowhere", "EDDX,N51* 17.00',E6* 46.00',147",
           "no code here", "NZAA,-37.008,174.7917", "NSFA,-13.83,-171.9978", "AAAA,0.5,179.0", "BBBB,0.5,-179.5",
-          "YYYY,nowhere"})
+          "YYYY,nowhere", " ZZZZ ", "ZZZY,"})
         AddAirportLine(data, airport, ++line);
     line = 0;
-    for (const char* aircraft : {"JET7,450,\"Jet\"", "OLD1,,\"Museum piece\"", "OLD1,300,\"Later\""})
+    for (const char* aircraft : {"JET7,450,\"Jet\"", "OLD1,,\"Museum piece\"", "OLD1,300,\"Later\"", "JET9"})
         AddAircraftLine(data, aircraft, ++line);
     return data;
 }
@@ -258,6 +258,10 @@ TEST(PlanFile, FindsEachFaultOfAPlan)
         {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,XXXX,08:00,,1,F,2,YYYY,10:00,,1,F,3,XXXX,12:00,,1,F,4,YYYY",
          "W: airport XXXX cannot be placed: line 4 of the airport file gives no position | W: airport YYYY cannot be "
          "placed: line 13 of the airport file gives no position"},
+        {"JET9,R,50%,24Hr,IFR,06:00,,1,F,1,ZZZZ,12:00,,1,F,2,ZZZY", // a code alone, a code and its comma
+         "W: aircraft JET9 cannot be timed: line 4 of the aircraft file gives no cruise speed | W: airport ZZZZ cannot "
+         "be placed: line 14 of the airport file gives no position | W: airport ZZZY cannot be placed: line 15 of the "
+         "airport file gives no position"},
         {"OLD1,R,50%,24Hr,IFR,06:00,,1,F,1,EGLL,12:00,,1,F,2,EDDX", ""}, // later lines give what the first lacks
         {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,BBBB,06:40,,1,F,2,AAAA",      // 90 nm across the date line
          "W: leg 2 departs from BBBB at 06:40, 28 min after its aircraft arrives at 06:12 (leg 1): less than the "
