@@ -182,14 +182,14 @@ std::string ReadArguments(const std::vector<CommandArgument>& arguments, Options
     if (options.shiftFrom || options.out)
         return ShiftArgumentsProblem(options);
     if (options.explain) {
-        const size_t colon = options.explain->text.rfind(':');
-        options.explainLine =
-            colon == std::string::npos ? -1 : SmallNumber(options.explain->text.substr(colon + 1), 99999999);
+        const std::string& text = options.explain->text;
+        const size_t colon = text.rfind(':');
+        options.explainLine = colon == std::string::npos ? -1 : SmallNumber(text.substr(colon + 1), 99999999);
         // FILE:LINE:LINE is a typing error, never a file named FILE:LINE.
-        const size_t before = colon == std::string::npos ? colon : options.explain->text.rfind(':', colon - 1);
-        if (options.explainLine < 1
-            || (before != std::string::npos
-                && SmallNumber(options.explain->text.substr(before + 1, colon - before - 1), 99999999) >= 0))
+        const size_t before = colon == std::string::npos || colon == 0 ? std::string::npos : text.rfind(':', colon - 1);
+        const bool twoLines =
+            before != std::string::npos && SmallNumber(text.substr(before + 1, colon - before - 1), 99999999) >= 0;
+        if (options.explainLine < 1 || twoLines)
             return "--explain needs FILE:LINE, a plan file and a line number, not \"" + options.explain->text + "\"";
         options.explain = Split(*options.explain, colon, false);
     } else if (options.planFiles.empty()) {
