@@ -458,6 +458,7 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
     long long plans = 0;
     const std::vector<CommandArgument> files = DistinctFiles(options.planFiles, report);
     std::vector<std::filesystem::path> paths;
+    paths.reserve(files.size());
     for (const CommandArgument& file : files)
         paths.push_back(file.path);
     std::array<CheckRoom, 2> rooms;
