@@ -65,7 +65,8 @@ std::optional<double> Coordinate(std::string_view field, char positive, char neg
     double sign = 1;
     // A hemisphere letter in either case, or else a sign.
     const char letter = text.empty() ? '\0' : AsciiUpper(text[0]);
-    if (letter == positive || letter == negative) {
+    const bool lettered = letter == positive || letter == negative;
+    if (lettered) {
         sign = letter == negative ? -1 : 1;
         text.remove_prefix(1);
     } else if (letter == '-' || letter == '+') {
@@ -75,9 +76,10 @@ std::optional<double> Coordinate(std::string_view field, char positive, char neg
     std::optional<double> degrees = TakeNumber(text);
     if (!degrees)
         return std::nullopt;
-    // The degree mark: '*' in the files, or the Windows-1252 degree sign.
+    // The degree mark: '*' in the files, or the Windows-1252 degree sign. Degrees and minutes come with
+    // their hemisphere letter: without one, north or east would be a guess.
     if (!text.empty() && (text[0] == '*' || static_cast<unsigned char>(text[0]) == 0xB0)) {
-        if (*degrees != std::floor(*degrees))
+        if (!lettered || *degrees != std::floor(*degrees))
             return std::nullopt;
         text = Trimmed(text.substr(1));
         const std::optional<double> minutes = TakeNumber(text);
@@ -113,15 +115,12 @@ std::optional<GeoPosition> PositionFromAirportLine(std::string_view line)
 
 std::optional<int> CruiseSpeedFromAircraftEntry(std::string_view entry)
 {
-    const std::string_view field = TrimLeftView(TrimRightView(Field(TrimLeftView(entry), 1)));
-    if (field.empty() || field.size() > 5)
+    std::string_view field = TrimLeftView(TrimRightView(Field(TrimLeftView(entry), 1)));
+    // Whole knots; a decimal speed (450.5) is rounded to the nearest knot.
+    const std::optional<double> speed = TakeNumber(field);
+    if (!speed || !field.empty() || *speed >= 100000)
         return std::nullopt;
-    int knots = 0;
-    for (const char c : field) {
-        if (!IsDigit(c))
-            return std::nullopt;
-        knots = knots * 10 + (c - '0');
-    }
+    const auto knots = static_cast<int>(std::lround(*speed));
     if (knots == 0)
         return std::nullopt;
     return knots;

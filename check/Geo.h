@@ -17,7 +17,8 @@ struct GeoPosition {
 std::optional<GeoPosition> PositionFromAirportLine(std::string_view line);
 
 // The cruise speed in knots an aircraft entry carries after its key ("JET7,450,\"Title\"").
-// Nothing when it is missing, zero or not a number.
+// A decimal speed is rounded to whole knots (450.5 gives 451). Nothing when it is missing, zero or
+// not a number.
 std::optional<int> CruiseSpeedFromAircraftEntry(std::string_view entry);
 
 inline constexpr double EarthRadiusNm = 3440.065;

@@ -3,6 +3,7 @@
 #include "check/TimeZones.h"
 #include "input/Text.h"
 #include "plan/Composition.h"
+#include "planfile/LoopDepartures.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -239,22 +240,19 @@ private:
     {
         std::vector<LegReport>& legs = m_report.legs;
         const size_t count = legs.size();
-        int periods = 0;
-        std::vector<int> wraps;
+        std::vector<long long> departures(count);
+        const long long loop = WalkDepartures(
+            count, m_period, [&](size_t i) { return legs[i].universalMinutes; },
+            [&](size_t i, long long moment) { departures[i] = moment; });
+        const auto periods = static_cast<int>(loop / m_period);
+        std::vector<int> wraps; // the legs after which the plan passes the start of its period
         for (size_t i = 0; i < count; ++i) {
             const LegReport& leg = legs[i];
             const size_t nextIndex = (i + 1) % count;
             const LegReport& next = legs[nextIndex];
-            // The next departure is the first moment at or after this one; the first leg, at the
-            // same moment as the last,
-            // departs again one period later. Each step that passes the period's start adds a period.
-            int step = FloorModulo(InPeriod(next.universalMinutes) - InPeriod(leg.universalMinutes), m_period);
-            if (step == 0 && nextIndex == 0)
-                step = m_period;
-            if (InPeriod(next.universalMinutes) < InPeriod(leg.universalMinutes) || step == m_period) {
-                ++periods;
+            const auto step = static_cast<int>((nextIndex == 0 ? loop : departures[nextIndex]) - departures[i]);
+            if (InPeriod(next.universalMinutes) < InPeriod(leg.universalMinutes))
                 wraps.push_back(static_cast<int>(i) + 1);
-            }
             if (!leg.flightMinutes)
                 continue;
             const int ground = step - *leg.flightMinutes;

@@ -7,6 +7,7 @@
 #include "planfile/Registrations.h"
 #include "planfile/SeasonShift.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -14,7 +15,7 @@
 
 const char* const PlanCheckUsage =
     R"(Usage: legwise-check --airports FILE --aircraft FILE [--turnaround MINUTES] PLANFILE...
-       legwise-check --airports FILE --aircraft FILE --explain PLANFILE:LINE
+       legwise-check --airports FILE --aircraft FILE --explain PLANFILE:LINE [PLANFILE...]
        legwise-check --airports FILE --aircraft FILE --shift FROM TO --out NEWFILE PLANFILE
        legwise-check                                    (opens the window)
 Checks TTools plan files against an airport file (positions) and an aircraft file (cruise speeds),
@@ -35,18 +36,28 @@ Plan files hold universal times. Each departure is the first moment at or after 
 (times count modulo the period); leg 1 departs from the last leg's destination. A leg's arrival
 time, when it has one, takes the place of the estimate at cruise speed.
 
+The period (1Hr to 24Hr, WEEK), IFR or VFR and F or R are read in any letter case. Positions are
+degrees and minutes behind a hemisphere letter (N50* 2.00') or decimal degrees (50.0333, N50.0333,
+-8.25); degrees and minutes without their letter are refused. A cruise speed with decimals (450.5)
+is rounded to whole knots. A code or key alone on its line, or with nothing after its comma, cannot
+be placed or timed.
+
 Options:
   --airports FILE         the airport file: code, latitude, longitude on each line
   --aircraft FILE         the aircraft file: key, cruise speed in knots, "title" on each line
   --turnaround MINUTES    the shortest ground time that draws no warning (default 30)
   --explain PLANFILE:LINE print that plan's legs as a table: airports, times, distance, flight
-                          and ground times, then its findings
+                          and ground times, then every finding of that line; registrations
+                          count over that file and the plan files named after it
   --shift FROM TO         moves the plan file from one season to another (dates YYYY-MM-DD,
                           2000 to 2050): each departure keeps its local time at its airport, so
                           its universal time moves by that airport's change of UTC offset between
                           12:00 UT of FROM and of TO; an arrival time moves by its destination's
-                          change. Every other byte stays. Nothing is written when an airport of a
-                          plan cannot be placed.
+                          change. Every other byte stays, and a time keeps its form: a one-digit
+                          hour while the new hour has one digit. Shifting back gives the original
+                          bytes, except that such an hour moved to two digits keeps them (9:30 to
+                          10:30 comes back as 09:30). Nothing is written when an airport of a plan
+                          cannot be placed.
   --out NEWFILE           the new file the shift writes; an existing file is never written over
   --help                  this text
 Exit status: 0 no errors, 1 errors found, 2 a file could not be read or the arguments are wrong.
@@ -112,6 +123,7 @@ std::string ShiftArgumentsProblem(const Options& options)
 std::string ReadArguments(const std::vector<CommandArgument>& arguments, Options& options)
 {
     bool optionsEnded = false;
+    std::vector<std::string> given; // the options met so far: each is given once
     for (size_t i = 0; i < arguments.size(); ++i) {
         const CommandArgument& argument = arguments[i];
         const std::string& text = argument.text;
@@ -127,6 +139,10 @@ std::string ReadArguments(const std::vector<CommandArgument>& arguments, Options
             options.help = true;
             continue;
         }
+        const std::string name = text.substr(0, text.find('='));
+        if (std::find(given.begin(), given.end(), name) != given.end())
+            return name + " is given twice";
+        given.push_back(name);
         if (text == "--shift") {
             if (i + 2 >= arguments.size())
                 return "--shift needs two dates, FROM and TO";
@@ -135,7 +151,6 @@ std::string ReadArguments(const std::vector<CommandArgument>& arguments, Options
             continue;
         }
         const size_t equals = text.find('=');
-        const std::string name = text.substr(0, equals);
         std::optional<CommandArgument>* file = name == "--airports"   ? &options.airports
                                                : name == "--aircraft" ? &options.aircraft
                                                : name == "--explain"  ? &options.explain
@@ -167,14 +182,16 @@ std::string ReadArguments(const std::vector<CommandArgument>& arguments, Options
     if (options.shiftFrom || options.out)
         return ShiftArgumentsProblem(options);
     if (options.explain) {
-        const size_t colon = options.explain->text.rfind(':');
-        options.explainLine =
-            colon == std::string::npos ? -1 : SmallNumber(options.explain->text.substr(colon + 1), 99999999);
-        if (options.explainLine < 1)
+        const std::string& text = options.explain->text;
+        const size_t colon = text.rfind(':');
+        options.explainLine = colon == std::string::npos ? -1 : SmallNumber(text.substr(colon + 1), 99999999);
+        // FILE:LINE:LINE is a typing error, never a file named FILE:LINE.
+        const size_t before = colon == std::string::npos || colon == 0 ? std::string::npos : text.rfind(':', colon - 1);
+        const bool twoLines =
+            before != std::string::npos && SmallNumber(text.substr(before + 1, colon - before - 1), 99999999) >= 0;
+        if (options.explainLine < 1 || twoLines)
             return "--explain needs FILE:LINE, a plan file and a line number, not \"" + options.explain->text + "\"";
         options.explain = Split(*options.explain, colon, false);
-        if (!options.planFiles.empty())
-            return "--explain takes its plan file in FILE:LINE, not beside it";
     } else if (options.planFiles.empty()) {
         return "no plan file given";
     }
@@ -197,26 +214,42 @@ public:
     void Unreadable(const std::string& file, const std::string& reason)
     {
         std::fprintf(m_out, "%s: error: cannot be read: %s\n", file.c_str(), reason.c_str());
-        m_unreadable = true;
+        ++m_unreadable;
+    }
+    // An airport or aircraft file, named as such.
+    void UnreadableList(const char* list, const std::string& file, const std::string& reason)
+    {
+        std::fprintf(m_out, "legwise-check: the %s file %s cannot be read: %s\n", list, file.c_str(), reason.c_str());
+        ++m_unreadable;
+    }
+    void FileWarning(const std::string& file, const std::string& text)
+    {
+        std::fprintf(m_out, "%s: warning: %s\n", file.c_str(), text.c_str());
+        ++m_warnings;
     }
     int Errors() const { return m_errors; }
     int Warnings() const { return m_warnings; }
-    bool AnyUnreadable() const { return m_unreadable; }
+    bool AnyUnreadable() const { return m_unreadable > 0; }
+    // ", 1 file could not be read" when one could not; empty when every file was read.
+    std::string UnreadableText() const
+    {
+        return m_unreadable == 0 ? "" : ", " + CountText(m_unreadable, "file") + " could not be read";
+    }
 
 private:
     std::FILE* m_out;
     int m_errors = 0;
     int m_warnings = 0;
-    bool m_unreadable = false;
+    int m_unreadable = 0;
 };
 
 bool ReadReferenceFiles(const Options& options, ReferenceData& data, Report& report)
 {
     std::string error;
     if (!ReadAirportFile(options.airports->path, data, error))
-        report.Unreadable(options.airports->text, error);
-    else if (!ReadAircraftFile(options.aircraft->path, data, error))
-        report.Unreadable(options.aircraft->text, error);
+        report.UnreadableList("airport", options.airports->text, error);
+    if (!ReadAircraftFile(options.aircraft->path, data, error))
+        report.UnreadableList("aircraft", options.aircraft->text, error);
     return !report.AnyUnreadable();
 }
 
@@ -252,43 +285,114 @@ void PrintLegTable(const PlanLine& plan, const WalkedLoop& loop, std::FILE* out)
     std::fprintf(out, "(~ at cruise speed; @ a fixed arrival; ground: until the next leg departs)\n");
 }
 
+// The files named, each once: one named again, by another spelling or through a link, is said so
+// and left out, so that its plans are not counted twice.
+std::vector<CommandArgument> DistinctFiles(const std::vector<CommandArgument>& files, Report& report)
+{
+    std::vector<CommandArgument> distinct;
+    for (const CommandArgument& file : files) {
+        const auto same = std::find_if(distinct.begin(), distinct.end(), [&](const CommandArgument& earlier) {
+            std::error_code ec;
+            return earlier.path == file.path || fs::equivalent(earlier.path, file.path, ec);
+        });
+        if (same == distinct.end())
+            distinct.push_back(file);
+        else
+            report.FileWarning(file.text, "the same file as " + same->text + "; it is read once");
+    }
+    return distinct;
+}
+
+// The warning on a line whose registration other plans use as well; `files` names the files by number.
+std::string SharedUseText(const Registrations::SharedUse& use, const std::vector<CommandArgument>& files)
+{
+    return "registration " + use.registration + " is used by " + CountText(use.plans, "plan") + " (also "
+           + files[static_cast<size_t>(use.otherFile)].text + ":" + std::to_string(use.otherLine) + ")";
+}
+
+// Adds the registrations of every plan of `file` (number `number`); false when it cannot be read to its end.
+bool AddRegistrations(const CommandArgument& file, int number, Registrations& registrations, Report& report)
+{
+    PlanFileReader reader(file.path);
+    if (!reader.OpenError().empty()) {
+        report.Unreadable(file.text, reader.OpenError());
+        return false;
+    }
+    while (reader.Next()) {
+        if (reader.Kind() == PlanLineKind::Plan)
+            registrations.Add(reader.Plan().registration, number, reader.LineNumber());
+    }
+    if (reader.HadReadError()) {
+        report.Unreadable(file.text, "the file could not be read to its end");
+        return false;
+    }
+    return true;
+}
+
 int Explain(const Options& options, const ReferenceData& data, Report& report, std::FILE* out, std::FILE* err)
 {
-    const CommandArgument& file = *options.explain;
+    std::vector<CommandArgument> files = {*options.explain};
+    files.insert(files.end(), options.planFiles.begin(), options.planFiles.end());
+    files = DistinctFiles(files, report);
+    const CommandArgument& file = files.front();
+    // The whole file is read, for the registrations its other plans use.
     PlanFileReader reader(file.path);
     if (!reader.OpenError().empty()) {
         report.Unreadable(file.text, reader.OpenError());
         return 2;
     }
-    while (reader.LineNumber() < options.explainLine && reader.Next()) {
+    Registrations registrations;
+    std::string line;
+    while (reader.Next()) {
+        if (reader.LineNumber() == options.explainLine)
+            line = reader.Text();
+        if (reader.Kind() == PlanLineKind::Plan)
+            registrations.Add(reader.Plan().registration, 0, reader.LineNumber());
+    }
+    if (reader.HadReadError()) {
+        report.Unreadable(file.text, "the file could not be read to its end");
+        return 2;
     }
     if (reader.LineNumber() < options.explainLine) {
-        std::fprintf(err, "legwise-check: %s has %d lines, no line %d\n", file.text.c_str(), reader.LineNumber(),
-                     options.explainLine);
+        std::fprintf(err, "legwise-check: %s has %s, no line %d\n", file.text.c_str(),
+                     CountText(reader.LineNumber(), "line").c_str(), options.explainLine);
         return 2;
     }
-    if (reader.Kind() == PlanLineKind::Refused) {
-        report.Line(file.text, options.explainLine, FindingLevel::Error, reader.Reason());
-        return 1;
+    bool allRead = true;
+    for (size_t i = 1; i < files.size(); ++i)
+        allRead = AddRegistrations(files[i], static_cast<int>(i), registrations, report) && allRead;
+    PlanLine plan;
+    std::string reason;
+    const PlanLineKind kind = ReadPlanLine(line, plan, reason);
+    if (kind == PlanLineKind::Refused) {
+        report.Line(file.text, options.explainLine, FindingLevel::Error, reason);
+        return allRead ? 1 : 2;
     }
-    if (reader.Kind() != PlanLineKind::Plan) {
+    if (kind != PlanLineKind::Plan) {
         std::fprintf(err, "legwise-check: line %d of %s holds no plan (%s)\n", options.explainLine, file.text.c_str(),
-                     reader.Kind() == PlanLineKind::Comment ? "a comment" : "a blank line");
+                     kind == PlanLineKind::Comment ? "a comment" : "a blank line");
         return 2;
     }
-    const PlanLine& plan = reader.Plan();
     WalkedLoop loop;
     WalkLoop(plan, data, loop);
     std::string speed = "no cruise speed";
     if (loop.aircraft && loop.aircraft->knots)
         speed = std::to_string(*loop.aircraft->knots) + " kn";
-    std::fprintf(out, "%s:%d: %s (%s; %zu legs, around in %s)\n", file.text.c_str(), options.explainLine,
-                 PlanHeaderText(plan).c_str(), speed.c_str(), plan.legs.size(), DurationText(loop.loopSeconds).c_str());
+    std::fprintf(out, "%s:%d: %s (%s; %s, around in %s)\n", file.text.c_str(), options.explainLine,
+                 PlanHeaderText(plan).c_str(), speed.c_str(),
+                 CountText(static_cast<long long>(plan.legs.size()), "leg").c_str(),
+                 DurationText(loop.loopSeconds).c_str());
     PrintLegTable(plan, loop, out);
     std::vector<Finding> findings;
     CheckPlan(plan, loop, options.turnaround, findings);
     for (const Finding& finding : findings)
         report.Line(file.text, options.explainLine, finding.level, finding.text);
+    for (const Registrations::SharedUse& use : registrations.SharedUses()) {
+        if (use.file == 0 && use.line == options.explainLine)
+            report.Line(file.text, use.line, FindingLevel::Warning, SharedUseText(use, files));
+    }
+    if (!allRead)
+        return 2;
     return report.Errors() > 0 ? 1 : 0;
 }
 
@@ -352,15 +456,17 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
 {
     Registrations registrations;
     long long plans = 0;
+    const std::vector<CommandArgument> files = DistinctFiles(options.planFiles, report);
     std::vector<std::filesystem::path> paths;
-    for (const CommandArgument& file : options.planFiles)
+    paths.reserve(files.size());
+    for (const CommandArgument& file : files)
         paths.push_back(file.path);
     std::array<CheckRoom, 2> rooms;
     LineBatches<PendingLine> batches(std::move(paths), [&](LineBatch<PendingLine>& batch, int worker) {
         CheckBatch(batch, data, options.turnaround, rooms[static_cast<size_t>(worker)]);
     });
     while (LineBatch<PendingLine>* batch = batches.Take()) {
-        const std::string& file = options.planFiles[batch->file].text;
+        const std::string& file = files[batch->file].text;
         if (!batch->openError.empty())
             report.Unreadable(file, batch->openError);
         for (const PendingLine& line : std::span(batch->lines).first(batch->count)) {
@@ -377,16 +483,13 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
             report.Unreadable(file, "the file could not be read to its end");
         batches.Return(batch);
     }
-    for (const Registrations::SharedUse& use : registrations.SharedUses()) {
-        const std::string& other = options.planFiles[static_cast<size_t>(use.otherFile)].text;
-        report.Line(options.planFiles[static_cast<size_t>(use.file)].text, use.line, FindingLevel::Warning,
-                    "registration " + std::string(use.registration) + " is used by " + std::to_string(use.plans)
-                        + " plans (also " + other + ":" + std::to_string(use.otherLine) + ")");
-    }
-    std::fprintf(out, "legwise-check: %lld plan%s in %zu file%s: %d error%s, %d warning%s\n", plans,
-                 plans == 1 ? "" : "s", options.planFiles.size(), options.planFiles.size() == 1 ? "" : "s",
-                 report.Errors(), report.Errors() == 1 ? "" : "s", report.Warnings(),
-                 report.Warnings() == 1 ? "" : "s");
+    for (const Registrations::SharedUse& use : registrations.SharedUses())
+        report.Line(files[static_cast<size_t>(use.file)].text, use.line, FindingLevel::Warning,
+                    SharedUseText(use, files));
+    std::fprintf(out, "legwise-check: %s in %s: %s, %s%s\n", CountText(plans, "plan").c_str(),
+                 CountText(static_cast<long long>(files.size()), "file").c_str(),
+                 CountText(report.Errors(), "error").c_str(), CountText(report.Warnings(), "warning").c_str(),
+                 report.UnreadableText().c_str());
 }
 } // namespace
 
@@ -404,8 +507,11 @@ int RunPlanCheck(const std::vector<CommandArgument>& arguments, std::FILE* out, 
     }
     Report report(out);
     ReferenceData data;
-    if (!ReadReferenceFiles(options, data, report))
+    if (!ReadReferenceFiles(options, data, report)) {
+        if (!options.explain && !options.shiftFrom)
+            std::fprintf(out, "legwise-check: no plan checked%s\n", report.UnreadableText().c_str());
         return 2;
+    }
     if (options.explain)
         return Explain(options, data, report, out, err);
     if (options.shiftFrom)

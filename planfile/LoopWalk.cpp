@@ -4,12 +4,6 @@
 #include <numbers>
 
 namespace {
-long long Modulo(long long value, long long divisor)
-{
-    const long long rest = value % divisor;
-    return rest < 0 ? rest + divisor : rest;
-}
-
 // The length of the cycle that clock times repeat in: the week for times with a day, the day else.
 int ClockCycle(bool week) { return week ? SecondsPerWeek : SecondsPerDay; }
 
@@ -25,7 +19,7 @@ std::optional<int> WalkedLeg::ArrivalClock(bool week) const
 {
     if (!flightSeconds)
         return std::nullopt;
-    return static_cast<int>(Modulo(departureClock + *flightSeconds, ClockCycle(week)));
+    return static_cast<int>(LoopModulo(departureClock + *flightSeconds, ClockCycle(week)));
 }
 
 void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop)
@@ -47,7 +41,6 @@ void WalkLoop(const PlanLine& plan, const AircraftSpeed* aircraft, std::span<con
     // 0 when the aircraft cannot be timed.
     const int knots = loop.aircraft ? loop.aircraft->knots.value_or(0) : 0;
     const size_t count = plan.legs.size();
-    long long departure = 0;
     for (size_t i = 0; i < count; ++i) {
         const PlanLeg& leg = plan.legs[i];
         WalkedLeg& walked = loop.legs[i];
@@ -57,11 +50,6 @@ void WalkLoop(const PlanLine& plan, const AircraftSpeed* aircraft, std::span<con
         walked.from = plan.legs[(i + count - 1) % count].destination;
         walked.to = leg.destination;
         walked.departureClock = leg.departure.Clock();
-        if (i > 0) {
-            const int before = plan.legs[i - 1].departure.Clock();
-            departure += Modulo(walked.departureClock - before, plan.periodSeconds);
-        }
-        walked.departure = departure;
         const std::optional<GeoPoint> from = PointOf(places[(i + count - 1) % count]);
         const std::optional<GeoPoint> to = PointOf(walked.place);
         if (from && to) {
@@ -70,16 +58,14 @@ void WalkLoop(const PlanLine& plan, const AircraftSpeed* aircraft, std::span<con
                 walked.cruiseSeconds = FlightMinutes(*walked.distanceNm, knots) * 60LL;
         }
         if (leg.arrival) {
-            walked.givenSeconds = Modulo(leg.arrival->Clock() - walked.departureClock, ClockCycle(plan.week));
+            walked.givenSeconds = GivenFlight(walked.departureClock, leg.arrival->Clock(), plan.periodSeconds);
             walked.fixedArrival = leg.fixedArrival;
         }
         walked.flightSeconds = walked.givenSeconds ? walked.givenSeconds : walked.cruiseSeconds;
     }
-    // Back to leg 1: at least one period on when every leg departs at the same moment.
-    const int last = plan.legs.back().departure.Clock();
-    loop.loopSeconds = departure + Modulo(plan.legs.front().departure.Clock() - last, plan.periodSeconds);
-    if (loop.loopSeconds == 0)
-        loop.loopSeconds = plan.periodSeconds;
+    loop.loopSeconds = WalkDepartures(
+        count, plan.periodSeconds, [&](size_t i) { return loop.legs[i].departureClock; },
+        [&](size_t i, long long moment) { loop.legs[i].departure = moment; });
     for (size_t i = 0; i < count; ++i) {
         WalkedLeg& walked = loop.legs[i];
         const long long next = i + 1 < count ? loop.legs[i + 1].departure : loop.loopSeconds;
@@ -120,33 +106,28 @@ bool SurelyWithoutFindings(const PlanLine& plan, const AircraftSpeed* aircraft,
             return false;
     }
     const double knots = *aircraft->knots;
-    long long departure = 0;
-    for (size_t i = 0; i < count; ++i) {
+    // Whether leg `i`, departing at `departure`, surely leaves the turnaround before the next departs at `next`.
+    auto fits = [&](size_t i, long long departure, long long next) {
         const PlanLeg& leg = plan.legs[i];
-        const int clock = leg.departure.Clock();
-        long long next = 0;
-        if (i + 1 < count) {
-            next = departure + Modulo(plan.legs[i + 1].departure.Clock() - clock, plan.periodSeconds);
-        } else {
-            next = departure + Modulo(plan.legs.front().departure.Clock() - clock, plan.periodSeconds);
-            if (next == 0)
-                next = plan.periodSeconds;
-            if (next > plan.periodSeconds)
-                return false;
-        }
         // The longest flight that leaves the turnaround on the ground.
         const long long longest = next - departure - turnaroundMinutes * 60LL;
-        if (leg.arrival) {
-            if (Modulo(leg.arrival->Clock() - clock, ClockCycle(plan.week)) > longest)
-                return false;
-        } else {
-            // At cruise speed the flight takes the distance's minutes rounded, so at most half a minute
-            // more than exact; one more minute covers every rounding of the distance itself.
-            const double minutes = static_cast<double>(longest) / 60 - 1.5;
-            if (minutes < 0 || !SurelyWithin(*places[(i + count - 1) % count], *places[i], minutes * knots / 60))
-                return false;
-        }
-        departure = next;
-    }
-    return true;
+        if (leg.arrival)
+            return GivenFlight(leg.departure.Clock(), leg.arrival->Clock(), plan.periodSeconds) <= longest;
+        // At cruise speed the flight takes the distance's minutes rounded, so at most half a minute
+        // more than exact; one more minute covers every rounding of the distance itself.
+        const double minutes = static_cast<double>(longest) / 60 - 1.5;
+        return minutes >= 0 && SurelyWithin(*places[(i + count - 1) % count], *places[i], minutes * knots / 60);
+    };
+    bool fit = true;
+    long long before = 0;
+    const long long loop = WalkDepartures(
+        count, plan.periodSeconds, [&](size_t i) { return plan.legs[i].departure.Clock(); },
+        [&](size_t i, long long moment) {
+            if (i > 0 && fit)
+                fit = fits(i - 1, before, moment);
+            before = moment;
+        });
+    if (!fit || loop > plan.periodSeconds)
+        return false;
+    return fits(count - 1, before, loop);
 }

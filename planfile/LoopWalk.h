@@ -4,6 +4,7 @@
 // moment at or after the one before it at which its time comes round (times count modulo the period:
 // n hours, or the week with its days). Core, no Qt.
 
+#include "planfile/LoopDepartures.h"
 #include "planfile/PlanFileReader.h"
 #include "planfile/PlanLine.h"
 

@@ -15,7 +15,7 @@ std::string UnreadableReason(const std::filesystem::path& path)
     // Opening for reading would create a missing file; a check only reads.
     std::error_code ec;
     if (path.empty() || !std::filesystem::exists(path, ec))
-        return std::generic_category().message(ENOENT);
+        return ec ? ec.message() : std::generic_category().message(ENOENT); // a link loop, a folder not searched
     return {};
 }
 
@@ -52,15 +52,14 @@ bool PlanFileReader::NextLine(std::string& line)
 namespace {
 constexpr size_t MostAirportsReserved = 4'000'000;
 
-// The text before the first comma, trimmed; nothing for a line without a comma or with an empty code.
+// The text before the first comma, or of a line without one, trimmed; nothing for an empty code. A
+// code alone is known, as one with nothing after its comma is: it has no position or speed.
 std::optional<std::string_view> CodeOf(std::string_view line)
 {
     // Inline, since a large airport file has a million lines.
     size_t comma = 0;
     while (comma < line.size() && line[comma] != ',')
         ++comma;
-    if (comma == line.size())
-        return std::nullopt;
     size_t first = 0;
     while (first < comma && IsBlank(static_cast<unsigned char>(line[first])))
         ++first;

@@ -1,8 +1,8 @@
 #include "planfile/PlanFindings.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <unordered_set>
 
 namespace {
 std::string LegName(size_t index) { return "leg " + std::to_string(index + 1); }
@@ -13,11 +13,10 @@ void Add(std::vector<Finding>& findings, FindingLevel level, std::string text)
 }
 
 // Each airport that cannot be placed is named once per plan, however many legs touch it.
-void CheckAirport(const WalkedLeg& walked, std::vector<std::string_view>& named, std::vector<Finding>& findings)
+void CheckAirport(const WalkedLeg& walked, std::unordered_set<std::string_view>& named, std::vector<Finding>& findings)
 {
-    if (!walked.place || walked.place->position || std::find(named.begin(), named.end(), walked.to) != named.end())
+    if (!walked.place || walked.place->position || !named.insert(walked.to).second)
         return;
-    named.push_back(walked.to);
     Add(findings, FindingLevel::Warning,
         "airport " + std::string(walked.to) + " cannot be placed: line " + std::to_string(walked.place->line)
             + " of the airport file gives no position");
@@ -62,6 +61,11 @@ std::string DurationText(long long seconds)
     return text;
 }
 
+std::string CountText(long long count, const char* word)
+{
+    return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
 std::string ClockText(int clock, bool week)
 {
     return PlanTimeText(PlanTime{week ? clock / SecondsPerDay : -1, clock % SecondsPerDay});
@@ -83,7 +87,7 @@ void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinut
                 + ": in the order of their departures they come round to leg 1 only after "
                 + DurationText(loop.loopSeconds));
 
-    std::vector<std::string_view> named;
+    std::unordered_set<std::string_view> named; // a plan may have many thousands of legs
     const size_t count = plan.legs.size();
     for (size_t i = 0; i < count; ++i) {
         const WalkedLeg& walked = loop.legs[i];

@@ -28,5 +28,7 @@ void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinut
 
 // "45 min", "1 h 05 min", "2 h 00 min 30 s": the length of a stretch of time, without its sign.
 std::string DurationText(long long seconds);
+// "1 leg", "2 legs": a count and its word, which takes an "s" for any count but 1.
+std::string CountText(long long count, const char* word);
 // A clock time as a plan writes it, with its day for a WEEK plan.
 std::string ClockText(int clock, bool week);

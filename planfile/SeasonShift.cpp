@@ -7,6 +7,7 @@
 #include "planfile/RawLines.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace {
 namespace fs = std::filesystem;
@@ -131,11 +132,12 @@ SeasonShift::Outcome SeasonShift::ShiftLine(std::string_view line, std::string& 
         return kind == PlanLineKind::Refused ? Outcome::NoPlan : Outcome::NoLine;
     const std::vector<PlanLeg>& legs = m_plan.legs;
     std::vector<const Airport*> destinations;
+    std::unordered_set<const Airport*> named; // a plan may have many thousands of legs
     for (const PlanLeg& leg : legs) {
         const Airport& airport = Lookup(leg.destination);
         destinations.push_back(&airport);
         // Each airport that cannot be placed is named once per plan.
-        if (!airport.seconds && problem.find(airport.problem) == std::string::npos)
+        if (!airport.seconds && named.insert(&airport).second)
             problem += (problem.empty() ? "" : "; ") + airport.problem;
     }
     if (!problem.empty())

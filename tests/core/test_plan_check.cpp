@@ -40,7 +40,8 @@ const PositionCase PositionCases[] = {
     {"EDDF,N50.5* 2.00',E8* 34.00',1", std::nullopt},
     {"EDDF,N-50.5,E8", std::nullopt},
     {"EDDF,abc,def", std::nullopt},
-    {"EDDF,50.0", std::nullopt}, // a latitude without a longitude
+    {"EDDF,50.0", std::nullopt},                  // a latitude without a longitude
+    {"EDDF,50* 2.00',8* 34.00',1", std::nullopt}, // degrees and minutes without their hemisphere
 };
 
 TEST(PlanCheckReading, PositionsFromAirportLinesAndSpeedsFromAircraftEntries)
@@ -62,6 +63,9 @@ TEST(PlanCheckReading, PositionsFromAirportLinesAndSpeedsFromAircraftEntries)
         {"JET7,450x,\"T\"", std::nullopt},
         {"JET7", std::nullopt},
         {"JET7,-450,\"T\"", std::nullopt},
+        {"JET7,450.5,\"T\"", 451}, // rounded to whole knots
+        {"JET7,0.4,\"T\"", std::nullopt},
+        {"JET7,450 kn,\"T\"", std::nullopt},
     };
     for (const auto& [entry, knots] : speeds)
         EXPECT_EQ(CruiseSpeedFromAircraftEntry(entry), knots) << entry;
@@ -144,6 +148,11 @@ TEST(PlanCheck, WalksTheLoopOfEachPeriodKind)
          {{"AAAA", 600, 660, 1260}, {"BBBB", 480, 540, 180}, {"CCCC", 720, 780, 1200}, {"BBBB", 540, 600, 0}},
          {"The legs need 2 periods, not one: the plan passes the start of its period after legs 1 and 3. The "
           "aircraft cannot fly them in one period."}},
+        {"24Hr: leg 1 departs again at the moment the last leg departs, before the aircraft is back",
+         Plan("24Hr", {Leg(10, 0, 0, B), Leg(9, 0, 0, C), Leg(10, 0, 0, A)}),
+         {{"AAAA", 600, 660, 1320}, {"BBBB", 540, 600, 0}, {"CCCC", 600, 720, -120}},
+         {"Leg 1 departs from AAAA at 10:00 UT, 120 minutes before its aircraft arrives there (leg 3 arrives at "
+          "12:00 UT)."}},
         {"1Hr: one leg departs again an hour later",
          Plan("1Hr", {Leg(6, 45, 0, B)}, 600),
          {{"BBBB", 405, 405, 60}},

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -56,10 +57,11 @@ ReferenceData Reference()
     for (const char* airport :
          {"EDDF,N50* 2.00',E8* 34.00',364", "EDDM,N48* 21.00',E11* 47.00',1487", " EGLL ,51.4700,-0.4543,83",
           "XXXX,somewhere,else", "EDDF,N1* 0.00',E1* 0.00',0", "EDDX,nowhere", "EDDX,N51* 17.00',E6* 46.00',147",
-          "no code here", "NZAA,-37.008,174.7917", "NSFA,-13.83,-171.9978", "AAAA,0.5,179.0", "BBBB,0.5,-179.5"})
+          "no code here", "NZAA,-37.008,174.7917", "NSFA,-13.83,-171.9978", "AAAA,0.5,179.0", "BBBB,0.5,-179.5",
+          " ZZZZ ", "ZZZY,"})
         AddAirportLine(data, airport, ++line);
     line = 0;
-    for (const char* aircraft : {"JET7,450,\"Jet\"", "OLD1,,\"Museum piece\"", "OLD1,300,\"Later\""})
+    for (const char* aircraft : {"JET7,450,\"Jet\"", "OLD1,,\"Museum piece\"", "OLD1,300,\"Later\"", "JET9"})
         AddAircraftLine(data, aircraft, ++line);
     return data;
 }
@@ -253,6 +255,11 @@ TEST(PlanFile, FindsEachFaultOfAPlan)
         {"JET8,R,50%,24Hr,IFR,06:00,,1,F,1,EDDM,12:00,,1,F,2,EDDQ,18:00,,1,F,3,XXXX,20:00,,1,F,4,XXXX",
          "E: aircraft JET8 is not in the aircraft file | E: leg 2: the destination EDDQ is not in the airport file | "
          "W: airport XXXX cannot be placed: line 4 of the airport file gives no position"},
+        {"JET9,R,50%,24Hr,IFR,06:00,,1,F,1,ZZZZ,09:00,,1,F,2,XXXX,12:00,,1,F,2,ZZZY,15:00,,1,F,2,XXXX", // alone
+         "W: aircraft JET9 cannot be timed: line 4 of the aircraft file gives no cruise speed | W: airport ZZZZ cannot "
+         "be placed: line 13 of the airport file gives no position | W: airport XXXX cannot be placed: line 4 of the "
+         "airport file gives no position | W: airport ZZZY cannot be placed: line 14 of the airport file gives no "
+         "position"},
         {"OLD1,R,50%,24Hr,IFR,06:00,,1,F,1,EGLL,12:00,,1,F,2,EDDX", ""}, // later lines give what the first lacks
         {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,BBBB,06:40,,1,F,2,AAAA",      // 90 nm across the date line
          "W: leg 2 departs from BBBB at 06:40, 28 min after its aircraft arrives at 06:12 (leg 1): less than the "
@@ -261,6 +268,11 @@ TEST(PlanFile, FindsEachFaultOfAPlan)
         {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,NSFA,09:57,,1,F,2,NZAA",
          "W: leg 2 departs from NSFA at 09:57, 29 min after its aircraft arrives at 09:28 (leg 1): less than the "
          "turnaround of 30 min"},
+        // Written arrivals count modulo the period, as the departures do: 08:10 is 10 min after 06:00 in 2Hr.
+        {"JET7,R1,100%,2Hr,IFR,06:00,08:10,350,F,1,EDDM", ""},
+        {"JET7,R,50%,2Hr,IFR,06:00,@08:22,1,F,1,EDDM,07:00,,1,F,2,EDDF", ""},
+        {"JET7,R,50%,4Hr,IFR,06:00,@10:00,1,F,1,EDDM,08:00,,1,F,2,EDDF", // at the period: no time at all
+         "E: leg 1: the fixed arrival @10:00 comes 22 min earlier than cruise speed allows (06:22, 162 nm from EDDF)"},
         {"JET7,R,50%,24Hr,IFR,06:00,,1,F,1,EGLL,06:20,,1,F,2,EDDF",
          "E: leg 2 departs from EGLL at 06:20, 27 min before its aircraft arrives there at 06:47 (leg 1)"},
     };
@@ -269,6 +281,30 @@ TEST(PlanFile, FindsEachFaultOfAPlan)
     EXPECT_EQ(Findings("JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:40,,350,F,2,EDDF", 18), "");
     EXPECT_EQ(DurationText(-3 * 3600 - 5), "3 h 00 min 5 s");
     EXPECT_EQ(DurationText(3599), "59 min 59 s");
+}
+
+// Every check walks the loop with these two: the departures and the loop's length, and the flight a
+// written arrival gives, in each period kind, at and beyond the period.
+TEST(PlanFile, TheLoopIsWalkedModuloThePeriod)
+{
+    // Period, departures; each leg's moment, then the loop's length.
+    const std::tuple<long long, std::vector<long long>, const char*> rows[] = {
+        {1440, {600, 540, 600}, "0 1380 1440 | 1440"}, // leg 1 again at the moment the last leg departs
+        {720, {0, 600, 120}, "0 600 840 | 1440"},      {120, {360, 490}, "0 10 | 120"}, {120, {360, 360}, "0 0 | 120"},
+        {10080, {10070, 30, 60}, "0 40 70 | 10080"},
+    };
+    for (const auto& [period, clocks, expected] : rows) {
+        std::string text;
+        const long long loop = WalkDepartures(
+            clocks.size(), period, [&](size_t i) { return clocks[i]; },
+            [&](size_t, long long moment) { text += std::to_string(moment) + " "; });
+        EXPECT_EQ(text + "| " + std::to_string(loop), expected);
+    }
+    // Departure, arrival, period: the flight.
+    const std::tuple<long long, long long, long long, long long> flights[] = {
+        {360, 480, 120, 0}, {360, 350, 120, 110}, {1430, 20, 1440, 30}, {10, 10070, 10080, 10060}};
+    for (const auto& [departure, arrival, period, minutes] : flights)
+        EXPECT_EQ(GivenFlight(departure, arrival, period), minutes) << departure << " to " << arrival;
 }
 
 // The quick test lets most plans of a large file go unwalked; it must never let one with a finding go.
@@ -463,8 +499,63 @@ TEST(PlanFile, AnAircraftFileThatCannotBeOpenedEndsTheCheck)
         CheckInProcess({"--airports", "airports.txt", "--aircraft", "aircraft.txt", "plans.txt"}, folder.path, status);
     fs::permissions(folder / "aircraft.txt", fs::perms::owner_all);
     EXPECT_EQ(status, 2);
-    EXPECT_EQ(printed.rfind("aircraft.txt: error: cannot be read: ", 0), 0u) << printed;
-    EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+    EXPECT_EQ(printed.rfind("legwise-check: the aircraft file aircraft.txt cannot be read: ", 0), 0u) << printed;
+    EXPECT_NE(printed.find("\nlegwise-check: no plan checked, 1 file could not be read\n"), std::string::npos)
+        << printed;
+}
+
+// A file named twice is read once; --explain gives every finding of its line, registrations counted
+// over the files after it; counts take their words; each file that cannot be read is named and counted.
+TEST(PlanFile, TheReportCountsEachFileOnceAndNamesWhatCannotBeRead)
+{
+    ScratchFolder folder;
+    WriteBytes(folder / "ap.txt", "EDDF,N50* 2.00',E8* 34.00',364\nEDDM,N48* 21.00',E11* 47.00',1487\n");
+    WriteBytes(folder / "ac.txt", "JET7,450,\"Jet\"\n");
+    WriteBytes(folder / "ok.txt",
+               "JET7,R1,100%,2Hr,IFR,06:00,08:10,350,F,1,EDDM\n"
+               "JET7,R2,50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\n");
+    WriteBytes(folder / "b.txt", "JET7,R1,50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\n");
+    const std::string missing = UnreadableReason(folder / "none.txt");
+    std::vector<std::tuple<std::vector<std::string>, std::string, int>> rows = {
+        {{"ok.txt", "./ok.txt", "b.txt"},
+         "./ok.txt: warning: the same file as ok.txt; it is read once\n"
+         "ok.txt:1: warning: registration R1 is used by 2 plans (also b.txt:1)\n"
+         "b.txt:1: warning: registration R1 is used by 2 plans (also ok.txt:1)\n"
+         "legwise-check: 3 plans in 2 files: 0 errors, 3 warnings\n",
+         0},
+        {{"--explain", "ok.txt:1", "b.txt"},
+         "ok.txt:1: JET7,R1,100%,2Hr,IFR (450 kn; 1 leg, around in 2 h 00 min)\n"
+         "leg  from   to     departs    arrives      distance  flight       ground\n"
+         "1    EDDM   EDDM   06:00      08:10            0 nm  10 min       1 h 50 min\n"
+         "(~ at cruise speed; @ a fixed arrival; ground: until the next leg departs)\n"
+         "ok.txt:1: warning: registration R1 is used by 2 plans (also b.txt:1)\n",
+         0},
+        {{"--explain", "b.txt:2"}, "legwise-check: b.txt has 1 line, no line 2\n", 2},
+        {{"--airports", "none.txt", "--aircraft", "none.txt", "ok.txt"},
+         "legwise-check: the airport file none.txt cannot be read: " + missing
+             + "\nlegwise-check: the aircraft file none.txt cannot be read: " + missing
+             + "\nlegwise-check: no plan checked, 2 files could not be read\n",
+         2},
+    };
+#ifndef _WIN32
+    fs::create_symlink("loop2", folder / "loop1");
+    fs::create_symlink("loop1", folder / "loop2");
+    rows.push_back({{"loop1"},
+                    "loop1: error: cannot be read: " + std::generic_category().message(ELOOP)
+                        + "\nlegwise-check: 0 plans in 1 file: 0 errors, 0 warnings, 1 file could not be read\n",
+                    2});
+    // Opened, then refused at its first byte.
+    rows.push_back({{"--explain", "/proc/self/mem:1"},
+                    "/proc/self/mem: error: cannot be read: the file could not be read to its end\n",
+                    2});
+#endif
+    for (auto& [words, expected, status] : rows) {
+        if (words.front() != "--airports")
+            words.insert(words.begin(), {"--airports", "ap.txt", "--aircraft", "ac.txt"});
+        int printed = 0;
+        EXPECT_EQ(CheckInProcess(words, folder.path, printed), expected) << words.back();
+        EXPECT_EQ(printed, status) << words.back();
+    }
 }
 
 TEST(PlanFile, RegistrationsUsedTwiceAreNamedOnEachLine)
@@ -543,7 +634,9 @@ TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
         {"--aircraft=a.txt x.txt", "--airports FILE is missing"},
         {"--airports a.txt x.txt", "--aircraft FILE is missing"},
         {files + "--explain x.txt", "--explain needs FILE:LINE, a plan file and a line number, not \"x.txt\""},
-        {files + "--explain x.txt:1 y.txt", "--explain takes its plan file in FILE:LINE, not beside it"},
+        {files + "--explain x.txt:4:4", "--explain needs FILE:LINE, a plan file and a line number, not \"x.txt:4:4\""},
+        {files + "--turnaround 5 --turnaround=6 x.txt", "--turnaround is given twice"},
+        {files + "--aircraft a.txt x.txt", "--aircraft is given twice"},
         {files + "--fast x.txt", "unknown option --fast"},
     };
     for (const auto& [arguments, message] : wrong) {
@@ -553,7 +646,7 @@ TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
     EXPECT_EQ(RunCheckProgram(files + "\"" + (folder / "none.txt").string() + "\"", folder / "out.txt"), 2);
     EXPECT_EQ(report(), (folder / "none.txt").string()
                             + ": error: cannot be read: " + UnreadableReason(folder / "none.txt") + "\n"
-                            + "legwise-check: 0 plans in 1 file: 0 errors, 0 warnings\n");
+                            + "legwise-check: 0 plans in 1 file: 0 errors, 0 warnings, 1 file could not be read\n");
     EXPECT_FALSE(fs::exists(folder / "none.txt")) << "a check only reads";
     EXPECT_EQ(RunCheckProgram("--help", folder / "out.txt"), 0);
     EXPECT_EQ(report(), PlanCheckUsage);
