@@ -15,8 +15,8 @@
 #include "support/Timing.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QEventLoop>
+#include <QLineEdit>
 
 #include <cstdio>
 #include <filesystem>
@@ -111,9 +111,10 @@ bool Measure(const Files& files)
     std::printf("  the window, read %d times              %8.1f ms  peak %7.1f MB (%.2f x the plan file)\n", Rounds,
                 thrice.ms, mb(thriceKb), mb(thriceKb) / planMb);
     std::printf("  the window on a plan file of one line  %8.1f ms  peak %7.1f MB\n", small.ms, mb(smallKb));
-    std::printf("  the window's read against the check: %.2f x (target at most 1.5 x); its peak above the small file: "
-                "%.2f x the plan file (once), %.2f x (%d times)\n",
-                thrice.ms / check.ms, mb(onceKb - smallKb) / planMb, mb(thriceKb - smallKb) / planMb, Rounds);
+    std::printf(
+        "  the window's read against the check: %.2f x (target at most 1.5 x); its peak above the small file: "
+        "%.2f x the plan file (once), %.2f x (%d times)\n",
+        thrice.ms / check.ms, mb(onceKb - smallKb) / planMb, mb(thriceKb - smallKb) / planMb, Rounds);
     return true;
 }
 } // namespace
@@ -128,10 +129,11 @@ int main(int argc, char** argv)
     WriteEuropeAirportFile(files.airports, AirportLines);
     WriteFastAircraftFile(files.aircraft, AircraftLines);
     WriteDailyPlanFile(files.onePlan, 1, 20'000, AircraftLines);
-    std::printf("airport file %.1f MB (%d lines), aircraft file %.1f MB (%d lines); medians of %d rounds\n"
-                "targets: the window's read at most 1.5 x the check's time, its peak at most 3 x the plan file\n",
-                static_cast<double>(fs::file_size(files.airports)) / MB, AirportLines,
-                static_cast<double>(fs::file_size(files.aircraft)) / MB, AircraftLines, Rounds);
+    std::printf(
+        "airport file %.1f MB (%d lines), aircraft file %.1f MB (%d lines); medians of %d rounds\n"
+        "targets: the window's read at most 1.5 x the check's time, its peak at most 3 x the plan file\n",
+        static_cast<double>(fs::file_size(files.airports)) / MB, AirportLines,
+        static_cast<double>(fs::file_size(files.aircraft)) / MB, AircraftLines, Rounds);
     bool ok = true;
     for (const int airports : {20'000, 400'000}) {
         WriteDailyPlanFile(files.plans, Plans, airports, AircraftLines);

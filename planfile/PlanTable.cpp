@@ -113,8 +113,8 @@ void CountBatch(LineBatch<TableLine>& batch, const ReferenceData& data, int turn
         const AircraftSpeed* const aircraft = room.aircraft[plan++];
         const auto places = std::span<const AirportPlace* const>(room.places).subspan(leg, legs);
         leg += legs;
-        line.unplaced =
-            std::any_of(places.begin(), places.end(), [](const AirportPlace* place) { return !place || !place->position; });
+        line.unplaced = std::any_of(places.begin(), places.end(),
+                                    [](const AirportPlace* place) { return !place || !place->position; });
         if (SurelyWithoutFindings(line.plan, aircraft, places, turnaround))
             continue;
         WalkLoop(line.plan, aircraft, places, room.loop);

@@ -1,8 +1,8 @@
 #include "planfile/gui/CheckWindow.h"
 
 #include "app/Fonts.h"
-#include "app/Platform.h"
 #include "app/PlannerState.h"
+#include "app/Platform.h"
 #include "app/Windows1252.h"
 #include "check/TimeZones.h"
 #include "input/PersonalCopy.h"
@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -345,8 +346,9 @@ CheckWindow::CheckWindow(QWidget* parent)
     });
     m_progress->setRange(0, 1000);
     m_progress->setTextVisible(false);
-    m_saveAs->setToolTip(QStringLiteral("Writes every plan of the plan file, shifted, to a new file, whichever plan "
-                                        "is selected."));
+    m_saveAs->setToolTip(
+        QStringLiteral("Writes every plan of the plan file, shifted, to a new file, whichever plan "
+                       "is selected."));
     // Long texts (a path, a list of airports) wrap rather than being cut off at the window's edge.
     m_status->setWordWrap(true);
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -358,8 +360,8 @@ CheckWindow::CheckWindow(QWidget* parent)
     legsLabel->setBuddy(m_legs);
     auto* findingsLabel = new QLabel(QStringLiteral("F&indings:"), this);
     findingsLabel->setBuddy(m_findings);
-    auto* fromLabel =
-        new QLabel(QStringLiteral("Season shift of the whole file: local times kept, universal times moved fro&m"), this);
+    auto* fromLabel = new QLabel(
+        QStringLiteral("Season shift of the whole file: local times kept, universal times moved fro&m"), this);
     fromLabel->setBuddy(m_from);
     auto* toLabel = new QLabel(QStringLiteral("&to"), this);
     toLabel->setBuddy(m_to);
@@ -442,15 +444,19 @@ void CheckWindow::RunInBackground(std::function<void()> work, std::function<void
     m_cancelled = false;
     m_done = 0;
     m_total = 0;
+    // The control that has the keys is locked while the work runs; it gets them back afterwards.
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     SetBusy(true);
-    m_worker = std::thread([this, work = std::move(work), done = std::move(done)] {
+    m_worker = std::thread([this, work = std::move(work), done = std::move(done), focused] {
         work();
         QMetaObject::invokeMethod(
             this,
-            [this, done] {
+            [this, done, focused] {
                 m_worker.join();
                 SetBusy(false);
                 done();
+                if (focused && focused->isEnabled())
+                    focused->setFocus();
                 emit WorkFinished();
             },
             Qt::QueuedConnection);
@@ -711,8 +717,8 @@ QString CheckWindow::WhyNothingCanBeWritten() const
 {
     if (m_loaded->table.unplaced.empty())
         return {};
-    const std::vector<LineProblem> plans = UnplacedPlans(m_loaded->plan, m_loaded->table, m_loaded->data,
-                                                         DayOf(m_from->date()), DayOf(m_to->date()), 10);
+    const std::vector<LineProblem> plans =
+        UnplacedPlans(m_loaded->plan, m_loaded->table, m_loaded->data, DayOf(m_from->date()), DayOf(m_to->date()), 10);
     return UnplacedText(QStringLiteral("Nothing can be written"),
                         static_cast<long long>(m_loaded->table.unplaced.size()), plans);
 }
