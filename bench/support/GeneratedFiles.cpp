@@ -51,7 +51,7 @@ void WriteFastAircraftFile(const std::filesystem::path& path, int lines)
         out << "AC#" << i << "," << (400 + i % 100) << ",\"Some Airline Boeing 737-800 " << i << "\"\r\n";
 }
 
-void WriteDailyPlanFile(const std::filesystem::path& path, int plans, int airports, int aircraft)
+void WriteDailyPlanFile(const std::filesystem::path& path, int plans, int airports, int aircraft, int legs)
 {
     std::ofstream out(path, std::ios::binary);
     std::mt19937 random(11);
@@ -62,7 +62,7 @@ void WriteDailyPlanFile(const std::filesystem::path& path, int plans, int airpor
         out << "AC#" << random() % static_cast<unsigned>(aircraft) << ",D-" << CodeFor(i % 100 == 1 ? i - 1 : i)
             << i / 456976 << ",50%,24Hr,IFR";
         const int start = static_cast<int>(random() % 5);
-        for (int leg = 0; leg < 7; ++leg) {
+        for (int leg = 0; leg < legs; ++leg) {
             const int minutes = start + leg * 205;
             std::snprintf(time, sizeof time, "%02d:%02d", minutes / 60, minutes % 60);
             out << "," << time << ",,350,F,LH" << 1000 + leg << ","
