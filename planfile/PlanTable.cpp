@@ -132,10 +132,12 @@ PlanTable ReadPlanTable(const std::filesystem::path& path, const ReferenceData& 
     PlanTable table;
     std::error_code ec;
     const std::uint64_t size = std::filesystem::is_regular_file(path, ec) ? std::filesystem::file_size(path, ec) : 0;
-    // Room for a row per 32 bytes of the file: only the rows filled take memory, and the rows never
-    // move while a large file is read (moving them would hold them twice for a moment).
-    table.rows.reserve(static_cast<size_t>(size / 32));
-    table.text.reserve(static_cast<size_t>(size / 4));
+    // Room for a row per 32 bytes of the file (up to a gigabyte of address space): only the rows filled
+    // take memory, and the rows do not move while a large file is read (moving them would hold them
+    // twice for a moment).
+    const std::uint64_t room = std::min<std::uint64_t>(size, std::uint64_t{1} << 30);
+    table.rows.reserve(static_cast<size_t>(room / 32));
+    table.text.reserve(static_cast<size_t>(room / 4));
     Registrations registrations;
     std::array<TableRoom, 2> rooms;
     LineBatches<TableLine, OffsetLineReader> batches({path}, [&](LineBatch<TableLine>& batch, int worker) {

@@ -32,6 +32,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace fs = std::filesystem;
 
@@ -515,9 +516,14 @@ void CheckWindow::Read()
                 loaded->error = "The aircraft file cannot be read: " + error;
             if (!loaded->error.empty())
                 return;
-            loaded->table =
-                ReadPlanTable(loaded->plan, loaded->data, Turnaround,
-                              [this](std::uint64_t done, std::uint64_t total) { return Progress(done, total); });
+            try {
+                loaded->table =
+                    ReadPlanTable(loaded->plan, loaded->data, Turnaround,
+                                  [this](std::uint64_t done, std::uint64_t total) { return Progress(done, total); });
+            } catch (const std::bad_alloc&) {
+                loaded->table = {};
+                loaded->table.error = "it is too large for the memory there is";
+            }
             if (!loaded->table.error.empty())
                 loaded->error = "The plan file cannot be read: " + loaded->table.error;
         },
