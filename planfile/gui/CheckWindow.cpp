@@ -292,6 +292,7 @@ CheckWindow::CheckWindow(QWidget* parent)
     const std::pair<QLineEdit*, const char*> rows[] = {
         {m_planPath, "&Plan file:"}, {m_airportPath, "&Airport file:"}, {m_aircraftPath, "Air&craft file:"}};
     int row = 0;
+    QWidget* previous = nullptr; // Tab goes from each box to its Choose... and on to the next box
     for (const auto& [edit, label] : rows) {
         auto* caption = new QLabel(QString::fromLatin1(label), this);
         caption->setBuddy(edit);
@@ -303,9 +304,14 @@ CheckWindow::CheckWindow(QWidget* parent)
         files->addWidget(edit, row, 1);
         files->addWidget(choose, row, 2);
         m_lockedWhileBusy << edit << choose;
+        if (previous)
+            setTabOrder(previous, edit);
+        setTabOrder(edit, choose);
+        previous = choose;
         ++row;
     }
     files->addWidget(m_read, 0, 3);
+    setTabOrder(previous, m_read);
     m_read->setDefault(true);
 
     m_plans->setModel(m_model);
