@@ -476,8 +476,13 @@ void CheckWindow::Choose(QLineEdit* edit)
     if (chosen)
         edit->setText(QDir::toNativeSeparators(*chosen));
     // Confirmed or cancelled, the keys come back to this window and to the box the name is for.
+    TakeKeysBack(edit);
+}
+
+void CheckWindow::TakeKeysBack(QWidget* control)
+{
     activateWindow();
-    edit->setFocus();
+    control->setFocus();
 }
 
 void CheckWindow::ShowStatus(const QString& text)
@@ -654,7 +659,7 @@ void CheckWindow::SaveShifted()
         plan.dir().filePath(plan.completeBaseName() + QStringLiteral("-")
                             + m_to->date().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".txt"));
     const std::optional<QString> chosen = Platform::ChooseSaveFile(this, suggested);
-    activateWindow();
+    TakeKeysBack(m_saveAs);
     if (!chosen) {
         ShowStatus(QStringLiteral("Nothing was written."));
         return;

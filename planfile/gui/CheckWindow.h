@@ -42,6 +42,8 @@ signals:
 
 private:
     void Choose(QLineEdit* edit);
+    // After a dialog: this window active again, the keys in `control`.
+    void TakeKeysBack(QWidget* control);
     // The legs and findings of the plan selected in the table; read again only when another plan is
     // selected than the one shown, or when `again`.
     void ShowSelected(bool again = false);
