@@ -30,6 +30,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -187,6 +191,14 @@ private:
             return;
         const int column = m_sortColumn;
         const Qt::SortOrder order = m_sortOrder;
+        // The rows are in the order of their lines already.
+        if (column == 0) {
+            if (order == Qt::AscendingOrder)
+                std::sort(m_shown.begin(), m_shown.end());
+            else
+                std::sort(m_shown.begin(), m_shown.end(), std::greater<>());
+            return;
+        }
         const PlanTable& table = *m_table;
         auto key = [&](std::uint32_t index) {
             const PlanRow& row = table.rows[index];
@@ -196,8 +208,7 @@ private:
             case 3: return std::make_tuple(table.Period(row), 0U);
             case 4: return std::make_tuple(std::string_view(), row.legs);
             case 5: return std::make_tuple(std::string_view(), row.errors);
-            case 6: return std::make_tuple(std::string_view(), row.warnings);
-            default: return std::make_tuple(std::string_view(), static_cast<unsigned>(row.line));
+            default: return std::make_tuple(std::string_view(), row.warnings);
             }
         };
         // Stable, so rows that tie keep the order of their lines.
@@ -517,6 +528,9 @@ void CheckWindow::Read()
         selectedLine = m_shownRow->line;
     m_model->SetTable(nullptr);
     m_loaded.reset();
+#ifdef __GLIBC__
+    malloc_trim(0); // and the pages it held go back to the system before the next file fills others
+#endif
     ShowStatus(QStringLiteral("Reading..."));
     RunInBackground(
         [this, loaded] {

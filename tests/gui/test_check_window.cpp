@@ -168,7 +168,9 @@ private slots:
             {[&] { QTest::keyClick(plans, Qt::Key_PageDown); }, Line6},
             {[&] { onlyFindings->setChecked(false); }, Line6}, // 2 5 4 6 3
             {[&] { QTest::keyClick(plans, Qt::Key_End); }, Line3},
-            {[&] { onlyFindings->setChecked(true); }, Line2}, // line 3 has no findings: the first row
+            {[&] { onlyFindings->setChecked(true); }, Line2},                   // line 3 has no findings: the first row
+            {[&] { header->setSortIndicator(0, Qt::DescendingOrder); }, Line2}, // 6 5 4 2
+            {[&] { QTest::keyClick(plans, Qt::Key_Home); }, Line6},
         };
         for (const auto& [step, shown] : steps) {
             step();
