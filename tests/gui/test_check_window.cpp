@@ -125,7 +125,6 @@ private slots:
         for (int row = 0; row < plans->model()->rowCount(); ++row)
             lines << plans->model()->index(row, 0).data().toString();
         QCOMPARE(lines, QStringList({"5", "6", "2", "4"}));
-        QCOMPARE(HighlightedAndShown(window), Line2);
 
         Find<QDateEdit>(window, "ShiftFrom")->setDate(QDate(2025, 1, 15));
         plans->setFocus();
@@ -192,7 +191,6 @@ private slots:
         QCOMPARE(Find<QLabel>(window, "Status")->text(),
                  QStringLiteral("Reading cancelled: the table is empty until a file is read."));
         QCOMPARE(plans->model()->rowCount(), 0);
-        QCOMPARE(HighlightedAndShown(window), QStringLiteral("none: "));
     }
 
     void saveAsRefusesThePlanFileAndWritesOnlyWhatItCanPlace()
