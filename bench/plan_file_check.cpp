@@ -14,6 +14,7 @@
 #include "planfile/CheckCommand.h"
 #include "planfile/PlanFileReader.h"
 #include "support/ChildProcess.h"
+#include "support/GeneratedFiles.h"
 #include "support/Timing.h"
 
 #include <algorithm>
@@ -22,7 +23,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -34,54 +34,6 @@ constexpr int Rounds = 3;
 constexpr int AirportLines = 1'000'000;
 constexpr int AircraftLines = 10'000;
 constexpr int Plans = 500'000;
-
-std::string CodeFor(int n)
-{
-    std::string code(4, 'A');
-    for (int i = 3; i >= 0; --i, n /= 26)
-        code[static_cast<size_t>(i)] = static_cast<char>('A' + n % 26);
-    return code;
-}
-
-// Airports over Europe, so that nearly every leg fits between departures 205 minutes apart.
-void WriteAirports(const fs::path& path)
-{
-    std::ofstream out(path, std::ios::binary);
-    std::mt19937 random(7);
-    for (int i = 0; i < AirportLines; ++i)
-        out << CodeFor(i % 456976) << ",N" << 40 + random() % 20 << "* " << random() % 60 << ".00',E" << random() % 20
-            << "* " << random() % 60 << ".00'," << i % 3000 << "\r\n";
-}
-
-void WriteAircraft(const fs::path& path)
-{
-    std::ofstream out(path, std::ios::binary);
-    for (int i = 0; i < AircraftLines; ++i)
-        out << "AC#" << i << "," << (400 + i % 100) << ",\"Some Airline Boeing 737-800 " << i << "\"\r\n";
-}
-
-// Daily plans of seven legs, 205 minutes apart, with a comment line before every hundredth; about one
-// plan in a hundred shares its registration with another.
-void WritePlans(const fs::path& path, int airports)
-{
-    std::ofstream out(path, std::ios::binary);
-    std::mt19937 random(11);
-    char time[16];
-    for (int i = 0; i < Plans; ++i) {
-        if (i % 100 == 0)
-            out << ";\r\n; Plans from " << i << "\r\n;\r\n";
-        out << "AC#" << random() % AircraftLines << ",D-" << CodeFor(i % 100 == 1 ? i - 1 : i) << i / 456976
-            << ",50%,24Hr,IFR";
-        const int start = static_cast<int>(random() % 5);
-        for (int leg = 0; leg < 7; ++leg) {
-            const int minutes = start + leg * 205;
-            std::snprintf(time, sizeof time, "%02d:%02d", minutes / 60, minutes % 60);
-            out << "," << time << ",,350,F,LH" << 1000 + leg << ","
-                << CodeFor(static_cast<int>(random() % static_cast<unsigned>(airports)));
-        }
-        out << "\r\n";
-    }
-}
 
 struct Files {
     fs::path airports, aircraft, plans;
@@ -213,8 +165,8 @@ int main(int argc, char** argv)
     const fs::path folder = where / ("legwise-plan-check-" + std::to_string(getpid()));
     fs::create_directories(folder);
     const Files files{folder / "airports.txt", folder / "aircraft.txt", folder / "plans.txt"};
-    WriteAirports(files.airports);
-    WriteAircraft(files.aircraft);
+    WriteEuropeAirportFile(files.airports, AirportLines);
+    WriteFastAircraftFile(files.aircraft, AircraftLines);
     std::printf(
         "airport file %.1f MB (%d lines), aircraft file %.1f MB (%d lines); medians of %d rounds\n"
         "targets: the check at most 3 x the reading with our readers, its memory at most 2 x the plan file\n",
@@ -222,7 +174,7 @@ int main(int argc, char** argv)
         static_cast<double>(fs::file_size(files.aircraft)) / MB, AircraftLines, Rounds);
     bool ok = true;
     for (const int airports : {20'000, 400'000}) {
-        WritePlans(files.plans, airports);
+        WriteDailyPlanFile(files.plans, Plans, airports, AircraftLines);
         std::printf("\nplan file %.1f MB, %d plans, destinations among %d airports\n",
                     static_cast<double>(fs::file_size(files.plans)) / MB, Plans, airports);
         ok = Measure(files, folder) && ok;

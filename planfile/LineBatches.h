@@ -19,7 +19,8 @@
 #include <thread>
 #include <vector>
 
-// `Line` holds at least `std::string text` and `int number`.
+// `Line` holds at least `std::string text` and `int number`, and gets the line's offset in the file
+// as well when it holds `std::uint64_t offset` and the reader gives it.
 template <typename Line>
 struct LineBatch {
     std::size_t file = 0;
@@ -31,7 +32,9 @@ struct LineBatch {
     bool done = false;      // the shared work on it is done
 };
 
-template <typename Line>
+// `Reader` reads the lines of one file as PlanFileReader does (OpenError, NextLine, LineNumber,
+// HadReadError).
+template <typename Line, typename Reader = PlanFileReader>
 class LineBatches {
 public:
     using Batch = LineBatch<Line>;
@@ -131,7 +134,7 @@ private:
     // False when the caller stopped taking batches.
     bool ReadFile(std::size_t index)
     {
-        PlanFileReader reader(m_files[index]);
+        Reader reader(m_files[index]);
         for (bool ended = false; !ended;) {
             std::size_t waiting = 0;
             Batch* batch = Free(waiting);
@@ -147,6 +150,8 @@ private:
                 if (ended)
                     break;
                 line.number = reader.LineNumber();
+                if constexpr (requires { line.offset = reader.Offset(); })
+                    line.offset = reader.Offset();
                 ++batch->count;
             }
             batch->endOfFile = ended;

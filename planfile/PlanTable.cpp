@@ -1,10 +1,13 @@
 #include "planfile/PlanTable.h"
 
 #include "input/Text.h"
+#include "planfile/LineBatches.h"
 #include "planfile/RawLines.h"
 #include "planfile/Registrations.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
 
 namespace {
 // Field `index` of a line that is no plan, as far as it has one, for its row.
@@ -33,53 +36,152 @@ std::string SharedText(const Registrations::SharedUse& use)
 }
 } // namespace
 
+namespace {
+// The lines of a plan file as the batches read them, each with its offset in the file.
+class OffsetLineReader {
+public:
+    explicit OffsetLineReader(const std::filesystem::path& path)
+        : m_reader(path)
+    {}
+    const std::string& OpenError() const { return m_reader.OpenError(); }
+    bool HadReadError() const { return m_reader.HadReadError(); }
+    bool NextLine(std::string& line)
+    {
+        if (!m_reader.Next())
+            return false;
+        line.assign(m_reader.Line());
+        return true;
+    }
+    int LineNumber() const { return m_reader.LineNumber(); }
+    std::uint64_t Offset() const { return m_reader.Offset(); }
+
+private:
+    RawLineReader m_reader;
+};
+
+// A line of the file, taken apart and counted in its batch.
+struct TableLine {
+    std::string text;
+    int number = 0;
+    std::uint64_t offset = 0;
+    PlanLineKind kind = PlanLineKind::Blank;
+    PlanLine plan; // views into `text`
+    std::string reason;
+    std::uint32_t errors = 0;
+    std::uint32_t warnings = 0;
+    bool unplaced = false; // an airport of the plan is not in the airport file or has no position
+};
+
+// Storage each of the two threads keeps for its batches.
+struct TableRoom {
+    std::vector<std::string_view> keys;
+    std::vector<std::string_view> destinations;
+    std::vector<std::uint64_t> hashes;
+    std::vector<const AircraftSpeed*> aircraft;
+    std::vector<const AirportPlace*> places;
+    WalkedLoop loop;
+    std::vector<Finding> findings;
+};
+
+// Takes apart and checks the lines of `batch`. The aircraft and destinations of all its plans are
+// looked up together, and a plan that surely has no findings is not walked, as the check does.
+void CountBatch(LineBatch<TableLine>& batch, const ReferenceData& data, int turnaround, TableRoom& room)
+{
+    const auto lines = std::span(batch.lines).first(batch.count);
+    room.keys.clear();
+    room.destinations.clear();
+    for (TableLine& line : lines) {
+        line.reason.clear();
+        line.errors = 0;
+        line.warnings = 0;
+        line.unplaced = false;
+        line.kind = ReadPlanLine(line.text, line.plan, line.reason);
+        if (line.kind != PlanLineKind::Plan)
+            continue;
+        room.keys.push_back(line.plan.aircraftKey);
+        for (const PlanLeg& leg : line.plan.legs)
+            room.destinations.push_back(leg.destination);
+    }
+    data.aircraft.FindMany(room.keys, room.hashes, room.aircraft);
+    data.airports.FindMany(room.destinations, room.hashes, room.places);
+    size_t plan = 0;
+    size_t leg = 0;
+    for (TableLine& line : lines) {
+        if (line.kind != PlanLineKind::Plan)
+            continue;
+        const size_t legs = line.plan.legs.size();
+        const AircraftSpeed* const aircraft = room.aircraft[plan++];
+        const auto places = std::span<const AirportPlace* const>(room.places).subspan(leg, legs);
+        leg += legs;
+        line.unplaced = std::any_of(places.begin(), places.end(),
+                                    [](const AirportPlace* place) { return !place || !place->position; });
+        if (SurelyWithoutFindings(line.plan, aircraft, places, turnaround))
+            continue;
+        WalkLoop(line.plan, aircraft, places, room.loop);
+        room.findings.clear();
+        CheckPlan(line.plan, room.loop, turnaround, room.findings);
+        for (const Finding& finding : room.findings)
+            ++(finding.level == FindingLevel::Error ? line.errors : line.warnings);
+    }
+}
+} // namespace
+
 PlanTable ReadPlanTable(const std::filesystem::path& path, const ReferenceData& data, int turnaround,
                         const ShiftProgress& progress)
 {
     PlanTable table;
-    RawLineReader reader(path);
-    if (!reader.OpenError().empty()) {
-        table.error = reader.OpenError();
-        return table;
-    }
+    std::error_code ec;
+    const std::uint64_t size = std::filesystem::is_regular_file(path, ec) ? std::filesystem::file_size(path, ec) : 0;
+    // Room for a row per 32 bytes of the file (up to a gigabyte of address space): only the rows filled
+    // take memory, and the rows do not move while a large file is read (moving them would hold them
+    // twice for a moment).
+    const std::uint64_t room = std::min<std::uint64_t>(size, std::uint64_t{1} << 30);
+    table.rows.reserve(static_cast<size_t>(room / 32));
+    table.text.reserve(static_cast<size_t>(room / 4));
     Registrations registrations;
-    PlanLine plan;
-    WalkedLoop loop;
-    std::vector<Finding> findings;
-    std::string reason;
-    while (reader.Next()) {
-        if (progress && reader.LineNumber() % 4096 == 0 && !progress(reader.Offset(), reader.Size())) {
+    std::array<TableRoom, 2> rooms;
+    LineBatches<TableLine, OffsetLineReader> batches({path}, [&](LineBatch<TableLine>& batch, int worker) {
+        CountBatch(batch, data, turnaround, rooms[static_cast<size_t>(worker)]);
+    });
+    while (LineBatch<TableLine>* batch = batches.Take()) {
+        if (!batch->openError.empty()) {
+            table.error = batch->openError;
+            return table;
+        }
+        for (const TableLine& line : std::span(batch->lines).first(batch->count)) {
+            if (line.kind == PlanLineKind::Blank || line.kind == PlanLineKind::Comment)
+                continue;
+            if (line.unplaced)
+                table.unplaced.push_back(static_cast<std::uint32_t>(table.rows.size()));
+            PlanRow& row = table.rows.emplace_back();
+            row.line = line.number;
+            row.offset = line.offset;
+            row.textAt = static_cast<std::uint32_t>(table.text.size());
+            row.plan = line.kind == PlanLineKind::Plan;
+            if (!row.plan) {
+                row.aircraftSize = Append(table.text, Field(line.text, 0));
+                row.registrationSize = Append(table.text, Field(line.text, 1));
+                row.periodSize = Append(table.text, Field(line.text, 3));
+                row.errors = 1;
+                continue;
+            }
+            row.aircraftSize = Append(table.text, line.plan.aircraftKey);
+            row.registrationSize = Append(table.text, line.plan.registration);
+            row.periodSize = Append(table.text, line.plan.period);
+            row.legs = static_cast<std::uint32_t>(line.plan.legs.size());
+            row.errors = line.errors;
+            row.warnings = line.warnings;
+            registrations.Add(line.plan.registration, 0, row.line);
+        }
+        if (batch->readError)
+            table.error = "the file could not be read to its end";
+        const std::uint64_t done = batch->count > 0 ? batch->lines[batch->count - 1].offset : 0;
+        batches.Return(batch);
+        if (progress && !progress(done, size)) {
             table.cancelled = true;
             return table;
         }
-        const PlanLineKind kind = ReadPlanLine(reader.Line(), plan, reason);
-        if (kind == PlanLineKind::Blank || kind == PlanLineKind::Comment)
-            continue;
-        PlanRow& row = table.rows.emplace_back();
-        row.line = reader.LineNumber();
-        row.offset = reader.Offset();
-        row.textAt = static_cast<std::uint32_t>(table.text.size());
-        row.plan = kind == PlanLineKind::Plan;
-        if (!row.plan) {
-            row.aircraftSize = Append(table.text, Field(reader.Line(), 0));
-            row.registrationSize = Append(table.text, Field(reader.Line(), 1));
-            row.periodSize = Append(table.text, Field(reader.Line(), 3));
-            row.errors = 1;
-            continue;
-        }
-        row.aircraftSize = Append(table.text, plan.aircraftKey);
-        row.registrationSize = Append(table.text, plan.registration);
-        row.periodSize = Append(table.text, plan.period);
-        row.legs = static_cast<std::uint32_t>(plan.legs.size());
-        WalkLoop(plan, data, loop);
-        registrations.Add(plan.registration, 0, row.line);
-        findings.clear();
-        CheckPlan(plan, loop, turnaround, findings);
-        for (const Finding& finding : findings)
-            ++(finding.level == FindingLevel::Error ? row.errors : row.warnings);
     }
-    if (reader.HadReadError())
-        table.error = "the file could not be read to its end";
     for (const Registrations::SharedUse& use : registrations.SharedUses()) {
         const auto row = std::lower_bound(table.rows.begin(), table.rows.end(), use.line,
                                           [](const PlanRow& r, int line) { return r.line < line; });
@@ -114,4 +216,22 @@ bool ReadPlanDetail(const std::filesystem::path& path, const PlanTable& table, c
     if (shared != table.shared.end() && shared->first == row.line)
         detail.findings.push_back({FindingLevel::Warning, shared->second});
     return true;
+}
+
+std::vector<LineProblem> UnplacedPlans(const std::filesystem::path& path, const PlanTable& table,
+                                       const ReferenceData& data, std::int64_t fromDay, std::int64_t toDay,
+                                       size_t limit)
+{
+    std::vector<LineProblem> plans;
+    RawLineReader reader(path);
+    SeasonShift shift(data, fromDay, toDay);
+    std::string shifted;
+    std::string problem;
+    for (size_t i = 0; i < table.unplaced.size() && plans.size() < limit; ++i) {
+        const PlanRow& row = table.rows[table.unplaced[i]];
+        if (reader.Seek(row.offset, row.line) && reader.Next()
+            && shift.ShiftLine(reader.Line(), shifted, problem) == SeasonShift::Outcome::Unplaced)
+            plans.push_back({row.line, problem});
+    }
+    return plans;
 }

@@ -33,6 +33,7 @@ struct PlanTable {
     std::vector<PlanRow> rows; // in the order of the lines
     std::string text;
     std::vector<std::pair<int, std::string>> shared; // line: the warning on its shared registration
+    std::vector<std::uint32_t> unplaced;             // rows of plans with an airport that has no place
     std::string error;                               // why the file could not be read
     bool cancelled = false;
 
@@ -68,3 +69,10 @@ struct PlanDetail {
 // False with the reason when the line cannot be read again.
 bool ReadPlanDetail(const std::filesystem::path& path, const PlanTable& table, const PlanRow& row,
                     const ReferenceData& data, int turnaround, PlanDetail& detail, std::string& error);
+
+// The plans of `table` that the season shift from `fromDay` to `toDay` cannot move, as an airport of
+// theirs cannot be placed: at most `limit`, in the order of their lines, each with the airports it
+// names. A line that cannot be read again is left out.
+std::vector<LineProblem> UnplacedPlans(const std::filesystem::path& path, const PlanTable& table,
+                                       const ReferenceData& data, std::int64_t fromDay, std::int64_t toDay,
+                                       size_t limit);

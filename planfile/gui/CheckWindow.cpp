@@ -1,6 +1,7 @@
 #include "planfile/gui/CheckWindow.h"
 
 #include "app/Fonts.h"
+#include "app/PlannerState.h"
 #include "app/Platform.h"
 #include "app/Windows1252.h"
 #include "check/TimeZones.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -28,8 +30,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace fs = std::filesystem;
 
@@ -56,10 +63,28 @@ QString Plural(long long count, const char* noun)
 {
     return QStringLiteral("%1 %2%3").arg(count).arg(QLatin1String(noun)).arg(count == 1 ? "" : "s");
 }
+
+// "Nothing was written: 2 plans have an airport that cannot be placed (line 5 and 1 more).", then the
+// plans named, a line each.
+QString UnplacedText(const QString& outcome, long long count, const std::vector<LineProblem>& plans)
+{
+    QString text = QStringLiteral("%1: %2 %3 an airport that cannot be placed")
+                       .arg(outcome, Plural(count, "plan"), QLatin1String(count == 1 ? "has" : "have"));
+    if (!plans.empty())
+        text += count == 1 ? QStringLiteral(" (line %1)").arg(plans.front().line)
+                           : QStringLiteral(" (line %1 and %2 more)").arg(plans.front().line).arg(count - 1);
+    text += QLatin1Char('.');
+    for (const LineProblem& plan : plans)
+        text += QStringLiteral("\nline %1: %2").arg(plan.line).arg(Text(plan.text));
+    if (count > static_cast<long long>(plans.size()))
+        text += QStringLiteral("\n...");
+    return text;
+}
 } // namespace
 
 // The rows of the plan table, sorted and filtered here rather than through a proxy: a file of a
-// million plans sorts in a moment this way.
+// million plans sorts in a moment this way. Sorting and filtering move the view's selection and
+// current row with their plans, so the plan highlighted stays the plan shown below the table.
 class PlanTableModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
@@ -68,19 +93,28 @@ public:
     {
         beginResetModel();
         m_table = table;
-        Refill();
+        m_shown.clear();
+        m_shown.shrink_to_fit();
+        if (m_table)
+            Refill();
         endResetModel();
     }
     void SetOnlyFindings(bool only)
     {
-        beginResetModel();
         m_onlyFindings = only;
-        Refill();
-        endResetModel();
+        Rearrange([this] { Refill(); });
     }
     const PlanRow* Row(int row) const
     {
         return m_table && row >= 0 && row < rowCount() ? &m_table->rows[m_shown[static_cast<size_t>(row)]] : nullptr;
+    }
+    // The row that shows the plan at `line`, or -1 when none does.
+    int RowOfLine(int line) const
+    {
+        for (size_t row = 0; m_table && row < m_shown.size(); ++row)
+            if (m_table->rows[m_shown[row]].line == line)
+                return static_cast<int>(row);
+        return -1;
     }
 
     int rowCount(const QModelIndex& parent = {}) const override
@@ -121,20 +155,52 @@ public:
     {
         m_sortColumn = column;
         m_sortOrder = order;
-        emit layoutAboutToBeChanged();
-        Sort();
-        emit layoutChanged();
+        Rearrange([this] { Sort(); });
     }
 
 private:
+    // Changes which rows are shown, or their order, and moves every index the view keeps (its
+    // selection, its current row) to the row that now shows the same plan; an index whose plan is no
+    // longer shown goes.
+    void Rearrange(const std::function<void()>& change)
+    {
+        emit layoutAboutToBeChanged();
+        const QModelIndexList before = persistentIndexList();
+        std::vector<std::uint32_t> plans;
+        for (const QModelIndex& index : before)
+            plans.push_back(m_shown[static_cast<size_t>(index.row())]);
+        change();
+        std::vector<int> rowOf;
+        if (!before.isEmpty() && m_table) {
+            rowOf.assign(m_table->rows.size(), -1);
+            for (size_t row = 0; row < m_shown.size(); ++row)
+                rowOf[m_shown[row]] = static_cast<int>(row);
+        }
+        QModelIndexList after;
+        for (int i = 0; i < before.size(); ++i) {
+            const int row = rowOf.empty() ? -1 : rowOf[plans[static_cast<size_t>(i)]];
+            after << (row < 0 ? QModelIndex() : index(row, before[i].column()));
+        }
+        changePersistentIndexList(before, after);
+        emit layoutChanged();
+    }
+
     void Sort()
     {
         if (!m_table)
             return;
         const int column = m_sortColumn;
         const Qt::SortOrder order = m_sortOrder;
+        // The rows are in the order of their lines already.
+        if (column == 0) {
+            if (order == Qt::AscendingOrder)
+                std::sort(m_shown.begin(), m_shown.end());
+            else
+                std::sort(m_shown.begin(), m_shown.end(), std::greater<>());
+            return;
+        }
         const PlanTable& table = *m_table;
-        auto key = [&](size_t index) {
+        auto key = [&](std::uint32_t index) {
             const PlanRow& row = table.rows[index];
             switch (column) {
             case 1: return std::make_tuple(table.Registration(row), 0U);
@@ -142,12 +208,11 @@ private:
             case 3: return std::make_tuple(table.Period(row), 0U);
             case 4: return std::make_tuple(std::string_view(), row.legs);
             case 5: return std::make_tuple(std::string_view(), row.errors);
-            case 6: return std::make_tuple(std::string_view(), row.warnings);
-            default: return std::make_tuple(std::string_view(), static_cast<unsigned>(row.line));
+            default: return std::make_tuple(std::string_view(), row.warnings);
             }
         };
         // Stable, so rows that tie keep the order of their lines.
-        std::stable_sort(m_shown.begin(), m_shown.end(), [&](size_t a, size_t b) {
+        std::stable_sort(m_shown.begin(), m_shown.end(), [&](std::uint32_t a, std::uint32_t b) {
             return order == Qt::AscendingOrder ? key(a) < key(b) : key(b) < key(a);
         });
     }
@@ -160,7 +225,7 @@ private:
         for (size_t i = 0; i < m_table->rows.size(); ++i) {
             const PlanRow& row = m_table->rows[i];
             if (!m_onlyFindings || row.errors + row.warnings > 0)
-                m_shown.push_back(i);
+                m_shown.push_back(static_cast<std::uint32_t>(i));
         }
         Sort();
     }
@@ -169,7 +234,21 @@ private:
     bool m_onlyFindings = false;
     int m_sortColumn = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    std::vector<size_t> m_shown;
+    std::vector<std::uint32_t> m_shown; // indexes into the table's rows, in the order shown
+};
+
+// Home and End go to the first and the last plan, as Ctrl+Home and Ctrl+End do.
+class PlanTableView : public QTableView {
+public:
+    using QTableView::QTableView;
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override
+    {
+        if (action == MoveHome || action == MoveEnd)
+            modifiers |= Qt::ControlModifier;
+        return QTableView::moveCursor(action, modifiers);
+    }
 };
 
 CheckWindow::CheckWindow(QWidget* parent)
@@ -179,7 +258,7 @@ CheckWindow::CheckWindow(QWidget* parent)
       m_aircraftPath(new QLineEdit(this)),
       m_read(new QPushButton(QStringLiteral("&Read"), this)),
       m_onlyFindings(new QCheckBox(QStringLiteral("Only plans with &findings"), this)),
-      m_plans(new QTableView(this)),
+      m_plans(new PlanTableView(this)),
       m_model(new PlanTableModel(this)),
       m_legs(new QTableWidget(0, static_cast<int>(LegColumns.size()), this)),
       m_findings(new QListWidget(this)),
@@ -210,10 +289,12 @@ CheckWindow::CheckWindow(QWidget* parent)
     for (const auto& [widget, name] : names)
         widget->setObjectName(QLatin1String(name));
 
-    // The personal copies in the current folder come first, as the planner keeps them there.
-    for (const auto& [edit, kind] : {std::pair{m_airportPath, InputFileKind::AirportFile},
-                                     std::pair{m_aircraftPath, InputFileKind::AircraftFile}}) {
-        const QFileInfo personal(QString::fromStdString(PersonalCopyName(kind)));
+    // The planner's own files in the current folder come first, as it keeps them there: the plan
+    // file it appends to and the personal copies of the lists.
+    for (const auto& [edit, name] : {std::pair{m_planPath, State().planFileName},
+                                     std::pair{m_airportPath, PersonalCopyName(InputFileKind::AirportFile)},
+                                     std::pair{m_aircraftPath, PersonalCopyName(InputFileKind::AircraftFile)}}) {
+        const QFileInfo personal(QString::fromStdString(name));
         if (personal.isFile())
             edit->setText(QDir::toNativeSeparators(personal.absoluteFilePath()));
     }
@@ -222,6 +303,7 @@ CheckWindow::CheckWindow(QWidget* parent)
     const std::pair<QLineEdit*, const char*> rows[] = {
         {m_planPath, "&Plan file:"}, {m_airportPath, "&Airport file:"}, {m_aircraftPath, "Air&craft file:"}};
     int row = 0;
+    QWidget* previous = nullptr; // Tab goes from each box to its Choose... and on to the next box
     for (const auto& [edit, label] : rows) {
         auto* caption = new QLabel(QString::fromLatin1(label), this);
         caption->setBuddy(edit);
@@ -233,9 +315,14 @@ CheckWindow::CheckWindow(QWidget* parent)
         files->addWidget(edit, row, 1);
         files->addWidget(choose, row, 2);
         m_lockedWhileBusy << edit << choose;
+        if (previous)
+            setTabOrder(previous, edit);
+        setTabOrder(edit, choose);
+        previous = choose;
         ++row;
     }
     files->addWidget(m_read, 0, 3);
+    setTabOrder(previous, m_read);
     m_read->setDefault(true);
 
     m_plans->setModel(m_model);
@@ -253,8 +340,9 @@ CheckWindow::CheckWindow(QWidget* parent)
     m_legs->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_findings->setWordWrap(true);
     connect(m_onlyFindings, &QCheckBox::toggled, m_model, &PlanTableModel::SetOnlyFindings);
-    connect(m_plans->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CheckWindow::ShowSelected);
-    connect(m_model, &QAbstractItemModel::modelReset, this, &CheckWindow::ShowSelected);
+    connect(m_plans->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { ShowSelected(); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { ShowSelected(); });
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &CheckWindow::KeepAPlanSelected);
 
     const QDate today = QDate::currentDate();
     for (QDateEdit* date : {m_from, m_to}) {
@@ -264,7 +352,7 @@ CheckWindow::CheckWindow(QWidget* parent)
     }
     m_from->setDate(today);
     m_to->setDate(today.addMonths(6));
-    connect(m_from, &QDateEdit::dateChanged, this, &CheckWindow::ShowSelected);
+    connect(m_from, &QDateEdit::dateChanged, this, [this] { ShowSelected(true); });
     connect(m_saveAs, &QPushButton::clicked, this, &CheckWindow::SaveShifted);
     connect(m_read, &QPushButton::clicked, this, &CheckWindow::Read);
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
@@ -276,6 +364,12 @@ CheckWindow::CheckWindow(QWidget* parent)
     });
     m_progress->setRange(0, 1000);
     m_progress->setTextVisible(false);
+    m_saveAs->setToolTip(
+        QStringLiteral("Writes every plan of the plan file, shifted, to a new file, whichever plan "
+                       "is selected."));
+    // Long texts (a path, a list of airports) wrap rather than being cut off at the window's edge.
+    m_status->setWordWrap(true);
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_lockedWhileBusy << m_read << m_saveAs << m_from << m_to;
 
     auto* plansLabel = new QLabel(QStringLiteral("P&lans:"), this);
@@ -284,7 +378,8 @@ CheckWindow::CheckWindow(QWidget* parent)
     legsLabel->setBuddy(m_legs);
     auto* findingsLabel = new QLabel(QStringLiteral("F&indings:"), this);
     findingsLabel->setBuddy(m_findings);
-    auto* fromLabel = new QLabel(QStringLiteral("Season shift: local times kept, universal times moved fro&m"), this);
+    auto* fromLabel = new QLabel(
+        QStringLiteral("Season shift of the whole file: local times kept, universal times moved fro&m"), this);
     fromLabel->setBuddy(m_from);
     auto* toLabel = new QLabel(QStringLiteral("&to"), this);
     toLabel->setBuddy(m_to);
@@ -329,7 +424,7 @@ CheckWindow::CheckWindow(QWidget* parent)
     layout->addLayout(shiftRow);
     layout->addLayout(statusRow);
     SetBusy(false);
-    m_status->setText(QStringLiteral("Choose a plan file and its airport and aircraft files, then Read."));
+    ShowStatus(QStringLiteral("Choose a plan file and its airport and aircraft files, then Read."));
     resize(900, 720);
 }
 
@@ -367,15 +462,19 @@ void CheckWindow::RunInBackground(std::function<void()> work, std::function<void
     m_cancelled = false;
     m_done = 0;
     m_total = 0;
+    // The control that has the keys is locked while the work runs; it gets them back afterwards.
+    const QPointer<QWidget> focused = QApplication::focusWidget();
     SetBusy(true);
-    m_worker = std::thread([this, work = std::move(work), done = std::move(done)] {
+    m_worker = std::thread([this, work = std::move(work), done = std::move(done), focused] {
         work();
         QMetaObject::invokeMethod(
             this,
-            [this, done] {
+            [this, done, focused] {
                 m_worker.join();
                 SetBusy(false);
                 done();
+                if (focused && focused->isEnabled())
+                    focused->setFocus();
                 emit WorkFinished();
             },
             Qt::QueuedConnection);
@@ -384,8 +483,26 @@ void CheckWindow::RunInBackground(std::function<void()> work, std::function<void
 
 void CheckWindow::Choose(QLineEdit* edit)
 {
-    if (const std::optional<QString> chosen = Platform::ChooseOpenFile(this))
+    const std::optional<QString> chosen = Platform::ChooseOpenFile(this);
+    if (chosen)
         edit->setText(QDir::toNativeSeparators(*chosen));
+    // Confirmed or cancelled, the keys come back to this window and to the box the name is for.
+    TakeKeysBack(edit);
+}
+
+void CheckWindow::TakeKeysBack(QWidget* control)
+{
+    activateWindow();
+    control->setFocus();
+}
+
+void CheckWindow::ShowStatus(const QString& text)
+{
+    // A name may break after each of its separators, as a long path has no blanks to wrap at.
+    QString wrappable = text;
+    for (const QChar separator : {QLatin1Char('/'), QLatin1Char('\\')})
+        wrappable.replace(separator, QString(separator) + QChar(0x200B));
+    m_status->setText(wrappable);
 }
 
 void CheckWindow::Read()
@@ -404,7 +521,17 @@ void CheckWindow::Read()
         }
         *path = PathFromQString(edit->text().trimmed());
     }
-    m_status->setText(QStringLiteral("Reading..."));
+    // The file read before goes first, so that two files are never held at once; the plan that was
+    // selected is selected again when the same file is read.
+    int selectedLine = 0;
+    if (m_loaded && m_shownRow && m_loaded->plan == loaded->plan)
+        selectedLine = m_shownRow->line;
+    m_model->SetTable(nullptr);
+    m_loaded.reset();
+#ifdef __GLIBC__
+    malloc_trim(0); // and the pages it held go back to the system before the next file fills others
+#endif
+    ShowStatus(QStringLiteral("Reading..."));
     RunInBackground(
         [this, loaded] {
             std::string error;
@@ -414,19 +541,24 @@ void CheckWindow::Read()
                 loaded->error = "The aircraft file cannot be read: " + error;
             if (!loaded->error.empty())
                 return;
-            loaded->table =
-                ReadPlanTable(loaded->plan, loaded->data, Turnaround,
-                              [this](std::uint64_t done, std::uint64_t total) { return Progress(done, total); });
+            try {
+                loaded->table =
+                    ReadPlanTable(loaded->plan, loaded->data, Turnaround,
+                                  [this](std::uint64_t done, std::uint64_t total) { return Progress(done, total); });
+            } catch (const std::bad_alloc&) {
+                loaded->table = {};
+                loaded->table.error = "it is too large for the memory there is";
+            }
             if (!loaded->table.error.empty())
                 loaded->error = "The plan file cannot be read: " + loaded->table.error;
         },
-        [this, loaded] {
+        [this, loaded, selectedLine] {
             if (loaded->table.cancelled) {
-                m_status->setText(QStringLiteral("Reading cancelled."));
+                ShowStatus(QStringLiteral("Reading cancelled: the table is empty until a file is read."));
                 return;
             }
             if (!loaded->error.empty()) {
-                m_status->setText(QString::fromStdString(loaded->error));
+                ShowStatus(QString::fromStdString(loaded->error));
                 Platform::ShowMessage(this, QString::fromStdString(loaded->error));
                 return;
             }
@@ -441,21 +573,35 @@ void CheckWindow::Read()
                 warnings += row.warnings;
                 plans += row.plan;
             }
-            m_status->setText(QStringLiteral("%1 in %2: %3, %4.")
-                                  .arg(Plural(plans, "plan"), QFileInfo(m_planPath->text().trimmed()).fileName(),
-                                       Plural(errors, "error"), Plural(warnings, "warning")));
+            ShowStatus(QStringLiteral("%1 in %2: %3, %4.")
+                           .arg(Plural(plans, "plan"), QFileInfo(QStringFromPath(loaded->plan)).fileName(),
+                                Plural(errors, "error"), Plural(warnings, "warning")));
             m_plans->resizeColumnsToContents();
+            const int row = m_model->RowOfLine(selectedLine);
             if (m_model->rowCount() > 0)
-                m_plans->selectRow(0);
+                m_plans->selectRow(std::max(row, 0));
+            m_plans->scrollTo(m_plans->currentIndex());
         });
 }
 
-void CheckWindow::ShowSelected()
+void CheckWindow::KeepAPlanSelected()
 {
+    if (!m_plans->selectionModel()->hasSelection() && m_model->rowCount() > 0)
+        m_plans->selectRow(0);
+    ShowSelected();
+    m_plans->scrollTo(m_plans->currentIndex());
+}
+
+void CheckWindow::ShowSelected(bool again)
+{
+    const QModelIndexList selected = m_plans->selectionModel()->selectedIndexes();
+    const PlanRow* row = selected.isEmpty() || !m_loaded ? nullptr : m_model->Row(selected.front().row());
+    if (row == m_shownRow && !again)
+        return;
+    m_shownRow = row;
     m_legs->setRowCount(0);
     m_findings->clear();
-    const PlanRow* row = m_model->Row(m_plans->currentIndex().row());
-    if (!row || !m_loaded)
+    if (!row)
         return;
     PlanDetail detail;
     std::string error;
@@ -516,13 +662,22 @@ void CheckWindow::SaveShifted()
     const std::shared_ptr<LoadedFiles> loaded = m_loaded;
     const std::int64_t fromDay = DayOf(m_from->date());
     const std::int64_t toDay = DayOf(m_to->date());
+    if (const QString nothing = WhyNothingCanBeWritten(); !nothing.isEmpty()) {
+        ShowStatus(nothing.section(QLatin1Char('\n'), 0, 0));
+        Platform::ShowMessage(this, nothing);
+        return;
+    }
+    ShowStatus(QStringLiteral("Choose the new file for the whole plan file shifted."));
     const QFileInfo plan(QStringFromPath(loaded->plan));
     const QString suggested =
         plan.dir().filePath(plan.completeBaseName() + QStringLiteral("-")
                             + m_to->date().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".txt"));
     const std::optional<QString> chosen = Platform::ChooseSaveFile(this, suggested);
-    if (!chosen)
+    TakeKeysBack(m_saveAs);
+    if (!chosen) {
+        ShowStatus(QStringLiteral("Nothing was written."));
         return;
+    }
     const fs::path target = PathFromQString(*chosen);
     std::error_code ec;
     const std::pair<const fs::path*, const char*> inputs[] = {{&loaded->plan, "the plan file itself"},
@@ -549,7 +704,7 @@ void CheckWindow::SaveShifted()
     if (replacing)
         written += ".legwise-new";
     auto report = std::make_shared<ShiftReport>();
-    m_status->setText(QStringLiteral("Shifting..."));
+    ShowStatus(QStringLiteral("Shifting..."));
     RunInBackground(
         [this, loaded, written, target, replacing, fromDay, toDay, report] {
             *report = ShiftPlanFile(loaded->plan, written, loaded->data, fromDay, toDay,
@@ -565,21 +720,18 @@ void CheckWindow::SaveShifted()
         },
         [this, report, chosen] {
             if (report->cancelled) {
-                m_status->setText(QStringLiteral("Shift cancelled: nothing was written."));
+                ShowStatus(QStringLiteral("Shift cancelled: nothing was written."));
                 return;
             }
             QString text;
+            QString status;
             if (!report->error.empty()) {
                 text = QStringLiteral("Nothing was written: %1.").arg(QString::fromStdString(report->error));
             } else if (!report->unplaced.empty()) {
-                text = QStringLiteral("Nothing was written: %1 with an airport that cannot be placed:")
-                           .arg(Plural(static_cast<long long>(report->unplaced.size()), "plan"));
-                for (size_t i = 0; i < report->unplaced.size() && i < 10; ++i)
-                    text += QStringLiteral("\nline %1: %2")
-                                .arg(report->unplaced[i].line)
-                                .arg(Text(report->unplaced[i].text));
+                text = UnplacedText(QStringLiteral("Nothing was written"),
+                                    static_cast<long long>(report->unplaced.size()), report->unplaced);
             } else {
-                text = QStringLiteral("Written to %1: %2, %3 moved.")
+                text = QStringLiteral("Written to %1: every plan of the file, %2, %3 moved.")
                            .arg(QDir::toNativeSeparators(*chosen), Plural(report->plans, "plan"),
                                 Plural(report->timesMoved, "time"));
                 for (size_t i = 0; i < report->changes.size() && i < 20; ++i)
@@ -587,9 +739,19 @@ void CheckWindow::SaveShifted()
                                 .arg(Text(report->changes[i].code), Text(report->changes[i].zone),
                                      Text(AirportChangeText(report->changes[i])));
             }
-            m_status->setText(text.section(QLatin1Char('\n'), 0, 0));
+            ShowStatus(text.section(QLatin1Char('\n'), 0, 0));
             Platform::ShowMessage(this, text);
         });
+}
+
+QString CheckWindow::WhyNothingCanBeWritten() const
+{
+    if (m_loaded->table.unplaced.empty())
+        return {};
+    const std::vector<LineProblem> plans =
+        UnplacedPlans(m_loaded->plan, m_loaded->table, m_loaded->data, DayOf(m_from->date()), DayOf(m_to->date()), 10);
+    return UnplacedText(QStringLiteral("Nothing can be written"),
+                        static_cast<long long>(m_loaded->table.unplaced.size()), plans);
 }
 
 int RunCheckWindow()

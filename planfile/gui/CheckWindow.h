@@ -24,6 +24,7 @@ class QTableWidget;
 class QTimer;
 class PlanTableModel;
 struct LoadedFiles;
+struct PlanRow;
 
 class CheckWindow : public QWidget {
     Q_OBJECT
@@ -41,7 +42,17 @@ signals:
 
 private:
     void Choose(QLineEdit* edit);
-    void ShowSelected();
+    // After a dialog: this window active again, the keys in `control`.
+    void TakeKeysBack(QWidget* control);
+    // The legs and findings of the plan selected in the table; read again only when another plan is
+    // selected than the one shown, or when `again`.
+    void ShowSelected(bool again = false);
+    // After the table was sorted or filtered: the first plan is selected when the one selected is
+    // no longer shown, and the selected one is scrolled into view.
+    void KeepAPlanSelected();
+    void ShowStatus(const QString& text);
+    // Empty when every airport of the plans can be placed; else what "Save as..." says instead.
+    QString WhyNothingCanBeWritten() const;
     void SaveShifted();
     void RunInBackground(std::function<void()> work, std::function<void()> done);
     void SetBusy(bool busy);
@@ -66,6 +77,7 @@ private:
     QList<QWidget*> m_lockedWhileBusy;
 
     std::shared_ptr<LoadedFiles> m_loaded; // what the table shows
+    const PlanRow* m_shownRow = nullptr;   // whose legs and findings are shown
     std::thread m_worker;
     std::atomic<bool> m_cancelled{false};
     std::atomic<std::uint64_t> m_done{0};

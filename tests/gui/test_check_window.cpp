@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
@@ -15,6 +16,13 @@
 #include <QTableWidget>
 
 namespace {
+const QString Line2 = "2: Warning: registration D-AILA is used by 2 plans (also line 5)";
+const QString Line3 = "3: ";
+const QString Line4 =
+    "4: Warning: leg 2 departs from EDDM at 06:40, 18 min after its aircraft arrives at 06:22 (leg 1): "
+    "less than the turnaround of 30 min";
+const QString Line5 = "5: Error: aircraft JET9 is not in the aircraft file";
+const QString Line6 = "6: Error: unknown period \"3Hr\" (1Hr, 2Hr, 4Hr, 6Hr, 8Hr, 12Hr, 24Hr or WEEK)";
 const std::string Plans =
     "; faults\r\n"
     "JET7,D-AILA,100%,24Hr,IFR,06:00,,350,F,101,EDDM,08:00,,350,F,102,EDDF\r\n"
@@ -51,6 +59,16 @@ QStringList Items(const QListWidget& list)
     for (int i = 0; i < list.count(); ++i)
         texts << list.item(i)->text();
     return texts;
+}
+
+// The line of the plan highlighted, and the first finding shown below the table.
+QString HighlightedAndShown(const CheckWindow& window)
+{
+    const auto* plans = Find<QTableView>(window, "Plans");
+    const QModelIndexList rows = plans->selectionModel()->selectedRows();
+    const QStringList findings = Items(*Find<QListWidget>(window, "Findings"));
+    return (rows.size() == 1 ? rows.front().data().toString() : QStringLiteral("none")) + QStringLiteral(": ")
+           + findings.value(0);
 }
 
 // The window with the files of `folder` read: the personal copies are offered, the plan file is typed.
@@ -124,47 +142,110 @@ private slots:
                               "2|EDDM|EDDF|06:40|07:02 ~|162 nm|22 min|22 h 58 min|Europe/Berlin|07:40"}));
     }
 
+    // Whatever the order, the filter and the keys, and after reading again, the plan highlighted is
+    // the plan shown.
+    void theHighlightedPlanIsThePlanShown()
+    {
+        WorkingFolder folder;
+        UseFiles(folder);
+        ReadWindow read(folder);
+        CheckWindow& window = read.window;
+        auto* plans = Find<QTableView>(window, "Plans");
+        auto* header = plans->horizontalHeader();
+        auto* onlyFindings = Find<QCheckBox>(window, "OnlyFindings");
+        plans->setFocus();
+        const std::pair<std::function<void()>, QString> steps[] = {
+            {[&] { QTest::keyClick(plans, Qt::Key_Down); }, Line3},
+            {[&] { header->setSortIndicator(6, Qt::DescendingOrder); }, Line3}, // 2 4 5 3 6
+            {[&] { QTest::keyClick(plans, Qt::Key_Home); }, Line2},
+            {[&] { QTest::keyClick(plans, Qt::Key_Down); }, Line4},
+            {[&] { onlyFindings->setChecked(true); }, Line4}, // 2 4 5 6
+            {[&] { QTest::keyClick(plans, Qt::Key_End); }, Line6},
+            {[&] { header->setSortIndicator(1, Qt::AscendingOrder); }, Line6}, // 2 5 4 6
+            {[&] { QTest::keyClick(plans, Qt::Key_Up); }, Line4},
+            {[&] { QTest::keyClick(plans, Qt::Key_PageUp); }, Line2},
+            {[&] { QTest::keyClick(plans, Qt::Key_PageDown); }, Line6},
+            {[&] { onlyFindings->setChecked(false); }, Line6}, // 2 5 4 6 3
+            {[&] { QTest::keyClick(plans, Qt::Key_End); }, Line3},
+            {[&] { onlyFindings->setChecked(true); }, Line2},                   // line 3 has no findings: the first row
+            {[&] { header->setSortIndicator(0, Qt::DescendingOrder); }, Line2}, // 6 5 4 2
+            {[&] { QTest::keyClick(plans, Qt::Key_Home); }, Line6},
+        };
+        for (const auto& [step, shown] : steps) {
+            step();
+            QCOMPARE(HighlightedAndShown(window), shown);
+        }
+        // Read again, the same plan stays selected; cancelled, the table is empty and says so.
+        QSignalSpy finished(&window, &CheckWindow::WorkFinished);
+        QTest::keyClick(plans, Qt::Key_Down);
+        QTest::keyClick(&window, Qt::Key_R, Qt::AltModifier);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(HighlightedAndShown(window), Line5);
+        std::string many = Plans;
+        for (int i = 0; i < 200000; ++i)
+            many += "JET7,D-AILC,100%,24Hr,IFR,06:00,,350,F,101,EDDM,08:00,,350,F,102,EDDF\r\n";
+        WriteBytes(folder.Path("plans.txt"), many);
+        window.Read();
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(Find<QLabel>(window, "Status")->text(),
+                 QStringLiteral("Reading cancelled: the table is empty until a file is read."));
+        QCOMPARE(plans->model()->rowCount(), 0);
+    }
+
     void saveAsRefusesThePlanFileAndWritesOnlyWhatItCanPlace()
     {
         WorkingFolder folder;
         UseFiles(folder);
         ReadWindow read(folder);
         CheckWindow& window = read.window;
-        Find<QDateEdit>(window, "ShiftFrom")->setDate(QDate(2025, 1, 15));
-        Find<QDateEdit>(window, "ShiftTo")->setDate(QDate(2025, 7, 15));
-        auto saveAs = [&](const std::string& name) {
-            Platform::TestSeam::QueueSaveFileAnswer(folder.QPath(name));
-            QSignalSpy finished(&window, &CheckWindow::WorkFinished);
-            QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
-            finished.wait(name == "plans.txt" ? 200 : 20000);
-            return Platform::TestSeam::TakeMessages().join(QLatin1Char('\n'));
-        };
-        QCOMPARE(saveAs("plans.txt"), QDir::toNativeSeparators(folder.QPath("plans.txt"))
-                                          + " is the plan file itself. The shifted plans go to a new file; choose "
-                                            "another name.");
-        QCOMPARE(saveAs("summer.txt"), QStringLiteral("Nothing was written: 1 plan with an airport that cannot be "
-                                                      "placed:\nline 5: airport EDDX is not in the airport file"));
-        QVERIFY(!Exists(folder.Path("summer.txt")));
-        QCOMPARE(ReadBytes(folder.Path("plans.txt")), Plans);
+        // Before a name is asked for: nothing can be written while an airport cannot be placed.
+        QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(!Platform::TestSeam::MessagesShown().isEmpty()); // Alt+S clicks a moment later
+        QCOMPARE(Platform::TestSeam::TakeMessages(),
+                 QStringList("Nothing can be written: 1 plan has an airport that cannot be placed (line 5).\n"
+                             "line 5: airport EDDX is not in the airport file"));
 
         // Without that plan, the file is written; an existing name is replaced once the dialog has asked.
-        WriteBytes(folder.Path("clean.txt"), Plans.substr(0, Plans.find("JET9")));
-        WriteBytes(folder.Path("summer.txt"), "old");
-        ReadWindow clean(folder, "clean.txt");
-        CheckWindow& cleanWindow = clean.window;
+        const std::string clean = Plans.substr(0, Plans.find("JET9"));
+        WriteBytes(folder.Path("clean.txt"), clean);
+        // Deep in folders of long names, as a status line must wrap such a path to show it whole.
+        std::string summer = "summer.txt";
+        for (int level = 0; level < 6; ++level)
+            summer.insert(0, "afolderwithalongname" + std::to_string(level) + "/");
+        std::filesystem::create_directories(folder.Path(summer).parent_path());
+        WriteBytes(folder.Path(summer), "old");
+        ReadWindow cleanRead(folder, "clean.txt");
+        CheckWindow& cleanWindow = cleanRead.window;
         Find<QDateEdit>(cleanWindow, "ShiftFrom")->setDate(QDate(2025, 1, 15));
         Find<QDateEdit>(cleanWindow, "ShiftTo")->setDate(QDate(2025, 7, 15));
-        Platform::TestSeam::QueueSaveFileAnswer(folder.QPath("summer.txt"));
-        QSignalSpy finished(&cleanWindow, &CheckWindow::WorkFinished);
-        QTest::mouseClick(Find<QPushButton>(cleanWindow, "SaveAs"), Qt::LeftButton);
-        QVERIFY(finished.wait(20000));
-        QVERIFY(Platform::TestSeam::TakeMessages().join("").startsWith(
-            "Written to " + QDir::toNativeSeparators(folder.QPath("summer.txt"))));
-        QCOMPARE(ReadBytes(folder.Path("summer.txt")),
+        auto saveAs = [&](const std::string& name) {
+            Platform::TestSeam::QueueSaveFileAnswer(folder.QPath(name));
+            QSignalSpy finished(&cleanWindow, &CheckWindow::WorkFinished);
+            QTest::mouseClick(Find<QPushButton>(cleanWindow, "SaveAs"), Qt::LeftButton);
+            finished.wait(name == "clean.txt" ? 200 : 20000);
+            return Platform::TestSeam::TakeMessages().join(QLatin1Char('\n'));
+        };
+        QCOMPARE(saveAs("clean.txt"), QDir::toNativeSeparators(folder.QPath("clean.txt"))
+                                          + " is the plan file itself. The shifted plans go to a new file; choose "
+                                            "another name.");
+        QCOMPARE(ReadBytes(folder.Path("clean.txt")), clean);
+        const QString written = "Written to " + QDir::toNativeSeparators(folder.QPath(summer))
+                                + ": every plan of the file, 3 plans, 6 times moved.";
+        QCOMPARE(saveAs(summer).section('\n', 0, 0), written);
+        QCOMPARE(ReadBytes(folder.Path(summer)),
                  "; faults\r\n"
                  "JET7,D-AILA,100%,24Hr,IFR,05:00,,350,F,101,EDDM,07:00,,350,F,102,EDDF\r\n"
                  "BUS3,D-AILM,80%,24Hr,IFR,05:00,,350,F,111,EDDH,08:00,,350,F,112,EDDF\r\n"
                  "JET7,D-AILB,50%,24hr,ifr,05:00,,350,F,201,EDDM,05:40,,350,R,202,EDDF\r\n");
+        // The status line says it whole, wrapped at the path's separators in a narrow window.
+        cleanWindow.resize(cleanWindow.minimumSizeHint().width(), cleanWindow.height());
+        QApplication::processEvents();
+        auto* status = Find<QLabel>(cleanWindow, "Status");
+        QCOMPARE(status->text().remove(QChar(0x200B)), written);
+        const QRect needed =
+            status->fontMetrics().boundingRect(QRect(0, 0, status->width(), 10000), Qt::TextWordWrap, status->text());
+        QVERIFY(needed.width() <= status->width() && needed.height() <= status->height());
     }
 
     void saysWhyAFolderOrAMissingFileCannotBeRead()
@@ -179,6 +260,20 @@ private slots:
             QCOMPARE(read.window.findChild<QTableView*>("Plans")->model()->rowCount(), 0);
         }
         QVERIFY(!Exists(folder.Path("missing.txt")));
+
+        // The planner's plan file in the current folder is offered, as the personal copies are.
+        QCOMPARE(Find<QLineEdit>(CheckWindow(), "PlanFile")->text(), QString());
+        WriteBytes(folder.Path("flightplanspersonal.txt"), Plans);
+        CheckWindow window;
+        QCOMPARE(Find<QLineEdit>(window, "PlanFile")->text(),
+                 QDir::toNativeSeparators(folder.QPath("flightplanspersonal.txt")));
+        // A cancelled "Choose..." gives the keys back to the window, in the box the name was for.
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        Platform::TestSeam::QueueOpenFileAnswer(std::nullopt);
+        QTest::mouseClick(Find<QPushButton>(window, "AircraftFileChoose"), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), Find<QLineEdit>(window, "AircraftFile"));
+        QCOMPARE(QApplication::activeWindow(), &window);
     }
 };
 
