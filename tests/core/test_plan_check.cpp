@@ -144,8 +144,12 @@ TEST(PlanCheck, WalksTheLoopOfEachPeriodKind)
          {{"AAAA", 600, 660, 1260}, {"BBBB", 480, 540, 180}, {"CCCC", 720, 780, 1200}, {"BBBB", 540, 600, 0}},
          {"The legs need 2 periods, not one: the plan passes the start of its period after legs 1 and 3. The "
           "aircraft cannot fly them in one period."}},
-        {"1Hr: one leg departs again an hour later",
-         Plan("1Hr", {Leg(6, 45, 0, B)}, 600),
+        {"1Hr: one leg from where the user said departs again an hour later",
+         [] {
+             PlanChoices plan = Plan("1Hr", {Leg(6, 45, 0, B)}, 600);
+             plan.firstDeparture = B;
+             return plan;
+         }(),
          {{"BBBB", 405, 405, 60}},
          {}},
     };
@@ -197,13 +201,13 @@ TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
          "No day of the twelve months from 2026-12-07 suits every time difference; leg 1 (KJFK at -5) holds from "
          "2026-12-07 to 2027-03-13 and from 2027-11-07 to 2027-12-06; leg 2 (EDDF at +2) holds from 2027-03-28 to "
          "2027-10-30."},
-        {"India's half hour", Plan("24Hr", {Leg(8, 0, 5, eddf), Leg(12, 0, 1, vidp)}), CheckLevel::Warning,
-         "Leg 1: VIDP keeps +5:30 (Asia/Kolkata), which the list cannot express. 08:00 at +5 departs at 08:30 local "
+        {"India's half hour", Plan("24Hr", {Leg(8, 0, 6, eddf), Leg(12, 0, 1, vidp)}), CheckLevel::Warning,
+         "Leg 1: VIDP keeps +5:30 (Asia/Kolkata), which the list cannot express. 08:00 at +6 departs at 07:30 local "
          "time. To depart at 08:00 local time, choose 07:30 at +5."},
         {"New Zealand's summer, a day earlier in a weekly plan",
-         Plan("WEEK", {Leg(0, 30, 12, eddf, 0), Leg(12, 0, 1, nzaa, 3)}), CheckLevel::Warning,
-         "Leg 1: NZAA keeps +13 (Pacific/Auckland), which the list cannot express. Sunday 00:30 at +12 departs at "
-         "Sunday 01:30 local time. To depart at Sunday 00:30 local time, choose Saturday 23:30 at +12."},
+         Plan("WEEK", {Leg(0, 30, 11, eddf, 0), Leg(12, 0, 1, nzaa, 3)}), CheckLevel::Warning,
+         "Leg 1: NZAA keeps +13 (Pacific/Auckland), which the list cannot express. To depart at Sunday 00:30 local "
+         "time, choose Saturday 23:30 at +12."},
         {"a short turnaround", shortTurn, CheckLevel::Warning,
          "Leg 2: 20 minutes on the ground at BBBB before it departs, less than the minimum turnaround of 45 minutes."},
         {"an airport without a position", Plan("24Hr", {Leg(9, 0, 1, lost), Leg(11, 0, 1, eddf)}), CheckLevel::Warning,
@@ -232,19 +236,165 @@ TEST(PlanCheck, PutsErrorsFirstAndFindsNothingWrongInARightPlan)
     EXPECT_TRUE(CheckComposedPlan(Plan("24Hr", {}, std::nullopt)).findings.empty()); // nothing to check yet
     EXPECT_EQ(wrong.findings.front().level, CheckLevel::Error);
 }
+// Where leg 1 departs from: nowhere yet while it is the only leg, the airport the user named, or the
+// last leg's destination; and the reminder that a plan must end where leg 1 departs.
+TEST(PlanCheck, JudgesLegOneOnlyAtItsDepartureAirport)
+{
+    const CheckedAirport eddf{"EDDF", Eddf}, egll{"EGLL", Egll}, vidp{"VIDP", Vidp};
+    const std::string reminder =
+        "The plan ends at EGLL, but leg 1 departs from EDDF: add a leg to EDDF, or the "
+        "simulator flies leg 1 from EGLL to VIDP instead.";
+    struct Case {
+        const char* name;
+        std::vector<LegChoice> legs;
+        std::optional<CheckedAirport> first;
+        bool composing;
+        const char* from; // leg 1's departure airport, empty while nobody knows it
+        size_t legOneFindings;
+        bool reminded;
+    };
+    const Case cases[] = {
+        {"the only leg, composed: not judged at its own destination", {Leg(10, 0, 1, vidp)}, {}, true, "", 0, false},
+        {"the only leg, accepted", {Leg(10, 0, 1, vidp)}, {}, false, "", 0, false},
+        {"a later leg names where the plan ends",
+         {Leg(10, 0, 1, vidp), Leg(9, 0, 1, eddf)},
+         {},
+         true,
+         "EDDF",
+         0,
+         false},
+        {"judged at that airport: +1 is wrong in Delhi",
+         {Leg(10, 0, 1, vidp), Leg(9, 0, 1, vidp)},
+         {},
+         false,
+         "VIDP",
+         2,
+         false},
+        {"named by the user, Frankfurt at +1 is right", {Leg(10, 0, 1, vidp)}, eddf, true, "EDDF", 0, false},
+        {"the plan ends elsewhere", {Leg(10, 0, 1, vidp), Leg(14, 0, 6, egll)}, eddf, false, "EDDF", 0, true},
+        {"the leg being composed does not end it yet",
+         {Leg(10, 0, 1, vidp), Leg(14, 0, 6, egll), Leg(14, 0, 1, eddf)},
+         eddf,
+         true,
+         "EDDF",
+         0,
+         true},
+        {"accepted, the leg back ends it",
+         {Leg(10, 0, 1, vidp), Leg(14, 0, 6, egll), Leg(14, 0, 1, eddf)},
+         eddf,
+         false,
+         "EDDF",
+         0,
+         false},
+    };
+    for (const Case& c : cases) {
+        PlanChoices plan = Plan("24Hr", c.legs);
+        plan.firstDeparture = c.first;
+        plan.composing = c.composing;
+        const PlanReport report = CheckComposedPlan(plan);
+        ASSERT_FALSE(report.legs.empty()) << c.name;
+        EXPECT_EQ(report.legs[0].from, c.from) << c.name;
+        EXPECT_EQ(report.legs[0].distanceNm.has_value(), *c.from != 0) << c.name;
+        const auto legOne = std::count_if(report.findings.begin(), report.findings.end(), [](const CheckFinding& f) {
+            return f.leg == 1
+                   && (f.text.find("time difference") != std::string::npos
+                       || f.text.find("choose") != std::string::npos);
+        });
+        EXPECT_EQ(static_cast<size_t>(legOne), c.legOneFindings) << c.name;
+        const std::vector<std::string> notes = FindingsOf(report, CheckLevel::Note);
+        EXPECT_EQ(std::find(notes.begin(), notes.end(), reminder) != notes.end(), c.reminded) << c.name;
+    }
+}
+
+// Following the advice once writes the universal time meant and draws no advice again; the row then
+// shows the local time it is at each offset the airport keeps.
+TEST(PlanCheck, AdviceFollowedOnceSettles)
+{
+    struct Case {
+        const char* name;
+        CheckedAirport airport;
+        int firstDifference; // a first try that draws advice
+        const char* advice;
+        int advisedMinutes;
+        int advisedDifference;
+        int offset; // the offset the advice is for; 08:00 local is meant
+    };
+    const Case cases[] = {
+        {"India +5:30", {"VIDP", Vidp}, 6, "choose 07:30 at +5.", 450, 5, 330},
+        {"Nepal +5:45", {"VNKT", GeoPosition{27.6966, 85.3591}}, 5, "choose 08:15 at +6.", 495, 6, 345},
+        {"Chatham Islands +12:45", {"NZCI", GeoPosition{-43.81, -176.457}}, 11, "choose 07:15 at +12.", 435, 12, 765},
+        {"New Zealand's summer +13", {"NZAA", Nzaa}, 11, "choose 07:00 at +12.", 420, 12, 780},
+        {"Newfoundland -3:30", {"CYYT", GeoPosition{47.6186, -52.7519}}, -4, "choose 08:30 at -3.", 510, -3, -210},
+        {"Marquesas -9:30", {"NTMN", GeoPosition{-8.7956, -140.2289}}, -10, "choose 08:30 at -9.", 510, -9, -570},
+    };
+    auto advice = [](const PlanReport& report) {
+        std::vector<std::string> texts;
+        for (const std::string& text : FindingsOf(report, CheckLevel::Warning)) {
+            if (text.find("choose") != std::string::npos)
+                texts.push_back(text);
+        }
+        return texts;
+    };
+    for (const Case& c : cases) {
+        PlanChoices plan = Plan("24Hr", {Leg(8, 0, c.firstDifference, B)});
+        plan.firstDeparture = c.airport;
+        const std::vector<std::string> first = advice(CheckComposedPlan(plan));
+        EXPECT_TRUE(std::any_of(first.begin(), first.end(),
+                                [&](const std::string& text) {
+                                    return text.find("To depart at 08:00 local time, " + std::string(c.advice))
+                                           != std::string::npos;
+                                }))
+            << c.name << ": " << ::testing::PrintToString(first);
+        plan.legs[0] = {c.advisedMinutes, c.advisedDifference, -1, B};
+        const PlanReport followed = CheckComposedPlan(plan);
+        EXPECT_EQ(followed.legs[0].universalMinutes, ((8 * 60 - c.offset) % 1440 + 1440) % 1440) << c.name;
+        EXPECT_EQ(advice(followed), std::vector<std::string>()) << c.name;
+        const std::vector<LocalAtOffset>& shown = followed.legs[0].localTimes;
+        EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const LocalAtOffset& at) {
+            return at.minutes == 480 && at.offset == c.offset;
+        })) << c.name;
+    }
+}
+
+TEST(PlanCheck, WritesLongTextsShort)
+{
+    const std::pair<std::vector<int>, const char*> lines[] = {
+        {{4}, "on line 4"},
+        {{4, 9}, "on lines 4 and 9"},
+        {{4, 9, 17, 30, 52}, "on lines 4, 9, 17, 30 and 52"},
+        {{4, 9, 17, 30, 52, 60}, "on lines 4, 9, 17, 30 and 52, and 1 more"},
+    };
+    for (const auto& [numbers, text] : lines)
+        EXPECT_EQ(LinesText(numbers), text);
+    std::vector<int> many(270602, 99);
+    EXPECT_EQ(LinesText(many), "on lines 99, 99, 99, 99 and 99, and 270,597 more");
+    many.resize(1234572);
+    EXPECT_EQ(LinesText(many), "on lines 99, 99, 99, 99 and 99, and 1,234,567 more");
+    const std::pair<int, const char*> durations[] = {
+        {47, "0:47"}, {-10, "-0:10"}, {1439, "23:59"}, {1440, "1 d 00:00"}, {9908, "6 d 21:08"}, {-1501, "-1 d 01:01"},
+    };
+    for (const auto& [minutes, text] : durations)
+        EXPECT_EQ(DurationText(minutes), text);
+    EXPECT_EQ(PeriodTimeText(6 * 1440 + 23 * 60 + 25, true, true), "Sat 23:25");
+}
 } // namespace
 
-TEST(PlanCheckWindowPlace, RightOfTheDialogWhereThereIsRoomElseWhereItCoversLeast)
+// The plan dialog's frame as the window manager puts it, and the check window's wished and least
+// frame sizes: beside or below the dialog where there is room, else shrunk into the room there is.
+TEST(PlanCheckWindowPlace, CoversNoPartOfTheDialogAndStaysOnTheScreen)
 {
-    const Box dialog{100, 100, 400, 300};
+    const Box dialog{0, 20, 950, 544};
     const std::tuple<const char*, Box, Box> cases[] = {
-        {"room on the right", {0, 0, 1920, 1080}, {500, 100, 600, 400}},
-        {"no room right or left: below", {0, 0, 900, 800}, {100, 400, 600, 400}},
-        {"room on the left only", {-700, 0, 1250, 500}, {-500, 100, 600, 400}},
-        {"a small screen: the least covered", {0, 0, 800, 600}, {100, 200, 600, 400}},
+        {"1920x1080: on the right", {0, 0, 1920, 1080}, {950, 20, 762, 465}},
+        {"1366x768: below, as high as the room", {0, 0, 1366, 768}, {0, 564, 762, 204}},
+        {"1280x800: below, as high as the room", {0, 0, 1280, 800}, {0, 564, 762, 236}},
+        {"1024x768: below", {0, 0, 1024, 768}, {0, 564, 762, 204}},
+        {"a narrow room on the right, too little below", {0, 0, 1400, 700}, {950, 20, 450, 465}},
+        {"a panel on the left: left of the dialog", {-800, 0, 1750, 564}, {-762, 20, 762, 465}},
+        {"no room: covers the least", {0, 0, 960, 600}, {0, 135, 762, 465}},
     };
     for (const auto& [name, screen, placed] : cases) {
-        const Box got = PlaceBeside(dialog, screen, 600, 400);
+        const Box got = PlaceBeside(dialog, screen, 762, 465, 420, 200);
         EXPECT_EQ(std::tuple(got.left, got.top, got.width, got.height),
                   std::tuple(placed.left, placed.top, placed.width, placed.height))
             << name;
@@ -278,11 +428,13 @@ TEST(PlanCheck, TakesTheDraftsHeaderAndLegsThenTheLegBeingComposed)
         return std::optional(GeoPosition{1.0 * leg.destinationIndex, 0});
     };
     const std::optional<PlanChoices> plan =
-        ChoicesFromDraft(draft, AcceptedLeg{600, 1, 2, 7, "EDDF"}, place, {45, 9, 6, 20});
+        ChoicesFromDraft(draft, AcceptedLeg{600, 1, 2, 7, "EDDF"}, place, {45, 9, 6, 20, CheckedAirport{"LFPG", {}}});
     ASSERT_TRUE(plan);
     EXPECT_EQ(std::tuple(plan->aircraftKey, plan->cruiseKnots, plan->weekly, plan->periodMinutes,
-                         plan->minimumTurnaround, plan->startDay, plan->firstHour, plan->endHour),
-              std::tuple("JET7", std::optional(450), true, 7 * 24 * 60, 45, 9, 6, 20));
+                         plan->minimumTurnaround, plan->startDay, plan->firstHour, plan->endHour,
+                         plan->firstDeparture->code, plan->composing),
+              std::tuple("JET7", std::optional(450), true, 7 * 24 * 60, 45, 9, 6, 20, "LFPG", true));
+    EXPECT_FALSE(ChoicesFromDraft(draft, std::nullopt, place, {})->composing);
     ASSERT_EQ(plan->legs.size(), 2u);
     EXPECT_EQ(std::tuple(plan->legs[1].localMinutes, plan->legs[1].timeDifference, plan->legs[1].dayIndex,
                          plan->legs[1].destination.code, plan->legs[1].destination.position->latitude),

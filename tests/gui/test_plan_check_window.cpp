@@ -1,6 +1,7 @@
 // The plan check window beside the plan dialog: its rows and findings while the worked example is
 // composed, the plan file's bytes the same with the window open or closed, the focus left in the
-// dialog, and a leg that departs before its aircraft has arrived.
+// dialog, a leg that departs before its aircraft has arrived, leg 1's departure airport typed after
+// F2, and advice that holds once followed.
 #include "support/ExampleFiles.h"
 #include "support/GuiTestSupport.h"
 #include "support/OpenPlanDialog.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
 #include <QTableWidget>
@@ -83,8 +85,9 @@ private slots:
                     TypeInto(dialog, "IDC_DESTINATION", QStringLiteral("EDDF"));
                     differences->setFocus();
                     SelectRow(dialog, "IDC_TIME_DIFFERENCE", 12 + 1);
-                    QCOMPARE(Row(*window, 0).mid(0, 8), (QStringList{"new", "EDDF", "EDDF", "06:30", "+1",
-                                                                     "Europe/Berlin", "+1, +2 summer", "05:30"}));
+                    QCOMPARE(Row(*window, 0).mid(0, 8),
+                             (QStringList{"new", "the last leg's destination, if the plan ends there", "EDDF", "06:30",
+                                          "+1", "", "", "05:30"}));
                     QCOMPARE(QApplication::focusWidget(), differences);
                     QVERIFY(!window->isActiveWindow());
                 }
@@ -164,6 +167,52 @@ private slots:
             Findings(*dialog.CheckWindow())
                 .contains("Error: Leg 2 departs from EGLL at 09:30 UT, 17 minutes before its aircraft arrives there "
                           "(leg 1 arrives at 09:47 UT)."));
+    }
+
+    void leg1DepartsFromTheTypedAirportAndAdviceFollowedSettles()
+    {
+        ResetState();
+        WorkingFolder folder;
+        OpenPlanDialog open(folder, ExampleAircraft, ExampleAirports + "VIDP,N28* 34.00',E77* 6.00',777\r\n");
+        CPlanDialog& dialog = *open.dialog;
+        PlanCheckWindow& window = *dialog.CheckWindow();
+        dialog.SetCheckStartDay(StartDay);
+        AcceptExampleHeader(dialog, 6);
+        // Frankfurt at 10:00 (+1) to Delhi: not judged at Delhi, where nobody knows it departs.
+        SelectRow(dialog, "IDC_DEPARTURE_TIME", DepartureRow(10, 0));
+        SelectRow(dialog, "IDC_TIME_DIFFERENCE", 12 + 1);
+        TypeInto(dialog, "IDC_DESTINATION", QStringLiteral("VIDP"));
+        QCOMPARE(Row(window, 0).mid(1, 2), (QStringList{"the last leg's destination, if the plan ends there", "VIDP"}));
+        QVERIFY(Findings(window).filter("Leg 1").isEmpty());
+        // F2 gives the window the keys, even once closed; Esc gives them back.
+        window.close();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClick(&dialog, Qt::Key_F2);
+        QVERIFY(window.isVisible() && QTest::qWaitForWindowActive(&window));
+        auto* first = Control<QLineEdit>(window, "FirstDeparture");
+        QTRY_COMPARE(QApplication::focusWidget(), first);
+        QTest::keyClicks(first, QStringLiteral("eddf"));
+        QTest::keyClick(first, Qt::Key_Escape);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(Row(window, 0).mid(1, 3), (QStringList{"EDDF", "VIDP", "10:00"}));
+        Click(dialog, "IDC_ACCEPT_LEG");
+        QVERIFY(
+            Findings(window).contains("Note: The plan ends at VIDP, but leg 1 departs from EDDF: add a leg to "
+                                      "EDDF, or the simulator flies leg 1 from VIDP to VIDP instead."));
+        // Delhi at 08:00 (+6) draws advice; followed, it writes 02:30 UT and draws none again.
+        SelectRow(dialog, "IDC_DEPARTURE_TIME", DepartureRow(8, 0));
+        SelectRow(dialog, "IDC_TIME_DIFFERENCE", 12 + 6);
+        TypeInto(dialog, "IDC_DESTINATION", QStringLiteral("EDDF"));
+        QVERIFY(Findings(window).join('\n').contains("To depart at 08:00 local time, choose 07:30 at +5."));
+        SelectRow(dialog, "IDC_DEPARTURE_TIME", DepartureRow(7, 30));
+        SelectRow(dialog, "IDC_TIME_DIFFERENCE", 12 + 5);
+        QCOMPARE(Row(window, 1).mid(3, 5),
+                 (QStringList{"07:30 (08:00 at +5:30)", "+5", "Asia/Kolkata", "+5:30", "02:30"}));
+        QVERIFY(Findings(window).filter("choose").isEmpty());
+        Click(dialog, "IDC_ACCEPT_LEG");
+        QVERIFY(PreviewText(dialog).contains(",02:30,"));
+        QVERIFY(Findings(window).filter("The plan ends").isEmpty());
     }
 };
 
