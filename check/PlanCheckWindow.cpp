@@ -53,7 +53,10 @@ const char* LevelName(CheckLevel level)
 } // namespace
 
 PlanCheckWindow::PlanCheckWindow(QWidget* owner)
-    : QWidget(owner, Qt::Window | Qt::WindowDoesNotAcceptFocus),
+    // A window of the dialog's, which the window manager keeps above it, and so above the main
+    // window too: on X11 a plain window is stacked below the window that has the keys.
+    : QWidget(owner, Qt::Dialog | Qt::WindowDoesNotAcceptFocus | Qt::WindowMinMaxButtonsHint
+                         | Qt::WindowCloseButtonHint),
       m_header(new QLabel(this)),
       m_existing(new QLabel(this)),
       m_legs(new QTableWidget(0, static_cast<int>(Columns.size()), this)),
@@ -175,9 +178,6 @@ void PlanCheckWindow::Place()
         return;
     m_requests.push_back(m_requested);
     setGeometry(m_requested);
-    // Above the main window too, where the window manager stacked it below.
-    if (isVisible())
-        raise();
 }
 
 bool PlanCheckWindow::event(QEvent* event)
