@@ -55,8 +55,8 @@ const char* LevelName(CheckLevel level)
 PlanCheckWindow::PlanCheckWindow(QWidget* owner)
     // A window of the dialog's, which the window manager keeps above it, and so above the main
     // window too: on X11 a plain window is stacked below the window that has the keys.
-    : QWidget(owner, Qt::Dialog | Qt::WindowDoesNotAcceptFocus | Qt::WindowMinMaxButtonsHint
-                         | Qt::WindowCloseButtonHint),
+    : QWidget(owner,
+              Qt::Dialog | Qt::WindowDoesNotAcceptFocus | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       m_header(new QLabel(this)),
       m_existing(new QLabel(this)),
       m_legs(new QTableWidget(0, static_cast<int>(Columns.size()), this)),

@@ -99,6 +99,14 @@ LegChoice Leg(int hour, int minute, int difference, const CheckedAirport& to, in
     return {hour * 60 + minute, difference, day, to};
 }
 
+// The plan with leg 1 departing from `first`, as typed into the window.
+PlanChoices From(const CheckedAirport& first, PlanChoices plan, bool composing = false)
+{
+    plan.firstDeparture = first;
+    plan.composing = composing;
+    return plan;
+}
+
 std::vector<std::string> FindingsOf(const PlanReport& report, CheckLevel level)
 {
     std::vector<std::string> texts;
@@ -112,7 +120,7 @@ std::vector<std::string> FindingsOf(const PlanReport& report, CheckLevel level)
 struct LoopRow {
     const char* from;
     int universal;
-    int arrival;
+    std::optional<int> arrival;
     std::optional<int> ground;
 };
 
@@ -145,13 +153,10 @@ TEST(PlanCheck, WalksTheLoopOfEachPeriodKind)
          {"The legs need 2 periods, not one: the plan passes the start of its period after legs 1 and 3. The "
           "aircraft cannot fly them in one period."}},
         {"1Hr: one leg from where the user said departs again an hour later",
-         [] {
-             PlanChoices plan = Plan("1Hr", {Leg(6, 45, 0, B)}, 600);
-             plan.firstDeparture = B;
-             return plan;
-         }(),
+         From(B, Plan("1Hr", {Leg(6, 45, 0, B)}, 600)),
          {{"BBBB", 405, 405, 60}},
          {}},
+        {"the only leg departs from nowhere known yet", Plan("24Hr", {Leg(6, 0, 0, B)}), {{"", 360, {}, {}}}, {}},
     };
     for (const LoopCase& c : cases) {
         const PlanReport report = CheckComposedPlan(c.plan);
@@ -208,6 +213,11 @@ TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
          Plan("WEEK", {Leg(0, 30, 11, eddf, 0), Leg(12, 0, 1, nzaa, 3)}), CheckLevel::Warning,
          "Leg 1: NZAA keeps +13 (Pacific/Auckland), which the list cannot express. To depart at Sunday 00:30 local "
          "time, choose Saturday 23:30 at +12."},
+        {"leg 1 from Frankfurt, the plan ending at Heathrow",
+         From(eddf, Plan("24Hr", {Leg(10, 0, 1, vidp), Leg(14, 0, 6, egll), Leg(14, 0, 1, eddf)}), true),
+         CheckLevel::Note,
+         "The plan ends at EGLL, but leg 1 departs from EDDF: add a leg to EDDF, or the simulator flies leg 1 from "
+         "EGLL to VIDP instead."},
         {"a short turnaround", shortTurn, CheckLevel::Warning,
          "Leg 2: 20 minutes on the ground at BBBB before it departs, less than the minimum turnaround of 45 minutes."},
         {"an airport without a position", Plan("24Hr", {Leg(9, 0, 1, lost), Leg(11, 0, 1, eddf)}), CheckLevel::Warning,
@@ -234,149 +244,64 @@ TEST(PlanCheck, PutsErrorsFirstAndFindsNothingWrongInARightPlan)
                                [](const CheckFinding& a, const CheckFinding& b) { return a.level < b.level; }));
     EXPECT_EQ(wrong.findings.front().leg, 0);
     EXPECT_TRUE(CheckComposedPlan(Plan("24Hr", {}, std::nullopt)).findings.empty()); // nothing to check yet
+    // Leg 1 alone is not judged at its own destination, nor a plan that ends where it began.
+    const CheckedAirport vidp{"VIDP", Vidp};
+    EXPECT_TRUE(CheckComposedPlan(Plan("24Hr", {Leg(10, 0, 1, vidp)})).findings.empty());
+    EXPECT_EQ(FindingsOf(CheckComposedPlan(From(eddf, Plan("24Hr", {Leg(10, 0, 1, vidp), Leg(14, 0, 5, eddf)}))),
+                         CheckLevel::Note),
+              std::vector<std::string>{
+                  "The time differences hold from 2026-12-07 to 2027-03-27 and from 2027-10-31 to 2027-12-06 only."});
     EXPECT_EQ(wrong.findings.front().level, CheckLevel::Error);
 }
-// Where leg 1 departs from: nowhere yet while it is the only leg, the airport the user named, or the
-// last leg's destination; and the reminder that a plan must end where leg 1 departs.
-TEST(PlanCheck, JudgesLegOneOnlyAtItsDepartureAirport)
-{
-    const CheckedAirport eddf{"EDDF", Eddf}, egll{"EGLL", Egll}, vidp{"VIDP", Vidp};
-    const std::string reminder =
-        "The plan ends at EGLL, but leg 1 departs from EDDF: add a leg to EDDF, or the "
-        "simulator flies leg 1 from EGLL to VIDP instead.";
-    struct Case {
-        const char* name;
-        std::vector<LegChoice> legs;
-        std::optional<CheckedAirport> first;
-        bool composing;
-        const char* from; // leg 1's departure airport, empty while nobody knows it
-        size_t legOneFindings;
-        bool reminded;
-    };
-    const Case cases[] = {
-        {"the only leg, composed: not judged at its own destination", {Leg(10, 0, 1, vidp)}, {}, true, "", 0, false},
-        {"the only leg, accepted", {Leg(10, 0, 1, vidp)}, {}, false, "", 0, false},
-        {"a later leg names where the plan ends",
-         {Leg(10, 0, 1, vidp), Leg(9, 0, 1, eddf)},
-         {},
-         true,
-         "EDDF",
-         0,
-         false},
-        {"judged at that airport: +1 is wrong in Delhi",
-         {Leg(10, 0, 1, vidp), Leg(9, 0, 1, vidp)},
-         {},
-         false,
-         "VIDP",
-         2,
-         false},
-        {"named by the user, Frankfurt at +1 is right", {Leg(10, 0, 1, vidp)}, eddf, true, "EDDF", 0, false},
-        {"the plan ends elsewhere", {Leg(10, 0, 1, vidp), Leg(14, 0, 6, egll)}, eddf, false, "EDDF", 0, true},
-        {"the leg being composed does not end it yet",
-         {Leg(10, 0, 1, vidp), Leg(14, 0, 6, egll), Leg(14, 0, 1, eddf)},
-         eddf,
-         true,
-         "EDDF",
-         0,
-         true},
-        {"accepted, the leg back ends it",
-         {Leg(10, 0, 1, vidp), Leg(14, 0, 6, egll), Leg(14, 0, 1, eddf)},
-         eddf,
-         false,
-         "EDDF",
-         0,
-         false},
-    };
-    for (const Case& c : cases) {
-        PlanChoices plan = Plan("24Hr", c.legs);
-        plan.firstDeparture = c.first;
-        plan.composing = c.composing;
-        const PlanReport report = CheckComposedPlan(plan);
-        ASSERT_FALSE(report.legs.empty()) << c.name;
-        EXPECT_EQ(report.legs[0].from, c.from) << c.name;
-        EXPECT_EQ(report.legs[0].distanceNm.has_value(), *c.from != 0) << c.name;
-        const auto legOne = std::count_if(report.findings.begin(), report.findings.end(), [](const CheckFinding& f) {
-            return f.leg == 1
-                   && (f.text.find("time difference") != std::string::npos
-                       || f.text.find("choose") != std::string::npos);
-        });
-        EXPECT_EQ(static_cast<size_t>(legOne), c.legOneFindings) << c.name;
-        const std::vector<std::string> notes = FindingsOf(report, CheckLevel::Note);
-        EXPECT_EQ(std::find(notes.begin(), notes.end(), reminder) != notes.end(), c.reminded) << c.name;
-    }
-}
-
-// Following the advice once writes the universal time meant and draws no advice again; the row then
-// shows the local time it is at each offset the airport keeps.
+// Following the advice once writes the universal time meant for 08:00 local and draws no advice
+// again; the row then shows 08:00 at the offset the advice was for.
 TEST(PlanCheck, AdviceFollowedOnceSettles)
 {
-    struct Case {
-        const char* name;
-        CheckedAirport airport;
-        int firstDifference; // a first try that draws advice
-        const char* advice;
-        int advisedMinutes;
-        int advisedDifference;
-        int offset; // the offset the advice is for; 08:00 local is meant
+    const std::tuple<CheckedAirport, int, const char*, int, int, int> cases[] = {
+        // airport, a first difference that draws advice, the advice, and its time, difference and offset
+        {{"VIDP", Vidp}, 6, "choose 07:30 at +5.", 450, 5, 330},
+        {{"VNKT", GeoPosition{27.6966, 85.3591}}, 5, "choose 08:15 at +6.", 495, 6, 345},
+        {{"NZCI", GeoPosition{-43.81, -176.457}}, 11, "choose 07:15 at +12.", 435, 12, 765},    // Chatham
+        {{"NZAA", Nzaa}, 11, "choose 07:00 at +12.", 420, 12, 780},                             // summer
+        {{"CYYT", GeoPosition{47.6186, -52.7519}}, -4, "choose 08:30 at -3.", 510, -3, -210},   // Newfoundland
+        {{"NTMN", GeoPosition{-8.7956, -140.2289}}, -10, "choose 08:30 at -9.", 510, -9, -570}, // Marquesas
     };
-    const Case cases[] = {
-        {"India +5:30", {"VIDP", Vidp}, 6, "choose 07:30 at +5.", 450, 5, 330},
-        {"Nepal +5:45", {"VNKT", GeoPosition{27.6966, 85.3591}}, 5, "choose 08:15 at +6.", 495, 6, 345},
-        {"Chatham Islands +12:45", {"NZCI", GeoPosition{-43.81, -176.457}}, 11, "choose 07:15 at +12.", 435, 12, 765},
-        {"New Zealand's summer +13", {"NZAA", Nzaa}, 11, "choose 07:00 at +12.", 420, 12, 780},
-        {"Newfoundland -3:30", {"CYYT", GeoPosition{47.6186, -52.7519}}, -4, "choose 08:30 at -3.", 510, -3, -210},
-        {"Marquesas -9:30", {"NTMN", GeoPosition{-8.7956, -140.2289}}, -10, "choose 08:30 at -9.", 510, -9, -570},
-    };
-    auto advice = [](const PlanReport& report) {
-        std::vector<std::string> texts;
-        for (const std::string& text : FindingsOf(report, CheckLevel::Warning)) {
-            if (text.find("choose") != std::string::npos)
-                texts.push_back(text);
-        }
-        return texts;
-    };
-    for (const Case& c : cases) {
-        PlanChoices plan = Plan("24Hr", {Leg(8, 0, c.firstDifference, B)});
-        plan.firstDeparture = c.airport;
-        const std::vector<std::string> first = advice(CheckComposedPlan(plan));
-        EXPECT_TRUE(std::any_of(first.begin(), first.end(),
-                                [&](const std::string& text) {
-                                    return text.find("To depart at 08:00 local time, " + std::string(c.advice))
-                                           != std::string::npos;
-                                }))
-            << c.name << ": " << ::testing::PrintToString(first);
-        plan.legs[0] = {c.advisedMinutes, c.advisedDifference, -1, B};
-        const PlanReport followed = CheckComposedPlan(plan);
-        EXPECT_EQ(followed.legs[0].universalMinutes, ((8 * 60 - c.offset) % 1440 + 1440) % 1440) << c.name;
-        EXPECT_EQ(advice(followed), std::vector<std::string>()) << c.name;
+    for (const auto& [airport, first, advice, minutes, difference, offset] : cases) {
+        auto advised = [](const PlanReport& report) {
+            std::string texts;
+            for (const std::string& text : FindingsOf(report, CheckLevel::Warning))
+                texts += text.find("choose") != std::string::npos ? text : "";
+            return texts;
+        };
+        EXPECT_NE(advised(CheckComposedPlan(From(airport, Plan("24Hr", {Leg(8, 0, first, B)}))))
+                      .find("To depart at 08:00 local time, " + std::string(advice)),
+                  std::string::npos)
+            << airport.code;
+        const PlanReport followed = CheckComposedPlan(From(airport, Plan("24Hr", {{minutes, difference, -1, B}})));
+        EXPECT_EQ(followed.legs[0].universalMinutes, (8 * 60 - offset + 1440) % 1440) << airport.code;
+        EXPECT_EQ(advised(followed), "") << airport.code;
         const std::vector<LocalAtOffset>& shown = followed.legs[0].localTimes;
         EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const LocalAtOffset& at) {
-            return at.minutes == 480 && at.offset == c.offset;
-        })) << c.name;
+            return at.minutes == 480 && at.offset == offset;
+        })) << airport.code;
     }
 }
 
 TEST(PlanCheck, WritesLongTextsShort)
 {
-    const std::pair<std::vector<int>, const char*> lines[] = {
-        {{4}, "on line 4"},
-        {{4, 9}, "on lines 4 and 9"},
-        {{4, 9, 17, 30, 52}, "on lines 4, 9, 17, 30 and 52"},
-        {{4, 9, 17, 30, 52, 60}, "on lines 4, 9, 17, 30 and 52, and 1 more"},
-    };
-    for (const auto& [numbers, text] : lines)
-        EXPECT_EQ(LinesText(numbers), text);
-    std::vector<int> many(270602, 99);
-    EXPECT_EQ(LinesText(many), "on lines 99, 99, 99, 99 and 99, and 270,597 more");
-    many.resize(1234572);
-    EXPECT_EQ(LinesText(many), "on lines 99, 99, 99, 99 and 99, and 1,234,567 more");
-    const std::pair<int, const char*> durations[] = {
-        {47, "0:47"}, {-10, "-0:10"}, {1439, "23:59"}, {1440, "1 d 00:00"}, {9908, "6 d 21:08"}, {-1501, "-1 d 01:01"},
-    };
-    for (const auto& [minutes, text] : durations)
-        EXPECT_EQ(DurationText(minutes), text);
+    std::vector<int> lines{4, 9, 17, 30, 52};
+    EXPECT_EQ(LinesText({4}) + "; " + LinesText({4, 9}) + "; " + LinesText(lines),
+              "on line 4; on lines 4 and 9; on lines 4, 9, 17, 30 and 52");
+    lines.resize(270602, 99);
+    EXPECT_EQ(LinesText(lines), "on lines 4, 9, 17, 30 and 52, and 270,597 more");
+    lines.resize(1234572);
+    EXPECT_EQ(LinesText(lines).substr(30), "and 1,234,567 more");
+    EXPECT_EQ(DurationText(47) + " " + DurationText(-10) + " " + DurationText(1439) + " " + DurationText(1440) + " "
+                  + DurationText(9908) + " " + DurationText(-1501),
+              "0:47 -0:10 23:59 1 d 00:00 6 d 21:08 -1 d 01:01");
     EXPECT_EQ(PeriodTimeText(6 * 1440 + 23 * 60 + 25, true, true), "Sat 23:25");
 }
+
 } // namespace
 
 // The plan dialog's frame as the window manager puts it, and the check window's wished and least

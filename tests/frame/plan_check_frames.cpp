@@ -26,10 +26,8 @@ int main(int argc, char* argv[])
         CPlanDialog plan(&frame);
         QTimer::singleShot(300, &plan, [&plan] {
             AcceptExampleHeader(plan, 7);
-            // Leg 1 leaves Frankfurt at 10:00 (+1) for Delhi; leg 2 leaves Delhi at 08:00 local as
-            // the check advises, 07:30 at +5, on Saturday for London.
-            if (auto* first = plan.CheckWindow()->findChild<QLineEdit*>(QStringLiteral("FirstDeparture")))
-                first->setText(QStringLiteral("EDDF"));
+            // Frankfurt 10:00 (+1) to Delhi; Delhi 08:00 local, as advised 07:30 at +5, to London.
+            plan.CheckWindow()->findChild<QLineEdit*>(QStringLiteral("FirstDeparture"))->setText("EDDF");
             AcceptLeg(plan, {DepartureRow(10, 0), 12 + 1, 0, "101", "350", "VIDP"});
             AcceptLeg(plan, {DepartureRow(7, 30), 12 + 5, 6, "102", "370", "EGLL"});
             SelectRow(plan, "IDC_DEPARTURE_TIME", DepartureRow(23, 25));
