@@ -27,6 +27,8 @@ namespace {
 const QStringList Columns = {"Leg",     "From", "To",       "Local",  "Diff.",   "Zone",
                              "Offsets", "UT",   "Distance", "Flight", "Arrival", "Ground"};
 
+constexpr int Gap = 8;
+
 QString Text(const std::string& bytes) { return FromWindows1252(bytes); }
 
 QString Duration(int minutes) { return QString::fromStdString(DurationText(minutes)); }
@@ -167,10 +169,13 @@ void PlanCheckWindow::Place()
                            frame.right() - owner->geometry().right(), frame.bottom() - owner->geometry().bottom());
     const QSize border(margins.left() + margins.right(), margins.top() + margins.bottom());
     const QSize least = minimumSizeHint() + border;
-    const Box placed = PlaceBeside({frame.x(), frame.y(), frame.width(), frame.height()},
-                                   {available.x(), available.y(), available.width(), available.height()},
-                                   m_wanted.width() + border.width(), m_wanted.height() + border.height(),
-                                   least.width(), least.height());
+    // A few pixels between the windows and from the screen's edges: where a window manager draws the
+    // frames of a program under Wine, they are not quite the frames the program is told of.
+    const QRect owned = frame.marginsAdded(QMargins(Gap, Gap, Gap, Gap));
+    const QRect room = available.marginsRemoved(QMargins(Gap, Gap, Gap, Gap));
+    const Box placed = PlaceBeside({owned.x(), owned.y(), owned.width(), owned.height()},
+                                   {room.x(), room.y(), room.width(), room.height()}, m_wanted.width() + border.width(),
+                                   m_wanted.height() + border.height(), least.width(), least.height());
     m_placedMargins = margins;
     m_requested = QRect(placed.left + margins.left(), placed.top + margins.top(), placed.width - border.width(),
                         placed.height - border.height());

@@ -75,7 +75,8 @@ for screen in 1024x768 1280x800 1366x768 1920x1080; do
             echo "FAILED: $screen: dialog $d, plan check $c (apart: $apart, on the screen: $onscreen)"
             failed=1
         fi
-        [ -n "$shots" ] && command -v import >/dev/null && import -window root "$shots/plan-check-$screen.png"
+        # Time to paint, which takes a while under Wine.
+        [ -n "$shots" ] && command -v import >/dev/null && sleep 3 && import -window root "$shots/plan-check-$screen.png"
     fi
     stop "$app"
     stop "$wm"
