@@ -2,7 +2,8 @@
 # The plan check beside the plan dialog under a real window manager: on screens of 1024x768,
 # 1280x800, 1366x768 and 1920x1080, its outer frame, title bar included, covers no part of the
 # dialog's and stays on the screen. Measured from the window system: each client window's place and
-# size, and the frame extents that the window manager announces (_NET_FRAME_EXTENTS).
+# size, and the frame extents that the window manager announces (_NET_FRAME_EXTENTS). Once the user
+# has moved the window (wmctrl, where it is installed), it stays there.
 #   test_plan_check_frame.sh path/to/plan_check_frames [folder for screenshots]
 # Exits with 77 (skipped) when Xvfb, openbox, xwininfo or xprop is missing.
 set -u
@@ -74,6 +75,18 @@ for screen in 1024x768 1280x800 1366x768 1920x1080; do
         else
             echo "FAILED: $screen: dialog $d, plan check $c (apart: $apart, on the screen: $onscreen)"
             failed=1
+        fi
+        # Once the user has moved it, it stays where the user put it.
+        if [ "$screen" = 1920x1080 ] && command -v wmctrl >/dev/null; then
+            wmctrl -r "$check" -e 0,1000,600,-1,-1
+            sleep 1.5
+            moved=$(xwininfo -name "$check" 2>/dev/null | sed -n 's/.*Absolute upper-left [XY]: *//p' | tr '\n' ' ')
+            if [ "$moved" = "1000 600 " ]; then
+                echo "passed: $screen: moved by the user, the client stays at $moved"
+            else
+                echo "FAILED: $screen: moved by the user to 1000 600, the client measured at ${moved:-no window}"
+                failed=1
+            fi
         fi
         # Time to paint, which takes a while under Wine.
         [ -n "$shots" ] && command -v import >/dev/null && sleep 3 && import -window root "$shots/plan-check-$screen.png"
