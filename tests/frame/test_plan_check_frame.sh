@@ -44,7 +44,8 @@ for screen in 1024x768 1280x800 1366x768 1920x1080; do
     pids+=("$xvfb")
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
     [ -s "$work/display" ] || { cat "$work/xvfb.log"; echo "FAILED: Xvfb did not start"; exit 1; }
-    export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
+    # TMPDIR: the program is stopped, not closed, and leaves its scratch folder where cleanup finds it.
+    export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work" TMPDIR="$work"
     openbox >>"$work/openbox.log" 2>&1 &
     wm=$!
     pids+=("$wm")
