@@ -278,6 +278,12 @@ int DestinationBox::FindPrefix(std::string_view prefix) const
     return low;
 }
 
+int DestinationBox::FindCode(std::string_view code) const
+{
+    const int index = FindPrefix(code);
+    return index >= 0 && Entry(index).size() == code.size() ? index : -1;
+}
+
 int DestinationBox::SelectString(std::string_view prefix)
 {
     const int index = FindPrefix(prefix);

@@ -90,6 +90,8 @@ public:
     // Selects the first entry beginning with `prefix` (ignoring case), copies it into the edit field
     // and returns its index; -1 changes nothing.
     int SelectString(std::string_view prefix);
+    // The index of the entry that is `code` (ignoring case), or -1; selects nothing.
+    int FindCode(std::string_view code) const;
     // Selects the entry and shows it; -1 or an index beyond the list selects none and empties the field.
     void SetCurSel(int index);
     int GetCurSel() const { return m_current; }

@@ -2,6 +2,8 @@
 
 #include "plan/Composition.h"
 
+#include <algorithm>
+
 std::optional<PlanChoices> ChoicesFromDraft(const PlanDraft& draft, const std::optional<AcceptedLeg>& composing,
                                             const PlaceOfLeg& place, const DraftCheckSettings& settings)
 {
@@ -16,6 +18,8 @@ std::optional<PlanChoices> ChoicesFromDraft(const PlanDraft& draft, const std::o
     plan.startDay = settings.startDay;
     plan.firstHour = settings.firstHour;
     plan.endHour = settings.endHour;
+    plan.firstDeparture = settings.firstDeparture;
+    plan.composing = composing.has_value();
     auto add = [&](const AcceptedLeg& leg) {
         plan.legs.push_back({leg.localMinutes, leg.timeDifference, leg.dayIndex, {leg.destination, place(leg)}});
     };
@@ -24,4 +28,27 @@ std::optional<PlanChoices> ChoicesFromDraft(const PlanDraft& draft, const std::o
     if (composing)
         add(*composing);
     return plan;
+}
+
+namespace {
+// 270597 as "270,597".
+std::string CountText(size_t count)
+{
+    std::string digits = std::to_string(count);
+    for (size_t at = digits.size() > 3 ? digits.size() - 3 : 0; at > 0; at = at > 3 ? at - 3 : 0)
+        digits.insert(at, ",");
+    return digits;
+}
+} // namespace
+
+std::string LinesText(const std::vector<int>& lines)
+{
+    constexpr size_t Named = 5; // more would fill the window with numbers nobody reads
+    const size_t shown = std::min(lines.size(), Named);
+    std::string text = shown == 1 ? "on line " : "on lines ";
+    for (size_t i = 0; i < shown; ++i)
+        text += (i == 0 ? "" : i + 1 == shown ? " and " : ", ") + std::to_string(lines[i]);
+    if (lines.size() > shown)
+        text += ", and " + CountText(lines.size() - shown) + " more";
+    return text;
 }

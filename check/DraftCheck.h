@@ -13,6 +13,7 @@ struct DraftCheckSettings {
     std::int64_t startDay = 0; // today, in days since 1970-01-01
     int firstHour = 0;         // the hours the departure list offers
     int endHour = 24;
+    std::optional<CheckedAirport> firstDeparture; // leg 1's departure airport, when the user named it
 };
 
 // Where the destination of a leg lies, when its airport line tells.
@@ -21,3 +22,6 @@ using PlaceOfLeg = std::function<std::optional<GeoPosition>(const AcceptedLeg& l
 // What the check is given; nothing before a header was accepted.
 std::optional<PlanChoices> ChoicesFromDraft(const PlanDraft& draft, const std::optional<AcceptedLeg>& composing,
                                             const PlaceOfLeg& place, const DraftCheckSettings& settings);
+
+// "on line 4", "on lines 4 and 9", at most five of them: "on lines 4, 9, 17, 30 and 52, and 270,597 more".
+std::string LinesText(const std::vector<int>& lines);

@@ -116,6 +116,7 @@ public:
         for (size_t i = 0; i < count; ++i)
             m_report.legs.push_back(Leg(i));
         CheckLoop();
+        CheckPlanEnd();
         CheckDays();
         std::stable_sort(m_report.findings.begin(), m_report.findings.end(),
                          [](const CheckFinding& a, const CheckFinding& b) {
@@ -135,19 +136,41 @@ private:
     // Where a time lies within the plan's period, which repeats: 07:20 is 01:20 of a 6Hr period.
     int InPeriod(int minutes) const { return FloorModulo(minutes, m_period); }
 
-    const CheckedAirport& DepartureAirport(size_t i) const
+    // Leg 1 departs from the airport the user named, else from the last leg's destination: not from
+    // its own destination while it is the only leg, since nobody knows yet where the plan ends.
+    const CheckedAirport* DepartureAirport(size_t i) const
     {
         const size_t count = m_plan.legs.size();
-        return m_plan.legs[(i + count - 1) % count].destination;
+        if (i == 0 && m_plan.firstDeparture)
+            return &*m_plan.firstDeparture;
+        if (i == 0 && count < 2)
+            return nullptr;
+        return &m_plan.legs[(i + count - 1) % count].destination;
+    }
+
+    // Where leg 1 departs from an airport of the user's choice, the plan must end there; until the
+    // last leg is accepted, that is a reminder, not a fault.
+    void CheckPlanEnd()
+    {
+        const size_t accepted = m_plan.legs.size() - (m_plan.composing ? 1 : 0);
+        if (!m_plan.firstDeparture || accepted == 0)
+            return;
+        const std::string& start = m_plan.firstDeparture->code;
+        const std::string& end = m_plan.legs[accepted - 1].destination.code;
+        if (end.size() == start.size() && CompareNoCase(end, start) == 0)
+            return;
+        Add(CheckLevel::Note, 0,
+            "The plan ends at " + end + ", but leg 1 departs from " + start + ": add a leg to " + start
+                + ", or the simulator flies leg 1 from " + end + " to " + m_plan.legs[0].destination.code
+                + " instead.");
     }
 
     LegReport Leg(size_t i)
     {
         const LegChoice& choice = m_plan.legs[i];
-        const CheckedAirport& from = DepartureAirport(i);
+        const CheckedAirport* const departure = DepartureAirport(i);
         const int leg = static_cast<int>(i) + 1;
         LegReport report;
-        report.from = from.code;
         report.to = choice.destination.code;
         report.localMinutes = choice.localMinutes;
         report.timeDifference = choice.timeDifference;
@@ -155,6 +178,12 @@ private:
         const int day = m_plan.weekly ? std::max(choice.dayIndex, 0) : 0;
         report.universalMinutes =
             FloorModulo(std::int64_t{day} * DayMinutes + choice.localMinutes - choice.timeDifference * 60, Clock());
+        if (!departure) {
+            m_zones.emplace_back();
+            return report;
+        }
+        const CheckedAirport& from = *departure;
+        report.from = from.code;
         if (from.position && choice.destination.position)
             report.distanceNm = GreatCircleNm(*from.position, *choice.destination.position);
         if (report.distanceNm && m_plan.cruiseKnots) {
@@ -183,6 +212,10 @@ private:
         } else {
             CheckDifference(leg, from, report, year.offsets);
         }
+        if (!std::all_of(year.offsets.begin(), year.offsets.end(), ListHolds)) {
+            for (const int offset : year.offsets)
+                report.localTimes.push_back({FloorModulo(report.universalMinutes + offset, Clock()), offset});
+        }
         m_zones.push_back(std::move(year));
         return report;
     }
@@ -206,6 +239,14 @@ private:
             Add(CheckLevel::Error, leg,
                 LegName(leg) + ": the time difference " + DifferenceText(report.timeDifference) + " is no offset of "
                     + from.code + " (" + OffsetsText(report) + ").");
+        // The difference the advice names says the advice was followed: its local time was moved
+        // already, and moving it again would write another universal time. The row shows what the
+        // written time is locally.
+        const bool followed = std::any_of(offsets.begin(), offsets.end(), [&](int offset) {
+            return !ListHolds(offset) && NearestListedHour(offset) == report.timeDifference;
+        });
+        if (followed)
+            return;
         for (const int offset : offsets) {
             if (ListHolds(offset))
                 continue;
@@ -350,13 +391,28 @@ std::optional<int> PeriodMinutes(std::string_view periodText)
 
 PlanReport CheckComposedPlan(const PlanChoices& plan) { return PlanChecker(plan).Run(); }
 
-std::string PeriodTimeText(int minutes, bool weekly)
+std::string PeriodTimeText(int minutes, bool weekly, bool shortDay)
 {
     static constexpr const char* Days[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                            "Thursday", "Friday", "Saturday"};
     char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d", minutes % DayMinutes / 60, minutes % 60);
-    return weekly ? std::string(Days[minutes / DayMinutes % 7]) + " " + text : text;
+    if (!weekly)
+        return text;
+    const std::string day = Days[minutes / DayMinutes % 7];
+    return (shortDay ? day.substr(0, 3) : day) + " " + text;
+}
+
+std::string DurationText(int minutes)
+{
+    const int size = minutes < 0 ? -minutes : minutes;
+    char text[40];
+    if (size < DayMinutes)
+        std::snprintf(text, sizeof text, "%s%d:%02d", minutes < 0 ? "-" : "", size / 60, size % 60);
+    else
+        std::snprintf(text, sizeof text, "%s%d d %02d:%02d", minutes < 0 ? "-" : "", size / DayMinutes,
+                      size % DayMinutes / 60, size % 60);
+    return text;
 }
 
 std::string OffsetText(int minutes)

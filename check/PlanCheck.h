@@ -39,15 +39,27 @@ struct PlanChoices {
     std::int64_t startDay = 0;  // days since 1970-01-01: the twelve months checked begin here
     int firstHour = 0;          // the departure list offers times from this hour
     int endHour = 24;           // ... up to, not including, this one, round midnight too
+    // Where leg 1 departs from when the user has said so. Else it is the last leg's destination,
+    // which is known only once a later leg is there.
+    std::optional<CheckedAirport> firstDeparture;
+    bool composing = false; // the last leg is being composed, not yet accepted
 };
 
 // The list of time differences holds whole hours from -12 to 12.
 inline constexpr int LowestListedDifference = -12;
 inline constexpr int HighestListedDifference = 12;
 
+// The local time at the departure airport that a written universal time is at one of its offsets.
+struct LocalAtOffset {
+    int minutes = 0; // within the day, or the week from Sunday 00:00
+    int offset = 0;  // minutes
+};
+
 // What the check found out about one leg.
 struct LegReport {
-    std::string from; // the departure airport: the previous leg's destination (leg 1: the last leg's)
+    // The departure airport: the previous leg's destination (leg 1: the last leg's, or the one the
+    // user named); empty while nobody knows it.
+    std::string from;
     std::string to;
     int localMinutes = 0;
     int timeDifference = 0;
@@ -60,6 +72,9 @@ struct LegReport {
     std::optional<int> flightMinutes;
     std::optional<int> arrivalMinutes; // universal, within the day or the week
     std::optional<int> groundMinutes;  // before the next leg departs; negative when it departs first
+    // Where the airport keeps an offset the list cannot express: the local time of the written
+    // universal time at each offset it keeps.
+    std::vector<LocalAtOffset> localTimes;
 };
 
 enum class CheckLevel { Error, Warning, Note };
@@ -83,7 +98,9 @@ struct PlanReport {
 
 PlanReport CheckComposedPlan(const PlanChoices& plan);
 
-// "HH:MM", with the day's name in front for a weekly plan ("Tuesday 04:30").
-std::string PeriodTimeText(int minutes, bool weekly);
+// "HH:MM", with the day's name in front for a weekly plan ("Tuesday 04:30", or "Tue 04:30" short).
+std::string PeriodTimeText(int minutes, bool weekly, bool shortDay = false);
+// A flight or ground time: "0:47", "-0:10", "6 d 21:08".
+std::string DurationText(int minutes);
 // "+5", "-3:30", "0".
 std::string OffsetText(int minutes);

@@ -72,6 +72,7 @@ CPlanDialog::CPlanDialog(QWidget* owner)
         std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()).time_since_epoch().count();
     m_checkWindow = new PlanCheckWindow(this);
     connect(m_checkWindow, &PlanCheckWindow::TurnaroundChanged, this, &CPlanDialog::UpdateCheck);
+    connect(m_checkWindow, &PlanCheckWindow::FirstDepartureChanged, this, &CPlanDialog::UpdateCheck);
     for (const int id : {IDC_DEPARTURE_TIME, IDC_TIME_DIFFERENCE, IDC_DAY_OF_WEEK})
         connect(Item<OneLineList>(id), &OneLineList::SelectionMoved, this, &CPlanDialog::UpdateCheck);
     connect(Item<DestinationBox>(IDC_DESTINATION), &QLineEdit::textChanged, this, &CPlanDialog::UpdateCheck);
@@ -246,6 +247,17 @@ void CPlanDialog::SetCheckStartDay(std::int64_t day)
     UpdateCheck();
 }
 
+std::optional<CheckedAirport> CPlanDialog::FirstDepartureAirport(const std::string& code)
+{
+    if (code.empty())
+        return std::nullopt;
+    const int index = Item<DestinationBox>(IDC_DESTINATION)->FindCode(code);
+    if (index < 0)
+        return CheckedAirport{code, std::nullopt};
+    const std::string found = Item<DestinationBox>(IDC_DESTINATION)->GetLBText(index);
+    return CheckedAirport{found, PlaceOf(AcceptedLeg{0, 0, -1, index, found})};
+}
+
 std::optional<GeoPosition> CPlanDialog::PlaceOf(const AcceptedLeg& leg)
 {
     const auto* destination = Item<DestinationBox>(IDC_DESTINATION);
@@ -267,7 +279,8 @@ void CPlanDialog::UpdateCheck()
     const std::optional<AcceptedLeg> composing = LegAsChosen(m_draft, LegControls());
     const std::optional<PlanChoices> plan =
         ChoicesFromDraft(m_draft, composing, [this](const AcceptedLeg& leg) { return PlaceOf(leg); },
-                         {m_checkWindow->MinimumTurnaround(), m_checkStartDay, state.firstHour, state.endHour});
+                         {m_checkWindow->MinimumTurnaround(), m_checkStartDay, state.firstHour, state.endHour,
+                          FirstDepartureAirport(m_checkWindow->FirstDeparture())});
     std::optional<PlanCheckWindow::Header> header;
     if (plan)
         header = PlanCheckWindow::Header{plan->aircraftKey, plan->cruiseKnots, AcceptedRegistration(m_draft)};
@@ -328,13 +341,10 @@ void CPlanDialog::ShowExistingPlans()
     }
     const std::string registration = AcceptedRegistration(m_draft);
     const std::vector<int> lines = m_existingPlans->LinesOf(registration);
-    QStringList numbers;
-    for (const int line : lines)
-        numbers << QString::number(line);
     m_checkWindow->ShowExistingPlans(
         lines.empty() ? count + QStringLiteral(" None uses the registration %1.").arg(FromWindows1252(registration))
-                      : QStringLiteral("The registration %1 already has a plan in the plan file, on line %2.")
-                            .arg(FromWindows1252(registration), numbers.join(QStringLiteral(", "))));
+                      : QStringLiteral("The registration %1 already has a plan in the plan file, %2.")
+                            .arg(FromWindows1252(registration), QString::fromStdString(LinesText(lines))));
 }
 
 void CPlanDialog::OnOK()

@@ -7,6 +7,7 @@
 
 #include "check/ExistingPlans.h"
 #include "check/Geo.h"
+#include "check/PlanCheck.h"
 #include "input/ListReading.h"
 
 #include <QPointer>
@@ -60,6 +61,8 @@ private:
     // Checks the plan as it stands and shows the answer in the plan check window.
     void UpdateCheck();
     std::optional<GeoPosition> PlaceOf(const AcceptedLeg& leg);
+    // The airport "Leg 1 departs from" names, placed when the airport file lists it.
+    std::optional<CheckedAirport> FirstDepartureAirport(const std::string& code);
     void ReadExistingPlansInBackground();
     void ShowExistingPlans();
 

@@ -103,6 +103,14 @@ LegChoice Leg(int hour, int minute, int difference, const CheckedAirport& to, in
     return {hour * 60 + minute, difference, day, to};
 }
 
+// The plan with leg 1 departing from `first`, as typed into the window.
+PlanChoices From(const CheckedAirport& first, PlanChoices plan, bool composing = false)
+{
+    plan.firstDeparture = first;
+    plan.composing = composing;
+    return plan;
+}
+
 std::vector<std::string> FindingsOf(const PlanReport& report, CheckLevel level)
 {
     std::vector<std::string> texts;
@@ -116,7 +124,7 @@ std::vector<std::string> FindingsOf(const PlanReport& report, CheckLevel level)
 struct LoopRow {
     const char* from;
     int universal;
-    int arrival;
+    std::optional<int> arrival;
     std::optional<int> ground;
 };
 
@@ -153,10 +161,11 @@ TEST(PlanCheck, WalksTheLoopOfEachPeriodKind)
          {{"AAAA", 600, 660, 1320}, {"BBBB", 540, 600, 0}, {"CCCC", 600, 720, -120}},
          {"Leg 1 departs from AAAA at 10:00 UT, 120 minutes before its aircraft arrives there (leg 3 arrives at "
           "12:00 UT)."}},
-        {"1Hr: one leg departs again an hour later",
-         Plan("1Hr", {Leg(6, 45, 0, B)}, 600),
+        {"1Hr: one leg from where the user said departs again an hour later",
+         From(B, Plan("1Hr", {Leg(6, 45, 0, B)}, 600)),
          {{"BBBB", 405, 405, 60}},
          {}},
+        {"the only leg departs from nowhere known yet", Plan("24Hr", {Leg(6, 0, 0, B)}), {{"", 360, {}, {}}}, {}},
     };
     for (const LoopCase& c : cases) {
         const PlanReport report = CheckComposedPlan(c.plan);
@@ -206,13 +215,18 @@ TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
          "No day of the twelve months from 2026-12-07 suits every time difference; leg 1 (KJFK at -5) holds from "
          "2026-12-07 to 2027-03-13 and from 2027-11-07 to 2027-12-06; leg 2 (EDDF at +2) holds from 2027-03-28 to "
          "2027-10-30."},
-        {"India's half hour", Plan("24Hr", {Leg(8, 0, 5, eddf), Leg(12, 0, 1, vidp)}), CheckLevel::Warning,
-         "Leg 1: VIDP keeps +5:30 (Asia/Kolkata), which the list cannot express. 08:00 at +5 departs at 08:30 local "
+        {"India's half hour", Plan("24Hr", {Leg(8, 0, 6, eddf), Leg(12, 0, 1, vidp)}), CheckLevel::Warning,
+         "Leg 1: VIDP keeps +5:30 (Asia/Kolkata), which the list cannot express. 08:00 at +6 departs at 07:30 local "
          "time. To depart at 08:00 local time, choose 07:30 at +5."},
         {"New Zealand's summer, a day earlier in a weekly plan",
-         Plan("WEEK", {Leg(0, 30, 12, eddf, 0), Leg(12, 0, 1, nzaa, 3)}), CheckLevel::Warning,
-         "Leg 1: NZAA keeps +13 (Pacific/Auckland), which the list cannot express. Sunday 00:30 at +12 departs at "
-         "Sunday 01:30 local time. To depart at Sunday 00:30 local time, choose Saturday 23:30 at +12."},
+         Plan("WEEK", {Leg(0, 30, 11, eddf, 0), Leg(12, 0, 1, nzaa, 3)}), CheckLevel::Warning,
+         "Leg 1: NZAA keeps +13 (Pacific/Auckland), which the list cannot express. To depart at Sunday 00:30 local "
+         "time, choose Saturday 23:30 at +12."},
+        {"leg 1 from Frankfurt, the plan ending at Heathrow",
+         From(eddf, Plan("24Hr", {Leg(10, 0, 1, vidp), Leg(14, 0, 6, egll), Leg(14, 0, 1, eddf)}), true),
+         CheckLevel::Note,
+         "The plan ends at EGLL, but leg 1 departs from EDDF: add a leg to EDDF, or the simulator flies leg 1 from "
+         "EGLL to VIDP instead."},
         {"a short turnaround", shortTurn, CheckLevel::Warning,
          "Leg 2: 20 minutes on the ground at BBBB before it departs, less than the minimum turnaround of 45 minutes."},
         {"an airport without a position", Plan("24Hr", {Leg(9, 0, 1, lost), Leg(11, 0, 1, eddf)}), CheckLevel::Warning,
@@ -239,21 +253,82 @@ TEST(PlanCheck, PutsErrorsFirstAndFindsNothingWrongInARightPlan)
                                [](const CheckFinding& a, const CheckFinding& b) { return a.level < b.level; }));
     EXPECT_EQ(wrong.findings.front().leg, 0);
     EXPECT_TRUE(CheckComposedPlan(Plan("24Hr", {}, std::nullopt)).findings.empty()); // nothing to check yet
+    // Leg 1 alone is not judged at its own destination, nor a plan that ends where it began.
+    const CheckedAirport vidp{"VIDP", Vidp};
+    EXPECT_TRUE(CheckComposedPlan(Plan("24Hr", {Leg(10, 0, 1, vidp)})).findings.empty());
+    EXPECT_EQ(FindingsOf(CheckComposedPlan(From(eddf, Plan("24Hr", {Leg(10, 0, 1, vidp), Leg(14, 0, 5, eddf)}))),
+                         CheckLevel::Note),
+              std::vector<std::string>{
+                  "The time differences hold from 2026-12-07 to 2027-03-27 and from 2027-10-31 to 2027-12-06 only."});
     EXPECT_EQ(wrong.findings.front().level, CheckLevel::Error);
 }
+// Following the advice once writes the universal time meant for 08:00 local and draws no advice
+// again; the row then shows 08:00 at the offset the advice was for.
+TEST(PlanCheck, AdviceFollowedOnceSettles)
+{
+    const std::tuple<CheckedAirport, int, const char*, int, int, int> cases[] = {
+        // airport, a first difference that draws advice, the advice, and its time, difference and offset
+        {{"VIDP", Vidp}, 6, "choose 07:30 at +5.", 450, 5, 330},
+        {{"VNKT", GeoPosition{27.6966, 85.3591}}, 5, "choose 08:15 at +6.", 495, 6, 345},
+        {{"NZCI", GeoPosition{-43.81, -176.457}}, 11, "choose 07:15 at +12.", 435, 12, 765},    // Chatham
+        {{"NZAA", Nzaa}, 11, "choose 07:00 at +12.", 420, 12, 780},                             // summer
+        {{"CYYT", GeoPosition{47.6186, -52.7519}}, -4, "choose 08:30 at -3.", 510, -3, -210},   // Newfoundland
+        {{"NTMN", GeoPosition{-8.7956, -140.2289}}, -10, "choose 08:30 at -9.", 510, -9, -570}, // Marquesas
+    };
+    for (const auto& [airport, first, advice, minutes, difference, offset] : cases) {
+        auto advised = [](const PlanReport& report) {
+            std::string texts;
+            for (const std::string& text : FindingsOf(report, CheckLevel::Warning))
+                texts += text.find("choose") != std::string::npos ? text : "";
+            return texts;
+        };
+        EXPECT_NE(advised(CheckComposedPlan(From(airport, Plan("24Hr", {Leg(8, 0, first, B)}))))
+                      .find("To depart at 08:00 local time, " + std::string(advice)),
+                  std::string::npos)
+            << airport.code;
+        const PlanReport followed = CheckComposedPlan(From(airport, Plan("24Hr", {{minutes, difference, -1, B}})));
+        EXPECT_EQ(followed.legs[0].universalMinutes, (8 * 60 - offset + 1440) % 1440) << airport.code;
+        EXPECT_EQ(advised(followed), "") << airport.code;
+        const std::vector<LocalAtOffset>& shown = followed.legs[0].localTimes;
+        EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const LocalAtOffset& at) {
+            return at.minutes == 480 && at.offset == offset;
+        })) << airport.code;
+    }
+}
+
+TEST(PlanCheck, WritesLongTextsShort)
+{
+    std::vector<int> lines{4, 9, 17, 30, 52};
+    EXPECT_EQ(LinesText({4}) + "; " + LinesText({4, 9}) + "; " + LinesText(lines),
+              "on line 4; on lines 4 and 9; on lines 4, 9, 17, 30 and 52");
+    lines.resize(270602, 99);
+    EXPECT_EQ(LinesText(lines), "on lines 4, 9, 17, 30 and 52, and 270,597 more");
+    lines.resize(1234572);
+    EXPECT_EQ(LinesText(lines).substr(30), "and 1,234,567 more");
+    EXPECT_EQ(DurationText(47) + " " + DurationText(-10) + " " + DurationText(1439) + " " + DurationText(1440) + " "
+                  + DurationText(9908) + " " + DurationText(-1501),
+              "0:47 -0:10 23:59 1 d 00:00 6 d 21:08 -1 d 01:01");
+    EXPECT_EQ(PeriodTimeText(6 * 1440 + 23 * 60 + 25, true, true), "Sat 23:25");
+}
+
 } // namespace
 
-TEST(PlanCheckWindowPlace, RightOfTheDialogWhereThereIsRoomElseWhereItCoversLeast)
+// The plan dialog's frame as the window manager puts it, and the check window's wished and least
+// frame sizes: beside or below the dialog where there is room, else shrunk into the room there is.
+TEST(PlanCheckWindowPlace, CoversNoPartOfTheDialogAndStaysOnTheScreen)
 {
-    const Box dialog{100, 100, 400, 300};
+    const Box dialog{0, 20, 950, 544};
     const std::tuple<const char*, Box, Box> cases[] = {
-        {"room on the right", {0, 0, 1920, 1080}, {500, 100, 600, 400}},
-        {"no room right or left: below", {0, 0, 900, 800}, {100, 400, 600, 400}},
-        {"room on the left only", {-700, 0, 1250, 500}, {-500, 100, 600, 400}},
-        {"a small screen: the least covered", {0, 0, 800, 600}, {100, 200, 600, 400}},
+        {"1920x1080: on the right", {0, 0, 1920, 1080}, {950, 20, 762, 465}},
+        {"1366x768: below, as high as the room", {0, 0, 1366, 768}, {0, 564, 762, 204}},
+        {"1280x800: below, as high as the room", {0, 0, 1280, 800}, {0, 564, 762, 236}},
+        {"1024x768: below", {0, 0, 1024, 768}, {0, 564, 762, 204}},
+        {"a narrow room on the right, too little below", {0, 0, 1400, 700}, {950, 20, 450, 465}},
+        {"a panel on the left: left of the dialog", {-800, 0, 1750, 564}, {-762, 20, 762, 465}},
+        {"no room: covers the least", {0, 0, 960, 600}, {0, 135, 762, 465}},
     };
     for (const auto& [name, screen, placed] : cases) {
-        const Box got = PlaceBeside(dialog, screen, 600, 400);
+        const Box got = PlaceBeside(dialog, screen, 762, 465, 420, 200);
         EXPECT_EQ(std::tuple(got.left, got.top, got.width, got.height),
                   std::tuple(placed.left, placed.top, placed.width, placed.height))
             << name;
@@ -287,11 +362,13 @@ TEST(PlanCheck, TakesTheDraftsHeaderAndLegsThenTheLegBeingComposed)
         return std::optional(GeoPosition{1.0 * leg.destinationIndex, 0});
     };
     const std::optional<PlanChoices> plan =
-        ChoicesFromDraft(draft, AcceptedLeg{600, 1, 2, 7, "EDDF"}, place, {45, 9, 6, 20});
+        ChoicesFromDraft(draft, AcceptedLeg{600, 1, 2, 7, "EDDF"}, place, {45, 9, 6, 20, CheckedAirport{"LFPG", {}}});
     ASSERT_TRUE(plan);
     EXPECT_EQ(std::tuple(plan->aircraftKey, plan->cruiseKnots, plan->weekly, plan->periodMinutes,
-                         plan->minimumTurnaround, plan->startDay, plan->firstHour, plan->endHour),
-              std::tuple("JET7", std::optional(450), true, 7 * 24 * 60, 45, 9, 6, 20));
+                         plan->minimumTurnaround, plan->startDay, plan->firstHour, plan->endHour,
+                         plan->firstDeparture->code, plan->composing),
+              std::tuple("JET7", std::optional(450), true, 7 * 24 * 60, 45, 9, 6, 20, "LFPG", true));
+    EXPECT_FALSE(ChoicesFromDraft(draft, std::nullopt, place, {})->composing);
     ASSERT_EQ(plan->legs.size(), 2u);
     EXPECT_EQ(std::tuple(plan->legs[1].localMinutes, plan->legs[1].timeDifference, plan->legs[1].dayIndex,
                          plan->legs[1].destination.code, plan->legs[1].destination.position->latitude),

@@ -1,6 +1,6 @@
 // The plan check window beside the plan dialog: its rows and findings while the worked example is
 // composed, the plan file's bytes the same with the window open or closed, the focus left in the
-// dialog, and a leg that departs before its aircraft has arrived.
+// dialog, leg 1's departure airport typed after F2, and advice that holds once followed.
 #include "support/ExampleFiles.h"
 #include "support/GuiTestSupport.h"
 #include "support/OpenPlanDialog.h"
@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
 #include <QTableWidget>
@@ -83,8 +84,9 @@ private slots:
                     TypeInto(dialog, "IDC_DESTINATION", QStringLiteral("EDDF"));
                     differences->setFocus();
                     SelectRow(dialog, "IDC_TIME_DIFFERENCE", 12 + 1);
-                    QCOMPARE(Row(*window, 0).mid(0, 8), (QStringList{"new", "EDDF", "EDDF", "06:30", "+1",
-                                                                     "Europe/Berlin", "+1, +2 summer", "05:30"}));
+                    QCOMPARE(Row(*window, 0).mid(0, 8),
+                             (QStringList{"new", "the last leg's destination, if the plan ends there", "EDDF", "06:30",
+                                          "+1", "", "", "05:30"}));
                     QCOMPARE(QApplication::focusWidget(), differences);
                     QVERIFY(!window->isActiveWindow());
                 }
@@ -149,21 +151,40 @@ private slots:
     }
 #endif
 
-    void namesTheLegThatDepartsBeforeItsAircraftArrives()
+    void leg1DepartsFromTheTypedAirportAndAdviceFollowedSettles()
     {
         ResetState();
         WorkingFolder folder;
-        OpenPlanDialog open(folder, ExampleAircraft, ExampleAirports);
+        OpenPlanDialog open(folder, ExampleAircraft, ExampleAirports + "VIDP,N28* 34.00',E77* 6.00',777\r\n");
         CPlanDialog& dialog = *open.dialog;
+        PlanCheckWindow& window = *dialog.CheckWindow();
         dialog.SetCheckStartDay(StartDay);
         AcceptExampleHeader(dialog, 6);
-        // 09:00 UT from Frankfurt to Heathrow, 47 minutes; back at 09:30 UT.
-        AcceptLeg(dialog, {DepartureRow(10, 0), 12 + 1, -1, "1", "350", "EGLL"});
-        AcceptLeg(dialog, {DepartureRow(10, 30), 12 + 1, -1, "2", "350", "EDDF"});
+        // Frankfurt at 10:00 (+1) to Delhi is not judged at Delhi. F2 gives the window the keys, even
+        // once closed; Esc gives them back.
+        AcceptLeg(dialog, {DepartureRow(10, 0), 12 + 1, -1, "1", "350", "VIDP"});
+        QCOMPARE(Row(window, 0)[1], QStringLiteral("the last leg's destination, if the plan ends there"));
+        QVERIFY(Findings(window).filter("Leg 1").isEmpty());
+        window.close();
+        QTest::keyClick(&dialog, Qt::Key_F2);
+        QVERIFY(window.isVisible() && QTest::qWaitForWindowActive(&window));
+        QTRY_COMPARE(QApplication::focusWidget(), Control<QLineEdit>(window, "FirstDeparture"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("eddf"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(Row(window, 0).mid(1, 3), (QStringList{"EDDF", "VIDP", "10:00"}));
         QVERIFY(
-            Findings(*dialog.CheckWindow())
-                .contains("Error: Leg 2 departs from EGLL at 09:30 UT, 17 minutes before its aircraft arrives there "
-                          "(leg 1 arrives at 09:47 UT)."));
+            Findings(window).contains("Note: The plan ends at VIDP, but leg 1 departs from EDDF: add a leg to "
+                                      "EDDF, or the simulator flies leg 1 from VIDP to VIDP instead."));
+        // Delhi at 08:00 (+6) draws advice; followed, it writes 02:30 UT and draws none again.
+        SelectRow(dialog, "IDC_DEPARTURE_TIME", DepartureRow(8, 0));
+        SelectRow(dialog, "IDC_TIME_DIFFERENCE", 12 + 6);
+        TypeInto(dialog, "IDC_DESTINATION", QStringLiteral("EDDF"));
+        QVERIFY(Findings(window).join(' ').contains("To depart at 08:00 local time, choose 07:30 at +5."));
+        AcceptLeg(dialog, {DepartureRow(7, 30), 12 + 5, -1, "2", "350", "EDDF"});
+        QCOMPARE(Row(window, 1).mid(3, 5),
+                 (QStringList{"07:30 (08:00 at +5:30)", "+5", "Asia/Kolkata", "+5:30", "02:30"}));
+        QVERIFY(PreviewText(dialog).contains(",02:30,") && Findings(window).filter("choose").isEmpty());
     }
 };
 
