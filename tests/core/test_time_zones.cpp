@@ -176,72 +176,48 @@ TEST(ZoneOffsets, FollowEachZoneThroughWinterSummerAndItsRuleChanges)
         EXPECT_EQ(Text(OffsetPeriods(row.zone, row.from, row.to)), row.periods) << row.what;
 }
 
-namespace {
-// legwise-check's arguments as typed, files named in `folder`; what it printed on both streams.
-std::string ListZones(const std::vector<std::string>& words, const ScratchFolder& folder, int& status)
-{
-    std::vector<CommandArgument> arguments;
-    for (const std::string& word : words)
-        arguments.push_back({word, folder / word});
-    std::FILE* out = std::tmpfile();
-    if (!out)
-        return "no temporary file";
-    status = RunPlanCheck(arguments, out, out);
-    std::rewind(out);
-    std::string printed;
-    char buffer[4096];
-    while (const size_t n = std::fread(buffer, 1, sizeof buffer, out))
-        printed.append(buffer, n);
-    std::fclose(out);
-    return printed;
-}
-} // namespace
-
+// legwise-check --zones, run in this process on files of a scratch folder.
 TEST(ZoneListing, ListsEveryEntryInFileOrderWithTheOffsetsOfTheDatesYear)
 {
     const ScratchFolder folder;
     WriteBytes(folder / "airports.txt",
-               "EDDF,N50* 2.00',E8* 34.00',364\r\n"
-               "NSTU,-14.3310,-170.7105,32\n"
-               "\n"
-               "YSSY,-33.9461,151.1772,21\n"
-               "VIDP,28.5665,77.1031,777\n"
-               "XXXX,somewhere\n"
-               "ZWWW,43.9071,87.4742,2127\n"
-               "EDDF,50.0333,8.5706,364\n"
-               "KNYC,40.7789,-73.9692,130\n");
-    struct Row {
+               "EDDF,N50* 2.00',E8* 34.00',364\r\nNSTU,-14.3310,-170.7105,32\n\n"
+               "YSSY,-33.9461,151.1772,21\nVIDP,28.5665,77.1031,777\nXXXX,somewhere\n"
+               "ZWWW,43.9071,87.4742,2127\nEDDF,50.0333,8.5706,364\nKNYC,40.7789,-73.9692,130\n");
+    WriteBytes(folder / "placed.txt", "LGKJ,36.1417,29.5764,489\nWPDL,-8.5465,125.5247,154\n");
+    const std::string listing =
+        "EDDF  Europe/Berlin  +1, +2 summer\nNSTU  Pacific/Pago_Pago  -11\n"
+        "YSSY  Australia/Sydney  +10, +11 summer\nVIDP  Asia/Kolkata  +5:30\n"
+        "XXXX  -  line 6: no position that reads after the code (latitude, longitude)\n"
+        "ZWWW  Asia/Shanghai  +8\nEDDF  Europe/Berlin  +1, +2 summer\n"
+        "KNYC  America/New_York  -5, -4 summer\n";
+    const struct {
         std::vector<std::string> words;
         int status;
-        std::string printed;
-    };
-    const std::string listing =
-        "EDDF  Europe/Berlin  +1, +2 summer\n"
-        "NSTU  Pacific/Pago_Pago  -11\n"
-        "YSSY  Australia/Sydney  +10, +11 summer\n"
-        "VIDP  Asia/Kolkata  +5:30\n"
-        "XXXX  -  line 6: no position that reads after the code (latitude, longitude)\n"
-        "ZWWW  Asia/Shanghai  +8\n"
-        "EDDF  Europe/Berlin  +1, +2 summer\n"
-        "KNYC  America/New_York  -5, -4 summer\n";
-    const Row rows[] = {
+        std::string printed; // its start
+    } rows[] = {
         {{"--airports", "airports.txt", "--zones", "--date", "2024-06-01"}, 1, listing},
         {{"--zones", "--date=2024-01-31", "--airports", "airports.txt"}, 1, listing},
+        {{"--airports", "placed.txt", "--zones", "--date", "2030-12-31"},
+         0,
+         "LGKJ  Europe/Athens  +2, +3 summer\nWPDL  Asia/Dili  +9\n"},
         {{"--airports", "none.txt", "--zones"}, 2, "none.txt: error: cannot be read: "},
         {{"--zones", "--date", "2024-06-01"}, 2, "legwise-check: --airports FILE is missing"},
         {{"--airports", "airports.txt", "--zones", "--date", "2051-01-01"}, 2, "legwise-check: --date needs a date"},
         {{"--airports", "airports.txt", "--zones", "--aircraft", "x.txt"}, 2, "legwise-check: --zones takes only"},
     };
-    for (const Row& row : rows) {
-        int status = -1;
-        const std::string printed = ListZones(row.words, folder, status);
-        EXPECT_EQ(status, row.status) << printed;
+    for (const auto& row : rows) {
+        std::vector<CommandArgument> arguments;
+        for (const std::string& word : row.words)
+            arguments.push_back({word, folder / word});
+        std::FILE* out = std::tmpfile();
+        ASSERT_TRUE(out);
+        EXPECT_EQ(RunPlanCheck(arguments, out, out), row.status) << row.words[1];
+        std::string printed(std::size_t(std::ftell(out)), '\0');
+        std::rewind(out);
+        printed.resize(std::fread(printed.data(), 1, printed.size(), out));
+        std::fclose(out);
         EXPECT_EQ(printed.substr(0, row.printed.size()), row.printed);
     }
     EXPECT_FALSE(fs::exists(folder / "none.txt")) << "reading never creates a file";
-    WriteBytes(folder / "placed.txt", "LGKJ,36.1417,29.5764,489\nWPDL,-8.5465,125.5247,154\n");
-    int status = -1;
-    EXPECT_EQ(ListZones({"--airports", "placed.txt", "--zones", "--date", "2030-12-31"}, folder, status),
-              "LGKJ  Europe/Athens  +2, +3 summer\nWPDL  Asia/Dili  +9\n");
-    EXPECT_EQ(status, 0);
 }
