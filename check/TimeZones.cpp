@@ -86,7 +86,7 @@ constexpr std::uint32_t KindZone = 0;
 constexpr std::uint32_t KindNode = 1;
 constexpr std::uint32_t KindCell = 2;
 constexpr std::uint32_t OpenSea = 0xffff;
-constexpr double CellSteps = 65535; // a cell's points run from 0 to this across it
+constexpr double StepsPerDegree = 16384; // of a cell's points
 
 static_assert(std::endian::native == std::endian::little, "the map is read as little-endian");
 
@@ -98,7 +98,6 @@ public:
           m_at(at)
     {}
 
-    std::uint16_t U16() { return Read<std::uint16_t>(); }
     std::uint32_t U32() { return Read<std::uint32_t>(); }
     bool Damaged() const { return m_damaged; }
     size_t At() const { return m_at; }
@@ -179,33 +178,74 @@ std::string_view SeaZoneAt(double longitude)
     return Bands[static_cast<size_t>(std::clamp(band, 0.0, 24.0))];
 }
 
-// The first zone of a cell's rings around (x, y), in the cell's steps; OpenSea where none is.
+// The numbers of a cell: LEB128 (seven bits a byte, the lowest first, the high bit on all but the
+// last), differences zigzag-coded. A read past the end or past 32 bits gives 0 and marks it damaged.
+class CellReader {
+public:
+    CellReader(std::string_view bytes, size_t at)
+        : m_bytes(bytes),
+          m_at(at)
+    {}
+
+    std::uint32_t Next()
+    {
+        std::uint32_t number = 0;
+        for (int shift = 0; shift < 32 && m_at < m_bytes.size(); shift += 7) {
+            const auto byte = static_cast<unsigned char>(m_bytes[m_at++]);
+            number |= static_cast<std::uint32_t>(byte & 0x7f) << shift;
+            if (byte < 0x80)
+                return number;
+        }
+        m_damaged = true;
+        return 0;
+    }
+    std::int64_t NextDifference()
+    {
+        const std::uint32_t coded = Next();
+        return (coded & 1) != 0 ? -static_cast<std::int64_t>(coded / 2) - 1 : static_cast<std::int64_t>(coded / 2);
+    }
+    bool Damaged() const { return m_damaged; }
+
+private:
+    std::string_view m_bytes;
+    size_t m_at;
+    bool m_damaged = false;
+};
+
+// The first zone of a cell's rings around (x, y), in steps east and north of the cell's west and
+// south edges; OpenSea where none is.
 std::uint32_t CellZoneAt(std::string_view cells, size_t at, double x, double y)
 {
-    ByteReader reader(cells, at);
-    const std::uint16_t zoneCount = reader.U16();
-    for (std::uint16_t zone = 0; zone < zoneCount; ++zone) {
-        const std::uint16_t name = reader.U16();
-        const std::uint16_t ringCount = reader.U16();
+    CellReader reader(cells, at);
+    const std::uint32_t zoneCount = reader.Next();
+    for (std::uint32_t zone = 0; zone < zoneCount && !reader.Damaged(); ++zone) {
+        const std::uint32_t name = reader.Next();
+        const std::uint32_t ringCount = reader.Next();
         bool inside = false;
-        for (std::uint16_t ring = 0; ring < ringCount; ++ring) {
-            const size_t pointCount = reader.U16();
-            const std::string_view points = reader.Take(4 * pointCount);
-            if (reader.Damaged())
-                return OpenSea;
+        for (std::uint32_t ring = 0; ring < ringCount && !reader.Damaged(); ++ring) {
+            const std::uint32_t pointCount = reader.Next();
+            if (pointCount == 0)
+                continue;
+            const std::int64_t firstX = reader.Next();
+            const std::int64_t firstY = reader.Next();
             // An odd number of edges crossed on the way east from (x, y): inside.
-            const auto point = [&points](size_t i) {
-                std::uint16_t xy[2];
-                std::memcpy(xy, points.data() + 4 * i, sizeof xy);
-                return std::pair<double, double>(xy[0], xy[1]);
-            };
-            for (size_t i = 0, j = pointCount - 1; i < pointCount; j = i++) {
-                const auto [xi, yi] = point(i);
-                const auto [xj, yj] = point(j);
+            std::int64_t fromX = firstX;
+            std::int64_t fromY = firstY;
+            for (std::uint32_t i = 1; i <= pointCount && !reader.Damaged(); ++i) {
+                const std::int64_t toX = i < pointCount ? fromX + reader.NextDifference() : firstX;
+                const std::int64_t toY = i < pointCount ? fromY + reader.NextDifference() : firstY;
+                const auto xi = static_cast<double>(toX);
+                const auto yi = static_cast<double>(toY);
+                const auto xj = static_cast<double>(fromX);
+                const auto yj = static_cast<double>(fromY);
                 if ((yi > y) != (yj > y) && x < xi + (y - yi) * (xj - xi) / (yj - yi))
                     inside = !inside;
+                fromX = toX;
+                fromY = toY;
             }
         }
+        if (reader.Damaged())
+            return OpenSea;
         if (inside)
             return name;
     }
@@ -374,8 +414,8 @@ std::string_view MapZoneAt(GeoPosition position)
             continue;
         }
         if (kind == KindCell) {
-            const double x = (longitude - west) / (east - west) * CellSteps;
-            const double y = (latitude - bottom) / (top - bottom) * CellSteps;
+            const double x = (longitude - west) * StepsPerDegree;
+            const double y = (latitude - bottom) * StepsPerDegree;
             zone = CellZoneAt(map.cells, value, x, y);
         } else if (kind != KindZone) {
             return {};

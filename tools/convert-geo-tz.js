@@ -11,8 +11,8 @@ Usage (once, with node; the build needs neither node nor python):
 
 Steps: it reads geo-tz's quadtree index and the polygons of its cells, simplifies each ring (points
 on a cell's border stay, every other point is dropped only while the ring stays within the
-tolerance, 50 m by default), splits cells until none holds more than 192 points and none with
-polygons is wider than 1.4 degrees, and writes check/data/zone-map.bin. Then it runs
+tolerance, 50 m by default), splits cells until none holds more than 512 points and none with
+polygons is wider than 1.5 degrees, and writes check/data/zone-map.bin. Then it runs
 tools/make-zone-offsets.py for the zones the map names, and proves the map: at every position of
 tests/core/data/zone-map-points.txt (whose zones it writes again from geo-tz) and at N random
 positions on the globe (200,000 by default) the map must give a zone with the same offsets from
@@ -25,10 +25,12 @@ The file: text lines first ("zones N", the N zone names, "data"), then little-en
 u32 node count, the nodes (four u32 entries each, for the quadrants a: north-east, b: north-west,
 c: south-west, d: south-east, as geo-tz orders them), then the cell blobs. An entry's top two bits
 tell its kind: 0 a zone (the low bits index the names; 0xffff is the open sea, whose zone follows
-the longitude), 1 a node (its index), 2 a cell blob (its offset from the blobs' start). A blob: u16
-zone count; per zone its u16 name index and u16 ring count; per ring a u16 point count and the
-points, u16 x then u16 y, 0 to 65535 across the cell from its west and south edges. A position in
-an odd number of a zone's rings lies in that zone; the first such zone holds.
+the longitude), 1 a node (its index), 2 a cell blob (its offset from the blobs' start). A blob is
+numbers in LEB128 (7 bits a byte, low first, the high bit set on all but the last): the zone count;
+per zone its name index and ring count; per ring the point count and the points, x then y in steps
+of 1/16384 degree east and north of the cell's west and south edges, the first as they are, each
+later one as its difference from the one before, zigzag-coded (2n for n >= 0, -2n - 1 below). A
+position in an odd number of a zone's rings lies in that zone; the first such zone holds.
 */
 
 const fs = require('fs');
@@ -41,8 +43,9 @@ const MAP_FILE = path.join(ROOT, 'check/data/zone-map.bin');
 const OFFSETS_FILE = path.join(ROOT, 'check/data/zone-offsets.txt');
 const POINTS_FILE = path.join(ROOT, 'tests/core/data/zone-map-points.txt');
 const SEA = 0xffff;
-const MAX_POINTS = 192;
-const MAX_POLYGON_WIDTH = 1.5; // degrees of longitude: 16-bit steps stay under 3 m
+const MAX_POINTS = 512;
+const MAX_POLYGON_WIDTH = 1.5; // degrees of longitude
+const STEPS_PER_DEGREE = 16384; // 6.8 m of latitude
 const KIND_ZONE = 0, KIND_NODE = 1, KIND_CELL = 2;
 
 function fail(message) {
@@ -220,20 +223,30 @@ class MapWriter {
         return this.entry(KIND_ZONE, zone);
     }
     cellEntry(features, b) {
-        const words = [features.length];
+        const bytes = [];
+        const put = value => {
+            for (; value >= 128; value = Math.floor(value / 128)) bytes.push(0x80 | (value % 128));
+            bytes.push(value);
+        };
+        const zigzag = value => (value < 0 ? -2 * value - 1 : 2 * value);
+        put(features.length);
         for (const feature of features) {
-            words.push(feature.zone, feature.rings.length);
+            put(feature.zone);
+            put(feature.rings.length);
             for (const ring of feature.rings) {
-                words.push(ring.length);
-                for (const [lon, lat] of ring) {
-                    words.push(Math.max(0, Math.min(65535, Math.round((lon - b.left) / (b.right - b.left) * 65535))));
-                    words.push(Math.max(0, Math.min(65535, Math.round((lat - b.bottom) / (b.top - b.bottom) * 65535))));
-                }
+                put(ring.length);
+                let x0 = 0, y0 = 0;
+                ring.forEach(([lon, lat], i) => {
+                    const x = Math.max(0, Math.round((lon - b.left) * STEPS_PER_DEGREE));
+                    const y = Math.max(0, Math.round((lat - b.bottom) * STEPS_PER_DEGREE));
+                    if (i === 0) { put(x); put(y); } else { put(zigzag(x - x0)); put(zigzag(y - y0)); }
+                    x0 = x;
+                    y0 = y;
+                });
                 this.stats.points += ring.length;
             }
         }
-        const blob = Buffer.alloc(words.length * 2);
-        words.forEach((w, i) => blob.writeUInt16LE(w, i * 2));
+        const blob = Buffer.from(bytes);
         const offset = this.blobSize;
         this.blobs.push(blob);
         this.blobSize += blob.length;
@@ -362,25 +375,29 @@ function ourZone(map, lat, lon) {
         let zone = value;
         if (kind === KIND_CELL) {
             zone = SEA;
-            const x = (lon - left) / (right - left) * 65535, y = (lat - bottom) / (top - bottom) * 65535;
+            const x = (lon - left) * STEPS_PER_DEGREE, y = (lat - bottom) * STEPS_PER_DEGREE;
             let at = map.blobsAt + value;
-            const zones = map.bytes.readUInt16LE(at);
-            at += 2;
+            const next = () => {
+                let number = 0;
+                for (let shift = 1; ; shift *= 128) {
+                    const byte = map.bytes[at++];
+                    number += (byte & 0x7f) * shift;
+                    if (byte < 128) return number;
+                }
+            };
+            const signed = () => { const n = next(); return n % 2 ? -(n + 1) / 2 : n / 2; };
+            const zones = next();
             for (let z = 0; z < zones; ++z) {
-                const name = map.bytes.readUInt16LE(at), rings = map.bytes.readUInt16LE(at + 2);
-                at += 4;
+                const name = next(), rings = next();
                 let inside = false;
                 for (let r = 0; r < rings; ++r) {
-                    const n = map.bytes.readUInt16LE(at);
-                    at += 2;
-                    let xj = map.bytes.readUInt16LE(at + (n - 1) * 4), yj = map.bytes.readUInt16LE(at + (n - 1) * 4 + 2);
-                    for (let i = 0; i < n; ++i) {
-                        const xi = map.bytes.readUInt16LE(at + i * 4), yi = map.bytes.readUInt16LE(at + i * 4 + 2);
+                    const n = next();
+                    const xs = [next()], ys = [next()];
+                    for (let i = 1; i < n; ++i) { xs.push(xs[i - 1] + signed()); ys.push(ys[i - 1] + signed()); }
+                    for (let i = 0, j = n - 1; i < n; j = i++) {
+                        const xi = xs[i], yi = ys[i], xj = xs[j], yj = ys[j];
                         if ((yi > y) !== (yj > y) && x < xi + (y - yi) * (xj - xi) / (yj - yi)) inside = !inside;
-                        xj = xi;
-                        yj = yi;
                     }
-                    at += n * 4;
                 }
                 if (inside && zone === SEA) zone = name;
             }
@@ -561,4 +578,6 @@ function main() {
     console.log(`done in ${((Date.now() - started) / 1000).toFixed(1)} s`);
 }
 
-main();
+// Run as a script it converts; required, it lends its reading of the map to a cross-check.
+if (require.main === module) main();
+else module.exports = { readMap, ourZone };
