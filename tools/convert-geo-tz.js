@@ -7,18 +7,19 @@ against geo-tz's own lookup.
 
 Usage (once, with node; the build needs neither node nor python):
     mkdir /tmp/geo-tz && (cd /tmp/geo-tz && npm install geo-tz@8.1.9)
-    node tools/convert-geo-tz.js /tmp/geo-tz [--tolerance METRES] [--random N]
+    node tools/convert-geo-tz.js /tmp/geo-tz [--tolerance METRES] [--random N] [--near-edge N]
 
 Steps: it reads geo-tz's quadtree index and the polygons of its cells, simplifies each ring (points
 on a cell's border stay, every other point is dropped only while the ring stays within the
 tolerance, 50 m by default), splits cells until none holds more than 512 points and none with
-polygons is wider than 1.5 degrees, and writes check/data/zone-map.bin. Then it runs
-tools/make-zone-offsets.py for the zones the map names, and proves the map: at every position of
+polygons is wider than 1.5 degrees, and writes check/data/zone-map.bin. When
+check/data/zone-offsets.txt lacks a zone the map names, it runs tools/make-zone-offsets.py for
+them all. Then it proves the map: at every position of
 tests/core/data/zone-map-points.txt (whose zones it writes again from geo-tz) and at N random
 positions on the globe (200,000 by default) the map must give a zone with the same offsets from
 2000 to 2050 as geo-tz's first answer, except within 1 km of an edge where geo-tz itself changes to
-our answer. Last it measures the agreement at random positions within 20 km of an edge between zones
-whose offsets differ. Any difference beyond the rule stops it with status 1, the map file kept
+our answer. Last it measures the agreement at N random positions (200,000 by default) within 20 km
+of an edge between zones whose offsets differ. Any difference beyond the rule stops it with status 1, the map file kept
 aside as zone-map.bin.rejected.
 
 The file: text lines first ("zones N", the N zone names, "data"), then little-endian binary:
@@ -271,22 +272,20 @@ class MapWriter {
 }
 
 // The entry of a cell holding `features` (already clipped to it), split further while it is large.
-function cellOrSplit(writer, features, b, tolerance) {
+function cellOrSplit(writer, features, b) {
     features = features.filter(f => f.rings.length > 0);
     if (features.length === 0) return writer.zoneEntry(SEA);
     if (!crossesInside(features, b)) {
         writer.stats.uniform++;
         return writer.zoneEntry(zoneAtCentre(features, b));
     }
-    if (features.length === 1 && pointCount(features) <= MAX_POINTS && b.right - b.left <= MAX_POLYGON_WIDTH)
-        return writer.cellEntry(features, b);
     if (pointCount(features) <= MAX_POINTS && b.right - b.left <= MAX_POLYGON_WIDTH)
         return writer.cellEntry(features, b);
     const node = writer.newNode();
     ['a', 'b', 'c', 'd'].forEach((q, k) => {
         const child = quadrant(b, q);
         const clipped = features.map(f => ({ zone: f.zone, rings: f.rings.map(r => clipRing(r, child)).filter(r => r.length) }));
-        writer.nodes[node][k] = cellOrSplit(writer, clipped, child, tolerance);
+        writer.nodes[node][k] = cellOrSplit(writer, clipped, child);
     });
     return writer.entry(KIND_NODE, node);
 }
@@ -317,7 +316,7 @@ function buildMap(index, dat, names, geobuf, Pbf, tolerance) {
                     if (zone === undefined) fail('a feature of an unknown zone ' + f.properties.tzid);
                     return { zone, rings };
                 });
-                entry = cellOrSplit(writer, features, child, tolerance);
+                entry = cellOrSplit(writer, features, child);
             } else entry = writer.entry(KIND_NODE, walk(data, child));
             writer.nodes[node][k] = entry;
         });
