@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <optional>
 
 namespace {
 

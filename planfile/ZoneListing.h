@@ -5,9 +5,10 @@
 
 #include "planfile/CheckCommand.h"
 
-#include <optional>
+#include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Whether the arguments ask for the listing (--zones among them).
 bool AsksForZoneListing(const std::vector<CommandArgument>& arguments);
