@@ -50,12 +50,16 @@ std::string ReadListingArguments(const std::vector<CommandArgument>& arguments, 
     return {};
 }
 
+// "+1", "-11", "+5:30".
 std::string OffsetText(int minutes)
 {
     const int size = std::abs(minutes);
-    std::string text = (minutes < 0 ? "-" : "+") + std::to_string(size / 60);
-    if (size % 60 != 0)
-        text += ":" + std::string(size % 60 < 10 ? "0" : "") + std::to_string(size % 60);
+    const char sign = minutes < 0 ? '-' : '+';
+    char text[16];
+    if (size % 60 == 0)
+        std::snprintf(text, sizeof text, "%c%d", sign, size / 60);
+    else
+        std::snprintf(text, sizeof text, "%c%d:%02d", sign, size / 60, size % 60);
     return text;
 }
 
