@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-// check/data/zone-map.txt: the zone of each cell of a quadtree over the globe.
-std::string_view ZoneMapText();
+// check/data/zone-map.bin: the zones' boundaries, in a quadtree over the globe.
+std::string_view ZoneMapBytes();
 
 // check/data/zone-offsets.txt: the UTC offsets of those zones from 2000 to 2050.
 std::string_view ZoneOffsetsText();

@@ -3,7 +3,10 @@
 #include "check/TimeZoneData.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -69,65 +72,184 @@ std::optional<std::int64_t> ParseNumber(std::string_view text, int base)
     return negative ? -value : value;
 }
 
-// The map: each cell of a grid over the globe names a zone or splits into 2 x 2 children, down a
-// quadtree (check/data/zone-map.txt, whose head tells the encoding).
+// The map (check/data/zone-map.bin; tools/convert-geo-tz.js, which makes it, tells the format): a
+// head of text naming the zones, then a quadtree of nodes whose entries name a zone, lead to another
+// node or lead to a cell's rings. It is read where the program holds it, never copied.
 struct ZoneMap {
-    std::vector<std::string_view> zones; // into the embedded text, which lives as long as the program
-    int columns = 0;
-    int rows = 0;
-    std::vector<std::uint16_t> entries; // the grid row by row from the north, then the nodes
+    std::vector<std::string_view> zones; // into the embedded bytes, which live as long as the program
+    std::string_view nodes;              // four entries of four bytes each
+    std::string_view cells;
 };
 
-// Two characters of the 64 from '0' make one entry.
-constexpr char EntryAlphabetStart = '0';
-constexpr int EntryRadix = 64;
+constexpr size_t NodeSize = 16;
+constexpr std::uint32_t KindZone = 0;
+constexpr std::uint32_t KindNode = 1;
+constexpr std::uint32_t KindCell = 2;
+constexpr std::uint32_t OpenSea = 0xffff;
+constexpr double StepsPerDegree = 16384; // of a cell's points
 
-bool AppendEntries(std::string_view line, std::vector<std::uint16_t>& entries)
-{
-    if (line.size() % 2 != 0)
-        return false;
-    for (size_t i = 0; i < line.size(); i += 2) {
-        const int high = line[i] - EntryAlphabetStart;
-        const int low = line[i + 1] - EntryAlphabetStart;
-        if (high < 0 || high >= EntryRadix || low < 0 || low >= EntryRadix)
-            return false;
-        entries.push_back(static_cast<std::uint16_t>(high * EntryRadix + low));
+static_assert(std::endian::native == std::endian::little, "the map is read as little-endian");
+
+// Reads little-endian numbers from a span of bytes; a read past the end gives 0 and marks it damaged.
+class ByteReader {
+public:
+    ByteReader(std::string_view bytes, size_t at)
+        : m_bytes(bytes),
+          m_at(at)
+    {}
+
+    std::uint32_t U32() { return Read<std::uint32_t>(); }
+    bool Damaged() const { return m_damaged; }
+    size_t At() const { return m_at; }
+
+    // The span of `size` bytes from here, which the reader then skips; empty when they are not all there.
+    std::string_view Take(size_t size)
+    {
+        if (m_damaged || size > m_bytes.size() - std::min(m_at, m_bytes.size())) {
+            m_damaged = true;
+            return {};
+        }
+        m_at += size;
+        return m_bytes.substr(m_at - size, size);
     }
-    return true;
-}
 
-// The map read from its table; an empty map (every position unknown) if the table is damaged.
-ZoneMap ReadZoneMap(std::string_view text)
+private:
+    template <typename T>
+    T Read()
+    {
+        T value = 0;
+        const std::string_view bytes = Take(sizeof value);
+        if (!bytes.empty())
+            std::memcpy(&value, bytes.data(), sizeof value);
+        return value;
+    }
+
+    std::string_view m_bytes;
+    size_t m_at;
+    bool m_damaged = false;
+};
+
+// The map read from its bytes; an empty map (every position unknown) if they are damaged.
+ZoneMap ReadZoneMap(std::string_view bytes)
 {
+    constexpr std::string_view DataLine = "\ndata\n";
+    const size_t head = bytes.find(DataLine);
+    if (head == std::string_view::npos)
+        return {};
     ZoneMap map;
-    TableLines lines(text);
-    std::optional<std::int64_t> expectedNodes;
+    TableLines lines(bytes.substr(0, head + 1));
     while (const auto line = lines.Next()) {
         const std::vector<std::string_view> words = Words(*line);
         if (words.size() == 2 && words[0] == "zones") {
             const auto count = ParseNumber(words[1], 10).value_or(0);
             for (std::int64_t i = 0; i < count; ++i)
                 map.zones.push_back(lines.Next().value_or(""));
-        } else if (words.size() == 3 && words[0] == "grid") {
-            map.columns = static_cast<int>(ParseNumber(words[1], 10).value_or(0));
-            map.rows = static_cast<int>(ParseNumber(words[2], 10).value_or(0));
-        } else if (words.size() == 2 && words[0] == "nodes") {
-            expectedNodes = ParseNumber(words[1], 10);
-        } else if (words.size() == 1 && map.columns > 0 && !AppendEntries(words[0], map.entries)) {
-            return {};
         }
     }
-    const size_t gridSize = static_cast<size_t>(map.columns) * static_cast<size_t>(map.rows);
-    if (map.zones.empty() || gridSize == 0 || !expectedNodes
-        || map.entries.size() != gridSize + 4 * static_cast<size_t>(*expectedNodes))
+    ByteReader reader(bytes, head + DataLine.size());
+    const size_t nodeCount = reader.U32();
+    map.nodes = reader.Take(nodeCount * NodeSize);
+    map.cells = bytes.substr(reader.At());
+    if (map.zones.empty() || map.zones.size() >= OpenSea || nodeCount == 0 || reader.Damaged())
         return {};
     return map;
 }
 
 const ZoneMap& TheZoneMap()
 {
-    static const ZoneMap map = ReadZoneMap(ZoneMapText());
+    static const ZoneMap map = ReadZoneMap(ZoneMapBytes());
     return map;
+}
+
+// The zone of the open sea at a longitude: hour-wide bands from Etc/GMT+12 in the west to Etc/GMT-12
+// in the east, whose signs are POSIX's. On the edge between two bands the eastern one holds; on the
+// 180th meridian, either way, Etc/GMT+12.
+std::string_view SeaZoneAt(double longitude)
+{
+    static constexpr std::string_view Bands[] = {"Etc/GMT+12", "Etc/GMT+11", "Etc/GMT+10", "Etc/GMT+9",  "Etc/GMT+8",
+                                                 "Etc/GMT+7",  "Etc/GMT+6",  "Etc/GMT+5",  "Etc/GMT+4",  "Etc/GMT+3",
+                                                 "Etc/GMT+2",  "Etc/GMT+1",  "Etc/GMT",    "Etc/GMT-1",  "Etc/GMT-2",
+                                                 "Etc/GMT-3",  "Etc/GMT-4",  "Etc/GMT-5",  "Etc/GMT-6",  "Etc/GMT-7",
+                                                 "Etc/GMT-8",  "Etc/GMT-9",  "Etc/GMT-10", "Etc/GMT-11", "Etc/GMT-12"};
+    if (longitude <= -180 || longitude >= 180)
+        return Bands[0];
+    // Bands are 15 degrees wide around each whole hour; Etc/GMT+12 and Etc/GMT-12 are half as wide.
+    const double band = std::floor((longitude + 7.5) / 15) + 12;
+    return Bands[static_cast<size_t>(std::clamp(band, 0.0, 24.0))];
+}
+
+// The numbers of a cell: LEB128 (seven bits a byte, the lowest first, the high bit on all but the
+// last), differences zigzag-coded. A read past the end or past 32 bits gives 0 and marks it damaged.
+class CellReader {
+public:
+    CellReader(std::string_view bytes, size_t at)
+        : m_bytes(bytes),
+          m_at(at)
+    {}
+
+    std::uint32_t Next()
+    {
+        std::uint32_t number = 0;
+        for (int shift = 0; shift < 32 && m_at < m_bytes.size(); shift += 7) {
+            const auto byte = static_cast<unsigned char>(m_bytes[m_at++]);
+            number |= static_cast<std::uint32_t>(byte & 0x7f) << shift;
+            if (byte < 0x80)
+                return number;
+        }
+        m_damaged = true;
+        return 0;
+    }
+    std::int64_t NextDifference()
+    {
+        const std::uint32_t coded = Next();
+        return (coded & 1) != 0 ? -static_cast<std::int64_t>(coded / 2) - 1 : static_cast<std::int64_t>(coded / 2);
+    }
+    bool Damaged() const { return m_damaged; }
+
+private:
+    std::string_view m_bytes;
+    size_t m_at;
+    bool m_damaged = false;
+};
+
+// The first zone of a cell's rings around (x, y), in steps east and north of the cell's west and
+// south edges; OpenSea where none is.
+std::uint32_t CellZoneAt(std::string_view cells, size_t at, double x, double y)
+{
+    CellReader reader(cells, at);
+    const std::uint32_t zoneCount = reader.Next();
+    for (std::uint32_t zone = 0; zone < zoneCount && !reader.Damaged(); ++zone) {
+        const std::uint32_t name = reader.Next();
+        const std::uint32_t ringCount = reader.Next();
+        bool inside = false;
+        for (std::uint32_t ring = 0; ring < ringCount && !reader.Damaged(); ++ring) {
+            const std::uint32_t pointCount = reader.Next();
+            if (pointCount == 0)
+                continue;
+            const std::int64_t firstX = reader.Next();
+            const std::int64_t firstY = reader.Next();
+            // An odd number of edges crossed on the way east from (x, y): inside.
+            std::int64_t fromX = firstX;
+            std::int64_t fromY = firstY;
+            for (std::uint32_t i = 1; i <= pointCount && !reader.Damaged(); ++i) {
+                const std::int64_t toX = i < pointCount ? fromX + reader.NextDifference() : firstX;
+                const std::int64_t toY = i < pointCount ? fromY + reader.NextDifference() : firstY;
+                const auto xi = static_cast<double>(toX);
+                const auto yi = static_cast<double>(toY);
+                const auto xj = static_cast<double>(fromX);
+                const auto yj = static_cast<double>(fromY);
+                if ((yi > y) != (yj > y) && x < xi + (y - yi) * (xj - xi) / (yj - yi))
+                    inside = !inside;
+                fromX = toX;
+                fromY = toY;
+            }
+        }
+        if (reader.Damaged())
+            return OpenSea;
+        if (inside)
+            return name;
+    }
+    return OpenSea;
 }
 
 // Where airlines keep another zone than the map gives. The map's Asia/Urumqi covers Xinjiang alone,
@@ -245,37 +367,63 @@ OffsetRule::const_iterator PeriodAt(const OffsetRule& rule, UnixSeconds moment)
 std::string_view MapZoneAt(GeoPosition position)
 {
     const ZoneMap& map = TheZoneMap();
-    const double latitude = position.latitude;
-    const double longitude = position.longitude;
+    double latitude = position.latitude;
+    double longitude = position.longitude;
     // Written so that NaN fails too.
     if (map.zones.empty() || !(latitude >= -90 && latitude <= 90 && longitude >= -180 && longitude <= 180))
         return {};
-    if (latitude >= 90)
-        return "Etc/GMT"; // every longitude meets at the pole
-    // The divisors are the doubles just above 360 and 180, so that 180 degrees east and 90 south
-    // stay inside the last column and row. The arithmetic is that of the package the map comes
-    // from, step by step, so a position on a cell's edge falls on the same side.
-    double x = map.columns * (180 + longitude) / 360.00000000000006;
-    double y = map.rows * (90 - latitude) / 180.00000000000003;
-    int column = static_cast<int>(x);
-    int row = static_cast<int>(y);
-    const size_t zoneCount = map.zones.size();
-    const size_t gridSize = static_cast<size_t>(map.columns) * static_cast<size_t>(map.rows);
-    size_t value =
-        map.entries[static_cast<size_t>(row) * static_cast<size_t>(map.columns) + static_cast<size_t>(column)];
-    std::int64_t node = -1;
-    while (value >= zoneCount) {
-        node += static_cast<std::int64_t>(value - zoneCount) + 1;
-        y = 2 * (y - row);
-        row = static_cast<int>(y);
-        x = 2 * (x - column);
-        column = static_cast<int>(x);
-        const size_t index = gridSize + static_cast<size_t>(4 * node + 2 * row + column);
-        if (index >= map.entries.size())
+    if (latitude == 90)
+        return "Etc/GMT-12"; // every longitude meets at the pole: the first band the map's source names
+    const double seaLongitude = longitude;
+    // The tree spans 89.9999 degrees south to north and 179.9999 west to east, and splits each cell
+    // at the means of its edges, with the source's arithmetic step by step, so that a position on
+    // the edge between two cells falls into the same one.
+    constexpr double Edge = 89.9999;
+    constexpr double EdgeEast = 179.9999;
+    latitude = std::clamp(latitude, -Edge, Edge);
+    longitude = std::clamp(longitude, -EdgeEast, EdgeEast);
+    double top = Edge;
+    double bottom = -Edge;
+    double west = -EdgeEast;
+    double east = EdgeEast;
+    double middleLatitude = 0;
+    double middleLongitude = 0;
+    size_t node = 0;
+    for (;;) {
+        size_t quadrant = 0; // north-east, north-west, south-west, south-east
+        if (latitude >= middleLatitude) {
+            bottom = middleLatitude;
+            quadrant = longitude >= middleLongitude ? 0 : 1;
+        } else {
+            top = middleLatitude;
+            quadrant = longitude < middleLongitude ? 2 : 3;
+        }
+        (quadrant == 0 || quadrant == 3 ? west : east) = middleLongitude;
+        const size_t at = node * NodeSize + 4 * quadrant;
+        if (at + 4 > map.nodes.size())
             return {};
-        value = map.entries[index];
+        std::uint32_t entry = 0;
+        std::memcpy(&entry, map.nodes.data() + at, sizeof entry);
+        const std::uint32_t kind = entry >> 30;
+        const std::uint32_t value = entry & 0x3fffffff;
+        std::uint32_t zone = value;
+        if (kind == KindNode) {
+            node = value;
+            middleLatitude = (top + bottom) / 2;
+            middleLongitude = (west + east) / 2;
+            continue;
+        }
+        if (kind == KindCell) {
+            const double x = (longitude - west) * StepsPerDegree;
+            const double y = (latitude - bottom) * StepsPerDegree;
+            zone = CellZoneAt(map.cells, value, x, y);
+        } else if (kind != KindZone) {
+            return {};
+        }
+        if (zone == OpenSea)
+            return SeaZoneAt(seaLongitude);
+        return zone < map.zones.size() ? map.zones[zone] : std::string_view();
     }
-    return map.zones[value];
 }
 
 std::string_view AirlineZoneAt(GeoPosition position)

@@ -6,6 +6,7 @@
 #include "planfile/PlanFindings.h"
 #include "planfile/Registrations.h"
 #include "planfile/SeasonShift.h"
+#include "planfile/ZoneListing.h"
 
 #include <algorithm>
 #include <array>
@@ -17,6 +18,7 @@ const char* const PlanCheckUsage =
     R"(Usage: legwise-check --airports FILE --aircraft FILE [--turnaround MINUTES] PLANFILE...
        legwise-check --airports FILE --aircraft FILE --explain PLANFILE:LINE [PLANFILE...]
        legwise-check --airports FILE --aircraft FILE --shift FROM TO --out NEWFILE PLANFILE
+       legwise-check --airports FILE --zones [--date YYYY-MM-DD]
        legwise-check                                    (opens the window)
 Checks TTools plan files against an airport file (positions) and an aircraft file (cruise speeds),
 and reports each finding on a line of its own, as compilers do:
@@ -59,6 +61,9 @@ Options:
                           10:30 comes back as 09:30). Nothing is written when an airport of a plan
                           cannot be placed.
   --out NEWFILE           the new file the shift writes; an existing file is never written over
+  --zones                 lists each airport entry in file order: its code, its time zone and the
+                          offsets it keeps in the year of --date (default today, UT), or "-" and
+                          why it cannot be placed. Exit status 1 when any entry cannot be placed.
   --help                  this text
 Exit status: 0 no errors, 1 errors found, 2 a file could not be read or the arguments are wrong.
 )";
@@ -495,6 +500,8 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
 
 int RunPlanCheck(const std::vector<CommandArgument>& arguments, std::FILE* out, std::FILE* err)
 {
+    if (AsksForZoneListing(arguments))
+        return RunZoneListing(arguments, out, err);
     Options options;
     const std::string problem = ReadArguments(arguments, options);
     if (!problem.empty()) {

@@ -3,7 +3,7 @@
 2000-01-01 00:00 UT to the end of 2050, from the tzdata installed (/usr/share/zoneinfo, read by
 Python's zoneinfo).
 
-Usage: tools/make-zone-offsets.py
+Usage: tools/make-zone-offsets.py [map file, check/data/zone-map.bin by default]
 
 Each zone is sampled every three hours and every change is bisected to the second. Zones that keep
 the same offsets at the same moments share one rule. The daylight flag follows the summer-time view
@@ -26,7 +26,7 @@ from datetime import datetime, timezone
 from zoneinfo import ZoneInfo
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-MAP_FILE = ROOT / "check/data/zone-map.txt"
+MAP_FILE = ROOT / "check/data/zone-map.bin"
 OUT_FILE = ROOT / "check/data/zone-offsets.txt"
 ZONEINFO = pathlib.Path("/usr/share/zoneinfo")
 FIRST = int(datetime(2000, 1, 1, tzinfo=timezone.utc).timestamp())
@@ -55,8 +55,9 @@ def tzdata_version():
     return release, package
 
 
-def map_zones():
-    lines = MAP_FILE.read_text().splitlines()
+def map_zones(map_file):
+    """The zone names the map's head lists (the text before its "data" line)."""
+    lines = map_file.read_bytes().split(b"\ndata\n", 1)[0].decode("ascii").splitlines()
     start = next(i for i, line in enumerate(lines) if line.startswith("zones "))
     return lines[start + 1:start + 1 + int(lines[start].split()[1])]
 
@@ -140,7 +141,8 @@ def rule_lines(periods):
 
 def main():
     release, package = tzdata_version()
-    zones = sorted(set(map_zones()) | set(EXTRA_ZONES))
+    map_file = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else MAP_FILE
+    zones = sorted(set(map_zones(map_file)) | set(EXTRA_ZONES))
     rules, zone_rules = {}, []
     for name in zones:
         if not (ZONEINFO / name).is_file():
@@ -158,7 +160,9 @@ def main():
     for lines in rules:
         out.extend(lines)
     out.extend(f"Z {name} {rule}" for name, rule in zone_rules)
-    OUT_FILE.write_text("\n".join(out) + "\n", encoding="ascii", newline="\n")
+    temporary = OUT_FILE.with_suffix(".new")
+    temporary.write_text("\n".join(out) + "\n", encoding="ascii", newline="\n")
+    temporary.replace(OUT_FILE)
     print(f"{OUT_FILE.relative_to(ROOT)}: {len(zones)} zones, {len(rules)} rules, "
           f"{OUT_FILE.stat().st_size} bytes, tzdata {release}")
 

@@ -36,7 +36,7 @@ cp /usr/share/common-licenses/GPL-3 "$stage/licenses/GPL-3.0.txt"
 cp "$qt/LICENSES/LGPL-3.0-only.txt" "$stage/licenses/Qt-LGPL-3.0-only.txt"
 cp /usr/share/doc/libqt6core6/copyright "$stage/licenses/Qt-copyright.txt"
 cp "$qt/README.md" "$stage/licenses/Qt-how-it-was-built.md"
-cp "$top/check/data/LICENSE-zone-map.txt" "$stage/licenses/zone-map-ODbL-and-CC0.txt"
+cp "$top/check/data/LICENSE-zone-map.txt" "$stage/licenses/zone-map-ODbL.txt"
 cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licenses/GCC-runtime-copyright.txt"
 cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$stage/licenses/winpthreads-and-mingw-w64-copyright.txt"
 cat >"$stage/licenses/README.txt" <<EOF
@@ -64,9 +64,9 @@ winpthreads (libwinpthread-1.dll) and the mingw-w64 start-up code in legwise.exe
 mingw-w64 $(package_version mingw-w64-x86-64-dev): the MIT (expat) licence and others, given
 file by file in winpthreads-and-mingw-w64-copyright.txt. Source: Debian's source package mingw-w64.
 
-The map of time zones built into legwise.exe: converted from @photostructure/tz-lookup 11.7.0
-(code under CC0); its zone shapes come from timezone-boundary-builder, data
-(c) OpenStreetMap contributors, under the Open Database License (ODbL): zone-map-ODbL-and-CC0.txt.
+The map of time zones built into legwise.exe and legwise-check.exe: converted from the zone
+boundaries of timezone-boundary-builder as npm's geo-tz 8.1.9 ships them (geo-tz/all); data
+(c) OpenStreetMap contributors, under the Open Database License (ODbL): zone-map-ODbL.txt.
 The UTC offsets built into legwise.exe come from the IANA time zone database (tzdata, public domain).
 EOF
 

@@ -1,4 +1,5 @@
 #include "check/TimeZones.h"
+#include "planfile/CheckCommand.h"
 
 #include "ScratchFolder.h"
 
@@ -41,24 +42,31 @@ std::string Text(const std::vector<OffsetPeriod>& periods)
 
 } // namespace
 
-// The positions the map's own project tests, converted by tools/convert-tz-lookup.py.
-TEST(ZoneMap, GivesEveryPositionTheZoneItsProjectTestsFor)
+// Positions tested by the map's source, and the places below, with the zones the source gives there
+// (tools/convert-geo-tz.js writes them): the map may name another zone only where it keeps the same
+// offsets.
+TEST(ZoneMap, GivesEveryTestedPositionTheOffsetsOfTheSourcesZone)
 {
     std::ifstream file(SourceDir() + "/tests/core/data/zone-map-points.txt", std::ios::binary);
     ASSERT_TRUE(file) << "tests/core/data/zone-map-points.txt is missing";
-    for (std::string line; std::getline(file, line);) {
+    int points = 0;
+    for (std::string line; std::getline(file, line); ++points) {
         if (line.empty() || line[0] == '#')
             continue;
         GeoPosition position;
         std::string zone;
         std::istringstream(line) >> position.latitude >> position.longitude >> zone;
         zone = zone == "-" ? "" : zone; // out of range
-        EXPECT_EQ(MapZoneAt(position), zone) << "at " << line;
-        EXPECT_EQ(Text(UtcOffset(zone, Ut(2024, 6, 1))).empty(), zone.empty()) << "offsets of " << zone;
+        const std::string_view mapZone = MapZoneAt(position);
+        EXPECT_EQ(mapZone.empty(), zone.empty()) << "at " << line;
+        EXPECT_EQ(Text(OffsetPeriods(mapZone, Ut(2000, 1, 1), Ut(2051, 1, 1))),
+                  Text(OffsetPeriods(zone, Ut(2000, 1, 1), Ut(2051, 1, 1))))
+            << "at " << line << ", the map gives " << mapZone;
     }
+    EXPECT_GT(points, 1000);
 }
 
-TEST(ZoneMap, TellsNeighboursAcrossABorderApartAndKeepsBeijingTimeInXinjiang)
+TEST(ZoneMap, PlacesAirportsAtBordersCoastsAndIslandsAndKeepsBeijingTimeInChina)
 {
     struct Row {
         const char* airport;
@@ -66,6 +74,28 @@ TEST(ZoneMap, TellsNeighboursAcrossABorderApartAndKeepsBeijingTimeInXinjiang)
         std::string_view mapZone, airlineZone;
     };
     const Row rows[] = {
+        {"OBBI Bahrain, not Iran", {26.2708, 50.6336}, "Asia/Bahrain", "Asia/Bahrain"},
+        {"WPDL Dili", {-8.5465, 125.5247}, "Asia/Dili", "Asia/Dili"},
+        {"NSTU Pago Pago, not Apia", {-14.3310, -170.7105}, "Pacific/Pago_Pago", "Pacific/Pago_Pago"},
+        {"PAGM Gambell, Alaska", {63.7668, -171.7328}, "America/Nome", "America/Nome"},
+        {"MBGT Grand Turk", {21.4445, -71.1423}, "America/Grand_Turk", "America/Grand_Turk"},
+        {"LFVP Saint-Pierre", {46.7629, -56.1731}, "America/Miquelon", "America/Miquelon"},
+        {"ZUNZ Nyingchi, Tibet", {29.3033, 94.3353}, "Asia/Shanghai", "Asia/Shanghai"},
+        {"SVSA San Antonio del Tachira", {7.8408, -72.4397}, "America/Caracas", "America/Caracas"},
+        {"SKCC Cucuta, across the river", {7.9276, -72.5115}, "America/Bogota", "America/Bogota"},
+        {"KEPM Eastport, Maine", {44.9101, -67.0127}, "America/New_York", "America/New_York"},
+        {"Campobello Island, 7 km east", {44.88, -66.93}, "America/Moncton", "America/Moncton"},
+        {"KHUL Houlton, Maine", {46.1239, -67.7920}, "America/New_York", "America/New_York"},
+        {"Woodstock, New Brunswick", {46.1522, -67.5453}, "America/Moncton", "America/Moncton"},
+        {"DXXX Lome", {6.1656, 1.2545}, "Africa/Lome", "Africa/Lome"},
+        {"DBBB Cotonou", {6.3573, 2.3844}, "Africa/Porto-Novo", "Africa/Porto-Novo"},
+        {"SMNI Nieuw Nickerie", {5.9556, -57.0394}, "America/Paramaribo", "America/Paramaribo"},
+        {"Corriverton, across the Corentyne", {5.8833, -57.15}, "America/Guyana", "America/Guyana"},
+        {"WAJJ Jayapura", {-2.5769, 140.5164}, "Asia/Jayapura", "Asia/Jayapura"},
+        {"AYVN Vanimo", {-2.6926, 141.3028}, "Pacific/Port_Moresby", "Pacific/Port_Moresby"},
+        {"LICD Lampedusa", {35.4979, 12.6181}, "Europe/Rome", "Europe/Rome"},
+        {"LGKJ Kastelorizo", {36.1417, 29.5764}, "Europe/Athens", "Europe/Athens"},
+        {"Kas, Turkey, across the strait", {36.2, 29.65}, "Europe/Istanbul", "Europe/Istanbul"},
         {"EDAH Heringsdorf", {53.8787, 14.1524}, "Europe/Berlin", "Europe/Berlin"},
         {"EPSC Szczecin", {53.5847, 14.9022}, "Europe/Warsaw", "Europe/Warsaw"},
         {"KCHA Chattanooga", {35.0353, -85.2038}, "America/New_York", "America/New_York"},
@@ -73,8 +103,13 @@ TEST(ZoneMap, TellsNeighboursAcrossABorderApartAndKeepsBeijingTimeInXinjiang)
         {"LPPR Porto", {41.2481, -8.6814}, "Europe/Lisbon", "Europe/Lisbon"},
         {"LEVX Vigo", {42.2318, -8.6268}, "Europe/Madrid", "Europe/Madrid"},
         {"ZWWW Urumqi, Xinjiang", {43.9071, 87.4742}, "Asia/Urumqi", "Asia/Shanghai"},
-        {"the north pole, any longitude", {90, 123.4}, "Etc/GMT", "Etc/GMT"},
+        {"the open Atlantic, 30 W", {40, -30}, "Etc/GMT+2", "Etc/GMT+2"},
+        {"the open sea on 7.5 E: the eastern band", {-60, 7.5}, "Etc/GMT-1", "Etc/GMT-1"},
+        {"the open sea on the 180th meridian", {-50, 180}, "Etc/GMT+12", "Etc/GMT+12"},
+        {"the open sea east of 172.5 E", {-50, 175}, "Etc/GMT-12", "Etc/GMT-12"},
+        {"the north pole, any longitude", {90, 123.4}, "Etc/GMT-12", "Etc/GMT-12"},
         {"no number", {std::nan(""), 0}, "", ""},
+        {"past the south pole", {-90.5, 0}, "", ""},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(MapZoneAt(row.position), row.mapZone) << row.airport;
@@ -140,4 +175,50 @@ TEST(ZoneOffsets, FollowEachZoneThroughWinterSummerAndItsRuleChanges)
     };
     for (const Row& row : rows)
         EXPECT_EQ(Text(OffsetPeriods(row.zone, row.from, row.to)), row.periods) << row.what;
+}
+
+// legwise-check --zones, run in this process on files of a scratch folder.
+TEST(ZoneListing, ListsEveryEntryInFileOrderWithTheOffsetsOfTheDatesYear)
+{
+    const ScratchFolder folder;
+    WriteBytes(folder / "airports.txt",
+               "EDDF,N50* 2.00',E8* 34.00',364\r\nNSTU,-14.3310,-170.7105,32\n\n"
+               "YSSY,-33.9461,151.1772,21\nVIDP,28.5665,77.1031,777\nXXXX,somewhere\n"
+               "ZWWW,43.9071,87.4742,2127\nEDDF,50.0333,8.5706,364\nKNYC,40.7789,-73.9692,130\n");
+    WriteBytes(folder / "placed.txt", "LGKJ,36.1417,29.5764,489\nWPDL,-8.5465,125.5247,154\n");
+    const std::string listing =
+        "EDDF  Europe/Berlin  +1, +2 summer\nNSTU  Pacific/Pago_Pago  -11\n"
+        "YSSY  Australia/Sydney  +10, +11 summer\nVIDP  Asia/Kolkata  +5:30\n"
+        "XXXX  -  line 6: no position that reads after the code (latitude, longitude)\n"
+        "ZWWW  Asia/Shanghai  +8\nEDDF  Europe/Berlin  +1, +2 summer\n"
+        "KNYC  America/New_York  -5, -4 summer\n";
+    const struct {
+        std::vector<std::string> words;
+        int status;
+        std::string printed; // its start
+    } rows[] = {
+        {{"--airports", "airports.txt", "--zones", "--date", "2024-06-01"}, 1, listing},
+        {{"--zones", "--date=2024-01-31", "--airports=" + (folder / "airports.txt").string()}, 1, listing},
+        {{"--airports", "placed.txt", "--zones", "--date", "2030-12-31"},
+         0,
+         "LGKJ  Europe/Athens  +2, +3 summer\nWPDL  Asia/Dili  +9\n"},
+        {{"--airports", "none.txt", "--zones"}, 2, "none.txt: error: cannot be read: "},
+        {{"--zones", "--date", "2024-06-01"}, 2, "legwise-check: --airports FILE is missing"},
+        {{"--airports", "airports.txt", "--zones", "--date", "2051-01-01"}, 2, "legwise-check: --date needs a date"},
+        {{"--airports", "airports.txt", "--zones", "--aircraft", "x.txt"}, 2, "legwise-check: --zones takes only"},
+    };
+    for (const auto& row : rows) {
+        std::vector<CommandArgument> arguments;
+        for (const std::string& word : row.words)
+            arguments.push_back({word, folder / word});
+        std::FILE* out = std::tmpfile();
+        ASSERT_TRUE(out);
+        EXPECT_EQ(RunPlanCheck(arguments, out, out), row.status) << row.words[1];
+        std::string printed(std::size_t(std::ftell(out)), '\0');
+        std::rewind(out);
+        printed.resize(std::fread(printed.data(), 1, printed.size(), out));
+        std::fclose(out);
+        EXPECT_EQ(printed.substr(0, row.printed.size()), row.printed);
+    }
+    EXPECT_FALSE(fs::exists(folder / "none.txt")) << "reading never creates a file";
 }
