@@ -4,6 +4,7 @@
 #include "input/Text.h"
 #include "plan/Composition.h"
 #include "planfile/LoopDepartures.h"
+#include "planfile/PlanFindings.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -45,8 +46,6 @@ int NearestListedHour(int offset)
 }
 
 std::string LegName(int leg) { return "Leg " + std::to_string(leg); }
-
-std::string Plural(int count, const char* word) { return std::to_string(count) + " " + word + (count == 1 ? "" : "s"); }
 
 std::string DifferenceText(int hours) { return hours > 0 ? "+" + std::to_string(hours) : std::to_string(hours); }
 
@@ -303,15 +302,15 @@ private:
             if (ground < 0)
                 Add(CheckLevel::Error, nextLeg,
                     LegName(nextLeg) + " departs from " + at + " at "
-                        + PeriodTimeText(next.universalMinutes, m_plan.weekly) + " UT, " + Plural(-ground, "minute")
+                        + PeriodTimeText(next.universalMinutes, m_plan.weekly) + " UT, " + CountText(-ground, "minute")
                         + " before its aircraft arrives there (leg " + std::to_string(i + 1) + " arrives at "
                         + PeriodTimeText(FloorModulo(next.universalMinutes - ground, Clock()), m_plan.weekly)
                         + " UT).");
             else if (ground < m_plan.minimumTurnaround)
                 Add(CheckLevel::Warning, nextLeg,
-                    LegName(nextLeg) + ": " + Plural(ground, "minute") + " on the ground at " + at
+                    LegName(nextLeg) + ": " + CountText(ground, "minute") + " on the ground at " + at
                         + " before it departs, less than the minimum turnaround of "
-                        + Plural(m_plan.minimumTurnaround, "minute") + ".");
+                        + CountText(m_plan.minimumTurnaround, "minute") + ".");
         }
         if (periods > 1) {
             std::string after;

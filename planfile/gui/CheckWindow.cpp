@@ -6,6 +6,7 @@
 #include "app/Windows1252.h"
 #include "check/TimeZones.h"
 #include "input/PersonalCopy.h"
+#include "planfile/PlanFindings.h"
 #include "planfile/PlanTable.h"
 
 #include <QAbstractTableModel>
@@ -59,10 +60,7 @@ QString Text(std::string_view bytes) { return FromWindows1252(bytes); }
 
 std::int64_t DayOf(const QDate& date) { return DaysFromCivil({date.year(), date.month(), date.day()}); }
 
-QString Plural(long long count, const char* noun)
-{
-    return QStringLiteral("%1 %2%3").arg(count).arg(QLatin1String(noun)).arg(count == 1 ? "" : "s");
-}
+QString Plural(long long count, const char* noun) { return QString::fromStdString(CountText(count, noun)); }
 
 // "Nothing was written: 2 plans have an airport that cannot be placed (line 5 and 1 more).", then the
 // plans named, a line each.
