@@ -1,6 +1,7 @@
 #include "planfile/ZoneListing.h"
 
 #include "check/Geo.h"
+#include "check/PlanCheck.h"
 #include "check/TimeZones.h"
 #include "input/ListReading.h"
 #include "planfile/PlanFileReader.h"
@@ -48,19 +49,6 @@ std::string ReadListingArguments(const std::vector<CommandArgument>& arguments, 
     if (!options.airports)
         return "--airports FILE is missing";
     return {};
-}
-
-// "+1", "-11", "+5:30".
-std::string OffsetText(int minutes)
-{
-    const int size = std::abs(minutes);
-    const char sign = minutes < 0 ? '-' : '+';
-    char text[16];
-    if (size % 60 == 0)
-        std::snprintf(text, sizeof text, "%c%d", sign, size / 60);
-    else
-        std::snprintf(text, sizeof text, "%c%d:%02d", sign, size / 60, size % 60);
-    return text;
 }
 
 } // namespace

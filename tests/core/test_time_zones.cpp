@@ -185,7 +185,7 @@ TEST(ZoneListing, ListsEveryEntryInFileOrderWithTheOffsetsOfTheDatesYear)
                "EDDF,N50* 2.00',E8* 34.00',364\r\nNSTU,-14.3310,-170.7105,32\n\n"
                "YSSY,-33.9461,151.1772,21\nVIDP,28.5665,77.1031,777\nXXXX,somewhere\n"
                "ZWWW,43.9071,87.4742,2127\nEDDF,50.0333,8.5706,364\nKNYC,40.7789,-73.9692,130\n");
-    WriteBytes(folder / "placed.txt", "LGKJ,36.1417,29.5764,489\nWPDL,-8.5465,125.5247,154\n");
+    WriteBytes(folder / "placed.txt", "LGKJ,36.1417,29.5764,489\nWPDL,-8.5465,125.5247,154\nEGLL,51.4775,-0.4614,83\n");
     const std::string listing =
         "EDDF  Europe/Berlin  +1, +2 summer\nNSTU  Pacific/Pago_Pago  -11\n"
         "YSSY  Australia/Sydney  +10, +11 summer\nVIDP  Asia/Kolkata  +5:30\n"
@@ -201,7 +201,7 @@ TEST(ZoneListing, ListsEveryEntryInFileOrderWithTheOffsetsOfTheDatesYear)
         {{"--zones", "--date=2024-01-31", "--airports=" + (folder / "airports.txt").string()}, 1, listing},
         {{"--airports", "placed.txt", "--zones", "--date", "2030-12-31"},
          0,
-         "LGKJ  Europe/Athens  +2, +3 summer\nWPDL  Asia/Dili  +9\n"},
+         "LGKJ  Europe/Athens  +2, +3 summer\nWPDL  Asia/Dili  +9\nEGLL  Europe/London  0, +1 summer\n"},
         {{"--airports", "none.txt", "--zones"}, 2, "none.txt: error: cannot be read: "},
         {{"--zones", "--date", "2024-06-01"}, 2, "legwise-check: --airports FILE is missing"},
         {{"--airports", "airports.txt", "--zones", "--date", "2051-01-01"}, 2, "legwise-check: --date needs a date"},
