@@ -8,7 +8,25 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <mutex>
 #include <system_error>
+
+namespace {
+std::mutex g_beingReadMutex;
+std::filesystem::path g_beingRead;
+} // namespace
+
+std::filesystem::path FileBeingRead()
+{
+    const std::lock_guard<std::mutex> lock(g_beingReadMutex);
+    return g_beingRead;
+}
+
+void NoteFileBeingRead(const std::filesystem::path& path)
+{
+    const std::lock_guard<std::mutex> lock(g_beingReadMutex);
+    g_beingRead = path;
+}
 
 std::string UnreadableReason(const std::filesystem::path& path)
 {
@@ -39,6 +57,7 @@ std::optional<TextNote> TextStopNote(const TextStop& stop)
 PlanFileReader::PlanFileReader(const std::filesystem::path& path, std::int64_t firstLine)
     : m_lineNumber(firstLine - 1)
 {
+    NoteFileBeingRead(path);
     m_openError = UnreadableReason(path);
     if (!m_openError.empty())
         return;

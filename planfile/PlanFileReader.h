@@ -15,6 +15,10 @@
 #include <string_view>
 #include <vector>
 
+// The file a reader of the check opened last: what it was reading when memory ran out.
+std::filesystem::path FileBeingRead();
+void NoteFileBeingRead(const std::filesystem::path& path);
+
 // Why `path` cannot be read: it is missing, a folder, a pipe or unreadable. Empty when it can.
 std::string UnreadableReason(const std::filesystem::path& path);
 

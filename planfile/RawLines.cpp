@@ -9,6 +9,7 @@ constexpr size_t ChunkSize = 1 << 16;
 
 RawLineReader::RawLineReader(const std::filesystem::path& path)
 {
+    NoteFileBeingRead(path);
     m_openError = UnreadableReason(path);
     if (!m_openError.empty())
         return;
