@@ -4,6 +4,7 @@
 #include "input/TextFile.h"
 #include "planfile/PlanFileReader.h"
 #include "planfile/RawLines.h"
+#include "planfile/Registrations.h"
 
 #include "ScratchFolder.h"
 
@@ -73,6 +74,13 @@ TEST(TextFile, TheCheckReadersAgreeOnMarksCrsAndTheEndOfTheText)
         EXPECT_EQ(lines.LineNumber(), expected);
         EXPECT_EQ(raw.LineNumber(), expected);
     }
+    Registrations registrations;
+    registrations.Add("D-A", 1, near + 2);
+    registrations.Add("D-A", 0, 5);
+    EXPECT_EQ(registrations.SharedUses().back().line, near + 2);
+    EXPECT_EQ(registrations.SharedUses().front().otherLine, near + 2);
+    const std::atomic<bool> stop = false;
+    EXPECT_EQ(ReadExistingPlans(folder / "case7.txt", stop).error, Utf16Reason) << "the plan check's read";
 }
 
 // A check never creates the file it was to read; a new name is given only where none is yet.
