@@ -72,8 +72,7 @@ std::string PeekStart(std::FILE* file, size_t size);
 // What a reader does with a missing file and the first bytes of a file.
 enum class ReadMode {
     CreateMissing, // a missing file whose folder exists is created empty first
-    ExistingOnly,  // a missing file is not opened
-    CheckedText,   // as ExistingOnly; a UTF-8 byte-order mark is skipped and UTF-16 text refused
+    CheckedText,   // a missing file is not opened, a UTF-8 byte-order mark skipped, UTF-16 text refused
 };
 
 // Where a 0x1A ended the text with bytes still after it; line 0 when none did.
