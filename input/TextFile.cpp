@@ -612,6 +612,11 @@ std::error_code RenameWithoutReplacing(const std::filesystem::path& from, const 
     // A file system without the flag says so; a link is the same test and move in one step there.
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
         return {errno, std::generic_category()};
+#elif defined(__APPLE__)
+    if (renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0)
+        return {};
+    if (errno != ENOTSUP)
+        return {errno, std::generic_category()};
 #endif
     if (link(from.c_str(), to.c_str()) != 0)
         return {errno, std::generic_category()};
