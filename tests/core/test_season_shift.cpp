@@ -191,30 +191,50 @@ TEST(SeasonShift, AnUnfinishedShiftLeavesNoFileBehind)
     std::string plans;
     for (int i = 0; i < 9000; ++i)
         plans += "JET7,D-AIL" + std::to_string(i) + ",100%,24Hr,IFR,06:00,,350,F,101,EGLL,08:00,,350,F,102,EDDF\r\n";
-    const std::pair<const char*, std::function<void(const fs::path&)>> changes[] = {
-        {"cancelled while writing", {}},
+    const fs::path taken = folder / "new.txt";
+    const char* const Changed = "the plan file changed while it was shifted (a plan added or removed?); shift it again";
+    const struct {
+        const char* name;
+        std::function<void(const fs::path&)> change; // of the plan file, between the two readings
+        const char* error;
+    } cases[] = {
+        {"cancelled while writing", {}, ""},
         {"a plan appended",
          [](const fs::path& file) {
              std::ofstream(file, std::ios::app | std::ios::binary) << "JET7,D-AILX,50%,24Hr,IFR,06:00,,350,F,1,EDDX\n";
-         }},
-        {"cut short", [&](const fs::path& file) { fs::resize_file(file, plans.size() / 2); }},
-        {"a byte changed", [&](const fs::path& file) { WriteBytes(file, "K" + plans.substr(1)); }},
+         },
+         Changed},
+        {"bytes after a Ctrl-Z appended",
+         [](const fs::path& file) {
+             std::ofstream(file, std::ios::app | std::ios::binary) << "\x1A"
+                                                                      "after";
+         },
+         Changed},
+        {"cut short", [&](const fs::path& file) { fs::resize_file(file, plans.size() / 2); }, Changed},
+        {"a byte changed", [&](const fs::path& file) { WriteBytes(file, "K" + plans.substr(1)); }, Changed},
+        {"another program took the new name", [&](const fs::path&) { WriteBytes(taken, "theirs"); },
+         "the new file cannot be created: File exists"},
     };
-    for (const auto& [name, change] : changes) {
+    for (const auto& c : cases) {
         WriteBytes(folder / "plans.txt", plans);
         bool writing = false;
-        const ShiftReport report = ShiftPlanFile(folder / "plans.txt", folder / "new.txt", data, Winter, Summer,
+        bool tookName = false;
+        const ShiftReport report = ShiftPlanFile(folder / "plans.txt", taken, data, Winter, Summer,
                                                  [&](std::uint64_t done, std::uint64_t total) {
-                                                     EXPECT_FALSE(fs::exists(folder / "new.txt")) << name;
-                                                     if (done == total / 2 && change)
-                                                         change(folder / "plans.txt");
+                                                     EXPECT_EQ(fs::exists(taken), tookName) << c.name;
+                                                     if (done == total / 2 && c.change) {
+                                                         c.change(folder / "plans.txt");
+                                                         tookName = fs::exists(taken);
+                                                     }
                                                      writing = done > total / 2;
-                                                     return !writing || change;
+                                                     return !writing || c.change;
                                                  });
-        EXPECT_TRUE(writing) << name;
-        EXPECT_FALSE(report.Written()) << name;
-        EXPECT_EQ(report.cancelled, !change) << name;
-        EXPECT_EQ(report.error.find("changed while it was shifted") != std::string::npos, bool(change)) << name;
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 1) << name;
+        EXPECT_TRUE(writing) << c.name;
+        EXPECT_FALSE(report.Written()) << c.name;
+        EXPECT_EQ(report.cancelled, !c.change) << c.name;
+        EXPECT_EQ(report.error, c.error) << c.name;
+        EXPECT_EQ(tookName ? ReadBytes(taken) : "", tookName ? "theirs" : "") << c.name;
+        fs::remove(taken);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 1) << c.name;
     }
 }

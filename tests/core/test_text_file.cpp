@@ -89,6 +89,7 @@ TEST(TextFile, ReadingCreatesNothingAndANewNameReplacesNothing)
     ScratchFolder folder;
     EXPECT_FALSE(PlanFileReader(folder / "none.txt").OpenError().empty());
     EXPECT_FALSE(RawLineReader(folder / "none.txt").OpenError().empty());
+    EXPECT_EQ(FileBeingRead(), folder / "none.txt") << "named when memory runs out";
     std::atomic<bool> stop = false;
     EXPECT_FALSE(ReadExistingPlans(folder / "none.txt", stop).ok);
     EXPECT_FALSE(fs::exists(folder / "none.txt"));
