@@ -35,7 +35,7 @@ std::vector<int> ExistingPlans::LinesOf(std::string_view registration) const
 ExistingPlans ReadExistingPlans(const std::filesystem::path& path, const std::atomic<bool>& stop)
 {
     ExistingPlans plans;
-    TextFileReader reader(path, false);
+    TextFileReader reader(path, ReadMode::CheckedText);
     if (!reader.IsOpen()) {
         plans.error = reader.OpenError();
         return plans;

@@ -568,9 +568,12 @@ std::string CheckPlanFileReading(std::string_view bytes)
     for (const char* airport : {"EDDF,N50* 2.00',E8* 34.00',364", "EDDM,48.35,11.78,1487", "XXXX,x"})
         AddAirportLine(data, airport, 1);
     AddAircraftLine(data, "JET7,450,\"Jet\"", 1);
-    const std::string text = FromTextMode(bytes);
-    const std::vector<std::string_view> lines = PhysicalLines(text);
+    // UTF-16 text is refused; a UTF-8 byte-order mark is no part of the first line.
     PlanFileReader reader(file);
+    if (IsUtf16Start(bytes.substr(0, 64)))
+        return reader.OpenError() == Utf16Reason ? "" : "UTF-16 text was read: " + Shown(bytes.substr(0, 64));
+    const std::string text = FromTextMode(bytes.starts_with(Utf8Mark) ? bytes.substr(Utf8Mark.size()) : bytes);
+    const std::vector<std::string_view> lines = PhysicalLines(text);
     size_t count = 0;
     while (reader.Next()) {
         if (count >= lines.size() || reader.Text() != lines[count]

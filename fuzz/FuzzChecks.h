@@ -21,7 +21,8 @@ std::string CheckAirportReading(std::string_view bytes);
 // PositionFromAirportLine on the input's first line: a position it gives lies on the globe and reads
 // back from the same place written in degrees and minutes and in decimal degrees.
 std::string CheckAirportPosition(std::string_view bytes);
-// PlanFileReader line by line against the text-mode lines, each line's kind against its first
+// PlanFileReader line by line against the text-mode lines (after a UTF-8 byte-order mark; UTF-16
+// text refused), each line's kind against its first
 // bytes, and every plan read against the ranges of its fields and the arithmetic of its loop.
 std::string CheckPlanFileReading(std::string_view bytes);
 

@@ -4,7 +4,6 @@
 #include "input/TextFile.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <memory>
 #include <system_error>
@@ -29,26 +28,6 @@ bool IsReadOnly(const fs::path& file)
 #else
     return access(file.c_str(), W_OK) != 0;
 #endif
-}
-
-// A new file beside `destination`, created with the usual permissions of a new file. Hidden on
-// systems that hide dot files; it lives only until the rename or the clean-up.
-std::FILE* CreateTemporaryBeside(const fs::path& destination, fs::path& temporary)
-{
-    const auto stamp = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path name = ".";
-        name += destination.filename();
-        name += ".";
-        name += std::to_string((stamp + static_cast<unsigned>(attempt)) % 1000000000ULL);
-        name += ".tmp";
-        temporary = destination;
-        temporary.replace_filename(name);
-        const OpenedFile created = OpenPlainFile(temporary, FileAccess::CreateNew);
-        if (created.file || created.errorNumber != EEXIST)
-            return created.file;
-    }
-    return nullptr;
 }
 
 // The copy's bytes from the source's raw bytes, one chunk after another: what a text-mode read and
@@ -96,14 +75,6 @@ private:
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
-
-// Flushes the copy to the disk so that the rename never puts a file in place whose bytes are lost.
-// A failed write was already counted where it happened.
-bool Finish(std::FILE* file)
-{
-    const bool ok = SyncToDisk(file);
-    return std::fclose(file) == 0 && ok;
-}
 } // namespace
 
 std::string PersonalCopyName(InputFileKind kind)
@@ -139,13 +110,12 @@ CopyOutcome CopyToPersonalFile(const fs::path& source, const fs::path& target)
     if (replacing && (!fs::is_regular_file(existing) || IsReadOnly(destination)))
         return CopyOutcome::TargetNotWritable;
 
-    fs::path temporary;
-    std::FILE* out = CreateTemporaryBeside(destination, temporary);
-    if (!out)
+    WholeFileWriter out(destination);
+    if (!out.File())
         return CopyOutcome::TargetNotWritable;
     // A replaced copy keeps the permissions the user gave it.
     if (replacing)
-        fs::permissions(temporary, existing.permissions(), ec);
+        fs::permissions(out.TemporaryPath(), existing.permissions(), ec);
 
     bool written = true;
     TextModeCopy copy;
@@ -156,23 +126,13 @@ CopyOutcome CopyToPersonalFile(const fs::path& source, const fs::path& target)
         if (got == 0)
             break;
         const size_t n = copy.Translate(raw.get(), got, bytes.get());
-        written = std::fwrite(bytes.get(), 1, n, out) == n;
+        written = out.Write(std::string_view(bytes.get(), n));
     }
-    written = Finish(out) && written;
-
-    CopyOutcome outcome = CopyOutcome::Copied;
     if (std::ferror(in.get()))
-        outcome = CopyOutcome::SourceUnreadable;
-    else if (!written)
-        outcome = CopyOutcome::WriteFailed;
-    else {
-        fs::rename(temporary, destination, ec);
-        if (ec)
-            outcome = ec == std::errc::permission_denied ? CopyOutcome::TargetNotWritable : CopyOutcome::WriteFailed;
-        else
-            SyncFolder(destination.parent_path()); // the new name survives a power cut; the copy is in place either way
+        return CopyOutcome::SourceUnreadable;
+    if (!written || !out.Commit(WholeFileWriter::Naming::Replace, ec)) {
+        const bool refused = written && ec == std::errc::permission_denied;
+        return refused ? CopyOutcome::TargetNotWritable : CopyOutcome::WriteFailed;
     }
-    if (outcome != CopyOutcome::Copied)
-        fs::remove(temporary, ec);
-    return outcome;
+    return CopyOutcome::Copied;
 }

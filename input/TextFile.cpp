@@ -1,7 +1,9 @@
 #include "input/TextFile.h"
 
+#include <atomic>
 #include <bit>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <system_error>
 
@@ -9,6 +11,10 @@
 #include <sys/stat.h>
 #ifdef _WIN32
 #include <io.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -249,16 +255,71 @@ std::string FromTextMode(std::string_view bytes)
     return text;
 }
 
-TextFileReader::TextFileReader(const std::filesystem::path& path, bool createMissing)
+const char* const Utf16Reason = "is UTF-16 text; save it as ANSI (Windows-1252)";
+
+bool IsUtf16Start(std::string_view start)
 {
-    const OpenedFile opened = createMissing ? OpenForReading(path) : OpenPlainFile(path, FileAccess::Read);
+    if (start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF"))
+        return true;
+    if (start.size() < 2)
+        return false;
+    bool evenZero = true;
+    bool oddZero = true;
+    for (size_t i = 0; i + 1 < start.size(); i += 2) {
+        evenZero = evenZero && start[i] == 0;
+        oddZero = oddZero && start[i + 1] == 0;
+    }
+    return evenZero != oddZero;
+}
+
+std::string PeekStart(std::FILE* file, size_t size)
+{
+    std::string start(size, '\0');
+    start.resize(std::fread(start.data(), 1, size, file));
+    std::clearerr(file);
+    std::rewind(file);
+    return start;
+}
+
+TextFileReader::TextFileReader(const std::filesystem::path& path, ReadMode mode)
+{
+    const OpenedFile opened =
+        mode == ReadMode::CreateMissing ? OpenForReading(path) : OpenPlainFile(path, FileAccess::Read);
     m_file = opened.file;
     if (!m_file) {
         m_openError = opened.reason;
         return;
     }
+    if (mode == ReadMode::CheckedText) {
+        const std::string start = PeekStart(m_file, 64);
+        if (IsUtf16Start(start)) {
+            m_openError = Utf16Reason;
+            std::fclose(m_file);
+            m_file = nullptr;
+            return;
+        }
+        if (start.starts_with(Utf8Mark))
+            ResumeAt(Utf8Mark.size());
+    }
     m_raw.resize(ChunkSize);
     m_text.reserve(ChunkSize);
+}
+
+TextStop TextFileReader::Stop() const
+{
+    if (!m_stopped || !m_file)
+        return {};
+#ifdef _WIN32
+    struct _stat64 status {};
+    const bool known = _fstat64(_fileno(m_file), &status) == 0;
+#else
+    struct stat status {};
+    const bool known = fstat(fileno(m_file), &status) == 0;
+#endif
+    const auto size = known ? static_cast<std::uint64_t>(status.st_size) : 0;
+    if (size <= m_stopOffset + 1)
+        return {};
+    return {m_lineOpen ? m_lines : m_lines + 1, size - m_stopOffset - 1};
 }
 
 TextFileReader::~TextFileReader()
@@ -295,6 +356,8 @@ bool TextFileReader::Fill()
     if (const void* ctrlZ = std::memchr(p, CtrlZ, got)) {
         end = static_cast<const char*>(ctrlZ);
         m_ended = true;
+        m_stopped = true;
+        m_stopOffset = chunkOffset + static_cast<std::uint64_t>(end - p);
     }
     const size_t kept = m_text.size();
     m_text.resize(kept + 1 + static_cast<size_t>(end - p));
@@ -351,6 +414,7 @@ bool TextFileReader::ResumeAt(std::uint64_t fileOffset)
     m_textPos = 0;
     m_pendingCr = false;
     m_ended = false;
+    m_stopped = false;
     return true;
 }
 
@@ -371,8 +435,13 @@ bool TextFileReader::ReadLine(std::string& line)
     line.clear();
     bool any = false;
     for (;;) {
-        if (m_textPos == m_text.size() && !Fill() && m_textPos == m_text.size())
+        if (m_textPos == m_text.size() && !Fill() && m_textPos == m_text.size()) {
+            if (any) {
+                ++m_lines;
+                m_lineOpen = true;
+            }
             return any;
+        }
         const char* start = m_text.data() + m_textPos;
         const size_t available = m_text.size() - m_textPos;
         any = any || available > 0;
@@ -381,6 +450,8 @@ bool TextFileReader::ReadLine(std::string& line)
             const size_t n = static_cast<size_t>(static_cast<const char*>(lf) - start);
             line.append(start, n);
             m_textPos += n + 1;
+            ++m_lines;
+            m_lineOpen = false;
             return true;
         }
         line.append(start, available);
@@ -403,4 +474,175 @@ TextFileContent ReadTextFile(const std::filesystem::path& path)
     if (!content.ok)
         content.error = "read error";
     return content;
+}
+
+namespace {
+// The temporary files not yet committed, where a signal handler finds them: fixed storage, written
+// before a slot is marked used.
+#ifdef _WIN32
+using NativeChar = wchar_t;
+#else
+using NativeChar = char;
+#endif
+constexpr int UnfinishedSlots = 4;
+constexpr size_t LongestPath = 4096;
+struct UnfinishedFile {
+    std::atomic<bool> used{false};
+    NativeChar path[LongestPath] = {};
+};
+UnfinishedFile g_unfinished[UnfinishedSlots];
+std::atomic<bool> g_ending{false}; // the program is being ended: writers stop
+
+int Remember(const std::filesystem::path& temporary)
+{
+    const auto& native = temporary.native();
+    if (native.empty() || native.size() >= LongestPath)
+        return -1;
+    for (int slot = 0; slot < UnfinishedSlots; ++slot) {
+        bool expected = false;
+        if (g_unfinished[slot].used.load() || !g_unfinished[slot].used.compare_exchange_strong(expected, true))
+            continue;
+        // Its first character last: until then a handler in between sees an empty path.
+        NativeChar* const path = g_unfinished[slot].path;
+        path[0] = 0;
+        std::copy(native.begin() + 1, native.end(), path + 1);
+        path[native.size()] = 0;
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        path[0] = native[0];
+        return slot;
+    }
+    return -1;
+}
+
+void Forget(int slot)
+{
+    if (slot >= 0)
+        g_unfinished[slot].used.store(false);
+}
+
+// A new file beside `destination`, created with the usual permissions of a new file. Hidden on
+// systems that hide dot files; it lives only until the rename or the clean-up.
+std::FILE* CreateTemporaryBeside(const std::filesystem::path& destination, std::filesystem::path& temporary,
+                                 std::string& reason)
+{
+    const auto stamp = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::filesystem::path name = ".";
+        name += destination.filename();
+        name += ".";
+        name += std::to_string((stamp + static_cast<unsigned>(attempt)) % 1000000000ULL);
+        name += ".tmp";
+        temporary = destination;
+        temporary.replace_filename(name);
+        const OpenedFile created = OpenPlainFile(temporary, FileAccess::CreateNew);
+        reason = created.reason;
+        if (created.file || created.errorNumber != EEXIST)
+            return created.file;
+    }
+    return nullptr;
+}
+} // namespace
+
+WholeFileWriter::WholeFileWriter(const std::filesystem::path& destination)
+    : m_destination(destination)
+{
+    m_file = CreateTemporaryBeside(destination, m_temporary, m_error);
+    if (m_file)
+        m_slot = Remember(m_temporary);
+}
+
+WholeFileWriter::~WholeFileWriter()
+{
+    if (m_file)
+        std::fclose(m_file);
+    if (!m_committed && !m_temporary.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(m_temporary, ec);
+    }
+    Forget(m_slot);
+}
+
+bool WholeFileWriter::Write(std::string_view bytes)
+{
+    m_written = m_written && m_file && !g_ending.load(std::memory_order_relaxed)
+                && std::fwrite(bytes.data(), 1, bytes.size(), m_file) == bytes.size();
+    return m_written;
+}
+
+bool WholeFileWriter::Commit(Naming naming, std::error_code& ec)
+{
+    if (!m_file) {
+        ec = std::make_error_code(std::errc::io_error);
+        return false;
+    }
+    const bool synced = SyncToDisk(m_file);
+    const bool closed = std::fclose(m_file) == 0;
+    m_file = nullptr;
+    if (!m_written || !synced || !closed || g_ending.load()) {
+        ec = std::make_error_code(std::errc::io_error);
+        m_error = "the new file could not be written whole (is the disk full?)";
+        return false;
+    }
+    if (naming == Naming::NoReplace)
+        ec = RenameWithoutReplacing(m_temporary, m_destination);
+    else
+        std::filesystem::rename(m_temporary, m_destination, ec);
+    if (ec) {
+        m_error = ec.message();
+        return false;
+    }
+    m_committed = true;
+    SyncFolder(m_destination.parent_path()); // the new name survives a power cut; the file is in place either way
+    return true;
+}
+
+std::error_code RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+#ifdef _WIN32
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
+        return {};
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+        return std::make_error_code(std::errc::file_exists);
+    return {static_cast<int>(error), std::system_category()};
+#else
+#ifdef __linux__
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return {};
+    // A file system without the flag says so; a link is the same test and move in one step there.
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return {errno, std::generic_category()};
+#elif defined(__APPLE__)
+    if (renamex_np(from.c_str(), to.c_str(), RENAME_EXCL) == 0)
+        return {};
+    if (errno != ENOTSUP)
+        return {errno, std::generic_category()};
+#endif
+    if (link(from.c_str(), to.c_str()) != 0)
+        return {errno, std::generic_category()};
+    unlink(from.c_str());
+    return {};
+#endif
+}
+
+void RemoveUnfinishedFiles()
+{
+    g_ending.store(true);
+#ifdef _WIN32
+    // An open file cannot be removed here: the writers see g_ending, fail their next write and
+    // remove their files themselves. The system ends the program within seconds all the same.
+    for (int wait = 0; wait < 150; ++wait) {
+        bool any = false;
+        for (const UnfinishedFile& file : g_unfinished)
+            any = any || file.used.load();
+        if (!any)
+            return;
+        Sleep(20);
+    }
+#else
+    for (const UnfinishedFile& file : g_unfinished) {
+        if (file.used.load() && file.path[0] != 0)
+            unlink(file.path);
+    }
+#endif
 }

@@ -58,12 +58,33 @@ struct LineStartMark {
     std::uint64_t fileOffset = 0;
 };
 
+// The bytes a UTF-8 byte-order mark puts at the start of a file.
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+// True when `start`, the first bytes of a file, is UTF-16 text: it has a UTF-16 byte-order mark, or
+// every other byte of it is zero (a text of ours never holds a zero byte).
+bool IsUtf16Start(std::string_view start);
+// Why a UTF-16 file is not read.
+extern const char* const Utf16Reason;
+// Reads the first bytes of `file` (up to `size`) and goes back to its start; what a reader judges
+// the text's encoding by.
+std::string PeekStart(std::FILE* file, size_t size);
+
+// What a reader does with a missing file and the first bytes of a file.
+enum class ReadMode {
+    CreateMissing, // a missing file whose folder exists is created empty first
+    CheckedText,   // a missing file is not opened, a UTF-8 byte-order mark skipped, UTF-16 text refused
+};
+
+// Where a 0x1A ended the text with bytes still after it; line 0 when none did.
+struct TextStop {
+    std::uint64_t line = 0; // the line it stands in, from 1
+    std::uint64_t bytesAfter = 0;
+};
+
 // A forward-only reader of one file in text mode, through a fixed buffer.
 class TextFileReader {
 public:
-    // Opens `path` for reading. A missing file whose folder exists is created empty first, unless
-    // `createMissing` is false: then it is not opened.
-    explicit TextFileReader(const std::filesystem::path& path, bool createMissing = true);
+    explicit TextFileReader(const std::filesystem::path& path, ReadMode mode = ReadMode::CreateMissing);
     ~TextFileReader();
     TextFileReader(const TextFileReader&) = delete;
     TextFileReader& operator=(const TextFileReader&) = delete;
@@ -89,6 +110,9 @@ public:
     // Goes on reading at `fileOffset`, a line start noted before; false when the file cannot seek.
     bool ResumeAt(std::uint64_t fileOffset);
 
+    // Once ReadLine has returned false: where a 0x1A ended the text before the file's end.
+    TextStop Stop() const;
+
 private:
     bool Fill();
     void MarkFirstLineStart(const char* raw, const char* rawEnd, size_t textFrom, std::uint64_t chunkOffset);
@@ -103,6 +127,10 @@ private:
     size_t m_textPos = 0;
     std::uint64_t m_fileOffset = 0; // of the next raw chunk
     std::uint64_t m_textBase = 0;   // the translated offset of m_text[0]
+    std::uint64_t m_stopOffset = 0; // of the 0x1A that ended the text, when one did
+    bool m_stopped = false;
+    std::uint64_t m_lines = 0; // lines ReadLine handed out
+    bool m_lineOpen = false;   // the last of them ended without a line feed
     bool m_marking = false;
     std::vector<LineStartMark> m_lineStarts;
 };
@@ -114,3 +142,43 @@ struct TextFileContent {
     std::string error;
 };
 TextFileContent ReadTextFile(const std::filesystem::path& path);
+
+// A new file written whole or not at all: its bytes go to a temporary file beside `destination`, which
+// takes the final name only once every byte is on the disk. Until then the temporary file is removed
+// by the destructor, and by RemoveUnfinishedFiles when a signal or a closed console ends the program.
+class WholeFileWriter {
+public:
+    explicit WholeFileWriter(const std::filesystem::path& destination);
+    ~WholeFileWriter();
+    WholeFileWriter(const WholeFileWriter&) = delete;
+    WholeFileWriter& operator=(const WholeFileWriter&) = delete;
+
+    // Null when the temporary file could not be created; Error() says why.
+    std::FILE* File() const { return m_file; }
+    const std::filesystem::path& TemporaryPath() const { return m_temporary; }
+    const std::string& Error() const { return m_error; }
+
+    // False once a write failed or the program is being ended.
+    bool Write(std::string_view bytes);
+    enum class Naming { Replace, NoReplace };
+    // Syncs the file and gives it the final name: with NoReplace, a file that has that name by then
+    // is kept and the commit fails with EEXIST. False with Error() and `ec` set when it did not happen.
+    bool Commit(Naming naming, std::error_code& ec);
+
+private:
+    std::filesystem::path m_destination;
+    std::filesystem::path m_temporary;
+    std::FILE* m_file = nullptr;
+    bool m_written = true;
+    bool m_committed = false;
+    int m_slot = -1;
+    std::string m_error;
+};
+
+// Gives `from` the name `to` only when no file has that name, in one step of the file system.
+std::error_code RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Removes the temporary files of every WholeFileWriter not yet committed. Safe in a signal handler on
+// POSIX systems; on Windows, from a console control handler, it asks the writers to stop and waits
+// a little for them to remove their files.
+void RemoveUnfinishedFiles();

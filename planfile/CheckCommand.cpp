@@ -211,9 +211,10 @@ public:
         : m_out(out)
     {}
 
-    void Line(const std::string& file, int line, FindingLevel level, const std::string& text)
+    void Line(const std::string& file, std::int64_t line, FindingLevel level, const std::string& text)
     {
-        std::fprintf(m_out, "%s:%d: %s: %s\n", file.c_str(), line, LevelText(level), text.c_str());
+        std::fprintf(m_out, "%s:%lld: %s: %s\n", file.c_str(), static_cast<long long>(line), LevelText(level),
+                     text.c_str());
         ++(level == FindingLevel::Error ? m_errors : m_warnings);
     }
     void Unreadable(const std::string& file, const std::string& reason)
@@ -255,6 +256,10 @@ bool ReadReferenceFiles(const Options& options, ReferenceData& data, Report& rep
         report.UnreadableList("airport", options.airports->text, error);
     if (!ReadAircraftFile(options.aircraft->path, data, error))
         report.UnreadableList("aircraft", options.aircraft->text, error);
+    for (const TextNote& note : data.airportNotes)
+        report.Line(options.airports->text, note.line, FindingLevel::Warning, note.text);
+    for (const TextNote& note : data.aircraftNotes)
+        report.Line(options.aircraft->text, note.line, FindingLevel::Warning, note.text);
     return !report.AnyUnreadable();
 }
 
@@ -404,7 +409,7 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
 // A line of a plan file, taken apart and checked in its batch.
 struct PendingLine {
     std::string text;
-    int number = 0;
+    std::int64_t number = 0;
     PlanLineKind kind = PlanLineKind::Blank;
     PlanLine plan; // views into `text`
     std::string reason;
@@ -475,6 +480,8 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
         if (!batch->openError.empty())
             report.Unreadable(file, batch->openError);
         for (const PendingLine& line : std::span(batch->lines).first(batch->count)) {
+            if (const std::optional<TextNote> note = LoneCrNote(line.text, line.number))
+                report.Line(file, note->line, FindingLevel::Warning, note->text);
             if (line.kind == PlanLineKind::Refused)
                 report.Line(file, line.number, FindingLevel::Error, line.reason);
             if (line.kind != PlanLineKind::Plan)
@@ -484,6 +491,8 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
             for (const Finding& finding : line.findings)
                 report.Line(file, line.number, finding.level, finding.text);
         }
+        if (const std::optional<TextNote> note = TextStopNote(batch->stop))
+            report.Line(file, note->line, FindingLevel::Warning, note->text);
         if (batch->readError)
             report.Unreadable(file, "the file could not be read to its end");
         batches.Return(batch);

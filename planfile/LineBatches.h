@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -19,8 +20,8 @@
 #include <thread>
 #include <vector>
 
-// `Line` holds at least `std::string text` and `int number`, and gets the line's offset in the file
-// as well when it holds `std::uint64_t offset` and the reader gives it.
+// `Line` holds at least `std::string text` and `std::int64_t number`, and gets the line's offset in
+// the file as well when it holds `std::uint64_t offset` and the reader gives it.
 template <typename Line>
 struct LineBatch {
     std::size_t file = 0;
@@ -29,6 +30,7 @@ struct LineBatch {
     std::string openError; // the file could not be opened: the batch holds no lines
     bool endOfFile = false;
     bool readError = false; // the file could not be read to its end
+    TextStop stop;          // at the end of a file: where a 0x1A ended its text
     bool done = false;      // the shared work on it is done
 };
 
@@ -71,6 +73,8 @@ public:
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             m_changed.wait(lock, [&] { return !m_ready.empty() || m_finished; });
+            if (m_ready.empty() && m_failure)
+                std::rethrow_exception(m_failure); // out of memory on the reading thread, after the batches before
             if (m_ready.empty())
                 return nullptr;
             batch = m_ready.front();
@@ -122,10 +126,16 @@ private:
 
     void ReadAll()
     {
-        for (std::size_t index = 0; index < m_files.size() && ReadFile(index); ++index) {
+        std::exception_ptr failure;
+        try {
+            for (std::size_t index = 0; index < m_files.size() && ReadFile(index); ++index) {
+            }
+        } catch (...) {
+            failure = std::current_exception();
         }
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
+            m_failure = failure;
             m_finished = true;
         }
         m_changed.notify_all();
@@ -156,6 +166,7 @@ private:
             }
             batch->endOfFile = ended;
             batch->readError = ended && reader.HadReadError();
+            batch->stop = ended ? reader.Stop() : TextStop{};
             batch->done = waiting >= Behind;
             if (batch->done)
                 m_work(*batch, 1);
@@ -171,7 +182,8 @@ private:
     std::condition_variable m_changed;
     std::vector<Batch*> m_free;
     std::deque<Batch*> m_ready;
-    bool m_finished = false; // the reading thread is done
-    bool m_stopped = false;  // the caller is done
-    std::thread m_thread;    // last: started once the rest is built
+    bool m_finished = false;      // the reading thread is done
+    bool m_stopped = false;       // the caller is done
+    std::exception_ptr m_failure; // what ended the reading thread early, for the caller
+    std::thread m_thread;         // last: started once the rest is built
 };

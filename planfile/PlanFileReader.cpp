@@ -8,7 +8,25 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <mutex>
 #include <system_error>
+
+namespace {
+std::mutex g_beingReadMutex;
+std::filesystem::path g_beingRead;
+} // namespace
+
+std::filesystem::path FileBeingRead()
+{
+    const std::lock_guard<std::mutex> lock(g_beingReadMutex);
+    return g_beingRead;
+}
+
+void NoteFileBeingRead(const std::filesystem::path& path)
+{
+    const std::lock_guard<std::mutex> lock(g_beingReadMutex);
+    g_beingRead = path;
+}
 
 std::string UnreadableReason(const std::filesystem::path& path)
 {
@@ -19,12 +37,32 @@ std::string UnreadableReason(const std::filesystem::path& path)
     return {};
 }
 
-PlanFileReader::PlanFileReader(const std::filesystem::path& path)
+std::optional<TextNote> LoneCrNote(std::string_view line, std::int64_t lineNumber)
 {
+    if (line.find('\r') == std::string_view::npos)
+        return std::nullopt;
+    return TextNote{lineNumber, "a lone CR (carriage return) ends no line here; the line goes on after it"};
+}
+
+std::optional<TextNote> TextStopNote(const TextStop& stop)
+{
+    if (stop.line == 0)
+        return std::nullopt;
+    return TextNote{static_cast<std::int64_t>(stop.line), "a Ctrl-Z byte: the text ends here; "
+                                                              + std::to_string(stop.bytesAfter) + " byte"
+                                                              + (stop.bytesAfter == 1 ? "" : "s") + " after it "
+                                                              + (stop.bytesAfter == 1 ? "is" : "are") + " not read"};
+}
+
+PlanFileReader::PlanFileReader(const std::filesystem::path& path, std::int64_t firstLine)
+    : m_lineNumber(firstLine - 1)
+{
+    NoteFileBeingRead(path);
     m_openError = UnreadableReason(path);
     if (!m_openError.empty())
         return;
-    m_reader.emplace(path);
+    // Told apart from a missing file above; a file removed since then is still not created.
+    m_reader.emplace(path, ReadMode::CheckedText);
     if (!m_reader->IsOpen()) {
         m_openError = m_reader->OpenError();
         m_reader.reset();
@@ -80,20 +118,21 @@ void Keep(CodeTable<Entry>& table, std::string_view code, const Entry& entry)
         kept = entry;
 }
 
-bool ReadLines(const std::filesystem::path& path, std::string& error,
-               const std::function<void(std::string_view, int)>& add)
+bool ReadLines(const std::filesystem::path& path, std::string& error, std::vector<TextNote>& notes,
+               const std::function<void(std::string_view, std::int64_t)>& add)
 {
-    error = UnreadableReason(path);
+    PlanFileReader reader(path);
+    error = reader.OpenError();
     if (!error.empty())
         return false;
-    TextFileReader reader(path);
-    if (!reader.IsOpen()) {
-        error = reader.OpenError();
-        return false;
-    }
     std::string line;
-    for (int number = 1; reader.ReadLine(line); ++number)
-        add(line, number);
+    while (reader.NextLine(line)) {
+        if (std::optional<TextNote> note = LoneCrNote(line, reader.LineNumber()))
+            notes.push_back(std::move(*note));
+        add(line, reader.LineNumber());
+    }
+    if (std::optional<TextNote> note = TextStopNote(reader.Stop()))
+        notes.push_back(std::move(*note));
     if (reader.HadReadError()) {
         error = "the file could not be read to its end";
         return false;
@@ -101,7 +140,7 @@ bool ReadLines(const std::filesystem::path& path, std::string& error,
     return true;
 }
 
-AirportPlace PlaceOnLine(std::string_view line, int lineNumber)
+AirportPlace PlaceOnLine(std::string_view line, std::int64_t lineNumber)
 {
     return AirportPlace{PositionFromAirportLine(line), 1, lineNumber};
 }
@@ -117,7 +156,7 @@ void KeepPlace(AirportPlace& kept, bool added, const AirportPlace& place)
 }
 } // namespace
 
-void AddAirportLine(ReferenceData& data, std::string_view line, int lineNumber)
+void AddAirportLine(ReferenceData& data, std::string_view line, std::int64_t lineNumber)
 {
     if (const std::optional<std::string_view> code = CodeOf(line)) {
         bool added = false;
@@ -126,7 +165,7 @@ void AddAirportLine(ReferenceData& data, std::string_view line, int lineNumber)
     }
 }
 
-void AddAircraftLine(ReferenceData& data, std::string_view line, int lineNumber)
+void AddAircraftLine(ReferenceData& data, std::string_view line, std::int64_t lineNumber)
 {
     if (const std::optional<std::string_view> key = CodeOf(line))
         Keep(data.aircraft, *key, AircraftSpeed{CruiseSpeedFromAircraftEntry(line), lineNumber});
@@ -139,7 +178,7 @@ bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std
     // larger than the processor's caches, and one lookup after the other would wait for each in turn.
     struct AirportLine {
         std::string text;
-        int number = 0;
+        std::int64_t number = 0;
         std::string_view code; // empty: the line has none
         std::uint64_t hash = 0;
         AirportPlace place;
@@ -185,6 +224,12 @@ bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std
             AirportPlace& kept = data.airports.Insert(line.code, line.hash, added);
             KeepPlace(kept, added, line.place);
         }
+        for (const AirportLine& line : lines) {
+            if (std::optional<TextNote> note = LoneCrNote(line.text, line.number))
+                data.airportNotes.push_back(std::move(*note));
+        }
+        if (std::optional<TextNote> note = TextStopNote(batch->stop))
+            data.airportNotes.push_back(std::move(*note));
         if (!batch->openError.empty())
             error = batch->openError;
         else if (batch->readError)
@@ -196,5 +241,6 @@ bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std
 
 bool ReadAircraftFile(const std::filesystem::path& path, ReferenceData& data, std::string& error)
 {
-    return ReadLines(path, error, [&](std::string_view line, int number) { AddAircraftLine(data, line, number); });
+    return ReadLines(path, error, data.aircraftNotes,
+                     [&](std::string_view line, std::int64_t number) { AddAircraftLine(data, line, number); });
 }

@@ -52,8 +52,9 @@ public:
         line.assign(m_reader.Line());
         return true;
     }
-    int LineNumber() const { return m_reader.LineNumber(); }
+    std::int64_t LineNumber() const { return m_reader.LineNumber(); }
     std::uint64_t Offset() const { return m_reader.Offset(); }
+    TextStop Stop() const { return m_reader.Stop(); }
 
 private:
     RawLineReader m_reader;
@@ -62,7 +63,7 @@ private:
 // A line of the file, taken apart and counted in its batch.
 struct TableLine {
     std::string text;
-    int number = 0;
+    std::int64_t number = 0;
     std::uint64_t offset = 0;
     PlanLineKind kind = PlanLineKind::Blank;
     PlanLine plan; // views into `text`
@@ -154,7 +155,7 @@ PlanTable ReadPlanTable(const std::filesystem::path& path, const ReferenceData& 
             if (line.unplaced)
                 table.unplaced.push_back(static_cast<std::uint32_t>(table.rows.size()));
             PlanRow& row = table.rows.emplace_back();
-            row.line = line.number;
+            row.line = static_cast<int>(line.number); // the window shows at most 2^31 lines
             row.offset = line.offset;
             row.textAt = static_cast<std::uint32_t>(table.text.size());
             row.plan = line.kind == PlanLineKind::Plan;

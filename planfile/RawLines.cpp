@@ -9,6 +9,7 @@ constexpr size_t ChunkSize = 1 << 16;
 
 RawLineReader::RawLineReader(const std::filesystem::path& path)
 {
+    NoteFileBeingRead(path);
     m_openError = UnreadableReason(path);
     if (!m_openError.empty())
         return;
@@ -18,6 +19,17 @@ RawLineReader::RawLineReader(const std::filesystem::path& path)
         return;
     }
     m_file = opened.file;
+    const std::string start = PeekStart(m_file, 64);
+    if (IsUtf16Start(start)) {
+        m_openError = Utf16Reason;
+        std::fclose(m_file);
+        m_file = nullptr;
+        return;
+    }
+    if (start.starts_with(Utf8Mark)) {
+        m_prefix = Utf8Mark;
+        Seek(Utf8Mark.size(), 1);
+    }
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     m_size = ec ? 0 : size;
@@ -87,6 +99,7 @@ bool RawLineReader::Next()
             m_tail += m_buffer;
             m_pos = m_buffer.size();
         }
+        m_stopLine = m_lineNumber + 1;
         if (whole.empty())
             return false;
     }
@@ -99,7 +112,14 @@ bool RawLineReader::Next()
     return true;
 }
 
-bool RawLineReader::Seek(std::uint64_t offset, int lineNumber)
+TextStop RawLineReader::Stop() const
+{
+    if (m_tail.size() < 2)
+        return {};
+    return {static_cast<std::uint64_t>(m_stopLine), m_tail.size() - 1};
+}
+
+bool RawLineReader::Seek(std::uint64_t offset, std::int64_t lineNumber)
 {
     if (!m_file)
         return false;
@@ -115,6 +135,7 @@ bool RawLineReader::Seek(std::uint64_t offset, int lineNumber)
     m_bufferOffset = offset;
     m_atEnd = false;
     m_tail.clear();
+    m_stopLine = 0;
     m_lineNumber = lineNumber - 1;
     return true;
 }

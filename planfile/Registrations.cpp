@@ -14,12 +14,13 @@ std::uint64_t HashOf(std::string_view text)
 }
 } // namespace
 
-void Registrations::Add(std::string_view registration, int file, int line)
+void Registrations::Add(std::string_view registration, int file, std::int64_t line)
 {
     if (registration.empty())
         return;
-    m_uses.push_back(Use{HashOf(registration), static_cast<std::uint32_t>(file), static_cast<std::uint32_t>(line),
-                         static_cast<std::uint32_t>(m_bytes.size()), static_cast<std::uint32_t>(registration.size())});
+    const std::uint64_t place = static_cast<std::uint64_t>(file) << LineBits | static_cast<std::uint64_t>(line);
+    m_uses.push_back(Use{HashOf(registration), place, static_cast<std::uint32_t>(m_bytes.size()),
+                         static_cast<std::uint32_t>(registration.size())});
     m_bytes.append(registration);
 }
 
@@ -67,9 +68,8 @@ std::vector<Registrations::SharedUse> Registrations::SharedUses() const
             for (size_t i = first; i < last; ++i) {
                 const Use& use = m_uses[group[i]];
                 const Use& other = m_uses[group[i == first ? first + 1 : first]];
-                uses.push_back(SharedUse{static_cast<int>(use.file), static_cast<int>(use.line), std::string(text),
-                                         static_cast<int>(last - first), static_cast<int>(other.file),
-                                         static_cast<int>(other.line)});
+                uses.push_back(SharedUse{FileOf(use), LineOf(use), std::string(text), static_cast<int>(last - first),
+                                         FileOf(other), LineOf(other)});
             }
         }
     }

@@ -7,6 +7,8 @@
 #include "planfile/RawLines.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <unordered_set>
 
 namespace {
@@ -187,6 +189,23 @@ std::vector<AirportChange> SeasonShift::Changes() const
     return changes;
 }
 
+namespace {
+// The bytes of one pass over the plan file, to tell whether a second pass met the same.
+class PassPrint {
+public:
+    void Add(std::string_view bytes)
+    {
+        m_hash = (m_hash ^ std::hash<std::string_view>()(bytes)) * 0x100000001b3ULL + bytes.size();
+        m_size += bytes.size();
+    }
+    bool operator==(const PassPrint&) const = default;
+
+private:
+    std::uint64_t m_hash = 0;
+    std::uint64_t m_size = 0;
+};
+} // namespace
+
 ShiftReport ShiftPlanFile(const fs::path& input, const fs::path& output, const ReferenceData& data,
                           std::int64_t fromDay, std::int64_t toDay, const ShiftProgress& progress)
 {
@@ -196,27 +215,39 @@ ShiftReport ShiftPlanFile(const fs::path& input, const fs::path& output, const R
         report.error = "the new file would be the plan file itself; choose another name";
         return report;
     }
+    if (fs::exists(fs::symlink_status(output, ec))) {
+        report.error = "the new file cannot be created: " + std::make_error_code(std::errc::file_exists).message();
+        return report;
+    }
+    RawLineReader reader(input);
+    if (!reader.OpenError().empty()) {
+        report.error = "the plan file cannot be read: " + reader.OpenError();
+        return report;
+    }
     SeasonShift shift(data, fromDay, toDay);
     std::string shifted;
     std::string problem;
     // Once to learn whether every airport can be placed, then again to write: nothing is held whole.
+    std::array<PassPrint, 2> prints;
+    std::optional<WholeFileWriter> writer;
+    const std::uint64_t total = 2 * reader.Size();
     for (int pass = 0; pass < 2; ++pass) {
-        RawLineReader reader(input);
-        if (!reader.OpenError().empty()) {
-            report.error = "the plan file cannot be read: " + reader.OpenError();
-            return report;
-        }
-        std::FILE* file = nullptr;
+        PassPrint& print = prints[static_cast<size_t>(pass)];
         if (pass == 1) {
-            const OpenedFile opened = OpenPlainFile(output, FileAccess::CreateNew);
-            if (!opened.file) {
-                report.error = "the new file cannot be created: " + opened.reason;
+            writer.emplace(output);
+            if (!writer->File()) {
+                report.error = "the new file cannot be created: " + writer->Error();
                 return report;
             }
-            file = opened.file;
+            writer->Write(reader.Prefix());
+            if (!reader.Seek(reader.Prefix().size(), 1)) {
+                report.error = "the plan file could not be read again";
+                return report;
+            }
         }
-        bool written = true;
         while (reader.Next()) {
+            print.Add(reader.Line());
+            print.Add(reader.Ending());
             const SeasonShift::Outcome outcome = shift.ShiftLine(reader.Line(), shifted, problem);
             if (pass == 0) {
                 report.plans += outcome != SeasonShift::Outcome::NoLine && outcome != SeasonShift::Outcome::NoPlan;
@@ -224,31 +255,47 @@ ShiftReport ShiftPlanFile(const fs::path& input, const fs::path& output, const R
                     report.unplaced.push_back({reader.LineNumber(), problem});
                 else if (outcome == SeasonShift::Outcome::NoPlan)
                     report.noPlans.push_back({reader.LineNumber(), problem});
+                if (std::optional<TextNote> note = LoneCrNote(reader.Line(), reader.LineNumber()))
+                    report.notes.push_back(std::move(*note));
             } else {
                 shifted += reader.Ending();
-                written = written && std::fwrite(shifted.data(), 1, shifted.size(), file) == shifted.size();
+                if (!writer->Write(shifted)) {
+                    report.error = "the new file could not be written whole (is the disk full?)";
+                    return report;
+                }
             }
             if (progress && reader.LineNumber() % 4096 == 0
-                && !progress(reader.Offset() + pass * reader.Size(), 2 * reader.Size())) {
+                && !progress(reader.Offset() + static_cast<std::uint64_t>(pass) * reader.Size(), total)) {
                 report.cancelled = true;
-                break;
+                return report;
             }
         }
-        if (pass == 1) {
-            const std::string_view tail = reader.Tail();
-            written = written && std::fwrite(tail.data(), 1, tail.size(), file) == tail.size();
-            written = std::fclose(file) == 0 && written;
-            if (!written || report.cancelled || reader.HadReadError())
-                fs::remove(output, ec);
-            if (!written)
-                report.error = "the new file could not be written whole (is the disk full?); it was removed";
-        }
-        if (reader.HadReadError())
+        print.Add(reader.Tail());
+        if (reader.HadReadError()) {
             report.error = "the plan file could not be read to its end";
-        if (!report.error.empty() || report.cancelled || !report.unplaced.empty())
             return report;
-        if (pass == 0)
+        }
+        if (pass == 0) {
+            if (std::optional<TextNote> note = TextStopNote(reader.Stop()))
+                report.notes.push_back(std::move(*note));
             report.timesMoved = shift.TimesMoved();
+            if (!report.unplaced.empty())
+                return report;
+            if (progress && !progress(reader.Size(), total)) {
+                report.cancelled = true;
+                return report;
+            }
+        }
+    }
+    writer->Write(reader.Tail());
+    if (prints[0] != prints[1]) {
+        report.error = "the plan file changed while it was shifted (a plan added or removed?); shift it again";
+        return report;
+    }
+    if (!writer->Commit(WholeFileWriter::Naming::NoReplace, ec)) {
+        report.error = ec == std::errc::file_exists ? "the new file cannot be created: " + ec.message()
+                                                    : "the new file could not be written: " + writer->Error();
+        return report;
     }
     report.changes = shift.Changes();
     return report;
@@ -279,10 +326,14 @@ int RunSeasonShift(const CommandArgument& plan, const CommandArgument& output, s
 {
     const ShiftReport report = ShiftPlanFile(plan.path, output.path, data, fromDay, toDay);
     for (const LineProblem& problem : report.unplaced)
-        std::fprintf(out, "%s:%d: error: %s\n", plan.text.c_str(), problem.line, problem.text.c_str());
-    for (const LineProblem& problem : report.noPlans)
-        std::fprintf(out, "%s:%d: warning: copied as it is, no plan: %s\n", plan.text.c_str(), problem.line,
+        std::fprintf(out, "%s:%lld: error: %s\n", plan.text.c_str(), static_cast<long long>(problem.line),
                      problem.text.c_str());
+    for (const LineProblem& problem : report.noPlans)
+        std::fprintf(out, "%s:%lld: warning: copied as it is, no plan: %s\n", plan.text.c_str(),
+                     static_cast<long long>(problem.line), problem.text.c_str());
+    for (const TextNote& note : report.notes)
+        std::fprintf(out, "%s:%lld: warning: %s\n", plan.text.c_str(), static_cast<long long>(note.line),
+                     note.text.c_str());
     if (!report.error.empty()) {
         std::fprintf(out, "legwise-check: nothing written: %s\n", report.error.c_str());
         return 2;

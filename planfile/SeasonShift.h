@@ -64,7 +64,7 @@ private:
 };
 
 struct LineProblem {
-    int line = 0;
+    std::int64_t line = 0;
     std::string text;
 };
 
@@ -72,6 +72,7 @@ struct ShiftReport {
     std::string error;                 // why the files could not be read or the new one written
     std::vector<LineProblem> unplaced; // plans with an airport that cannot be placed: nothing written
     std::vector<LineProblem> noPlans;  // lines that are no plan, copied as they are
+    std::vector<TextNote> notes;       // on the file's bytes: a lone CR, a Ctrl-Z before the end
     long long plans = 0;
     long long timesMoved = 0;
     std::vector<AirportChange> changes;
@@ -83,8 +84,9 @@ struct ShiftReport {
 using ShiftProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
 
 // Shifts `input` into `output`, a new file: a name that exists is refused, as is `input` itself.
-// Nothing is written unless every airport can be placed; a shift that fails or is cancelled midway
-// removes what it wrote.
+// Nothing is written unless every airport can be placed. The input is read twice, through one handle,
+// and written only when both reads gave the same bytes. The new file is written beside `output` and
+// takes that name only when complete; a shift that fails or is cancelled midway leaves nothing.
 ShiftReport ShiftPlanFile(const std::filesystem::path& input, const std::filesystem::path& output,
                           const ReferenceData& data, std::int64_t fromDay, std::int64_t toDay,
                           const ShiftProgress& progress = {});

@@ -105,7 +105,7 @@ int RunZoneListing(const std::vector<CommandArgument>& arguments, std::FILE* out
         const std::string offsets = YearOffsetsText(zone, year);
         if (offsets.empty()) {
             allPlaced = false;
-            std::fprintf(out, "%s  -  line %d: %s\n", code->c_str(), reader.LineNumber(),
+            std::fprintf(out, "%s  -  line %lld: %s\n", code->c_str(), static_cast<long long>(reader.LineNumber()),
                          position ? "the position lies outside the map"
                                   : "no position that reads after the code (latitude, longitude)");
             continue;

@@ -651,3 +651,59 @@ TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
     EXPECT_EQ(RunCheckProgram("--help", folder / "out.txt"), 0);
     EXPECT_EQ(report(), PlanCheckUsage);
 }
+
+// The bytes of a file draw their warnings on their lines, in the plan file and in the airport file;
+// a byte-order mark is no part of the first code; UTF-16 text is refused once.
+TEST(PlanFile, TheReportNotesTheBytesOfEachFile)
+{
+    using namespace std::string_literals;
+    ScratchFolder folder;
+    WriteBytes(folder / "airports.txt",
+               "\xEF\xBB\xBF"
+               "EDDF,N50* 2.00',E8* 34.00',364\r\nEDDM,48.35,11.78\r,\n");
+    WriteBytes(folder / "aircraft.txt", "JET7,450,\"Jet\"\n\x1A\n");
+    WriteBytes(folder / "plans.txt",
+               "\xEF\xBB\xBFJET7,R1,50%,24Hr,IFR,06:00,,350,F,1,EDDF\n; a\rb\n; end\x1A"
+               "JET7,R2,50%,24Hr,IFR,06:00,,350,F,1,EDDX\n");
+    WriteBytes(folder / "wide.txt", "\xFF\xFE;\0\n\0"s);
+    int status = 0;
+    EXPECT_EQ(CheckInProcess({"--airports", "airports.txt", "--aircraft", "aircraft.txt", "plans.txt", "wide.txt"},
+                             folder.path, status),
+              "airports.txt:2: warning: a lone CR (carriage return) ends no line here; the line goes on after it\n"
+              "aircraft.txt:2: warning: a Ctrl-Z byte: the text ends here; 1 byte after it is not read\n"
+              "plans.txt:2: warning: a lone CR (carriage return) ends no line here; the line goes on after it\n"
+              "plans.txt:3: warning: a Ctrl-Z byte: the text ends here; 41 bytes after it are not read\n"
+              "wide.txt: error: cannot be read: is UTF-16 text; save it as ANSI (Windows-1252)\n"
+              "legwise-check: 1 plan in 2 files: 0 errors, 4 warnings, 1 file could not be read\n");
+    EXPECT_EQ(status, 2);
+}
+
+#if !defined(_WIN32) && !defined(__APPLE__)
+// Without a display there is no window: the usage and why, status 2. A report that cannot be written
+// is no report: status 2 and the reason.
+TEST(PlanFile, TheProgramSaysWhyItCannotShowOrWriteItsReport)
+{
+    ScratchFolder folder;
+    std::map<std::string, std::string> saved;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (const char* value = std::getenv(name))
+            saved[name] = value;
+        unsetenv(name);
+    }
+    EXPECT_EQ(RunCheckProgram("", folder / "out.txt"), 2);
+    for (const auto& [name, value] : saved)
+        setenv(name.c_str(), value.c_str(), 1);
+    const std::string printed = ReadBytes(folder / "out.txt");
+    EXPECT_EQ(printed.rfind(PlanCheckUsage, 0), 0u) << printed;
+    // Why: no display, or, built without the GUI, no window at all.
+    const std::string why = printed.substr(std::string_view(PlanCheckUsage).size());
+    EXPECT_TRUE(why == "legwise-check: no window: there is no display to open the window on (DISPLAY is not set)\n"
+                || why == "legwise-check: no window: this legwise-check has no window; name the files to check\n")
+        << why;
+
+    // The report to a full disk, the messages to err.txt; the shell's own output then goes to out.txt.
+    const fs::path err = folder / "err.txt";
+    EXPECT_EQ(RunCheckProgram("--help >/dev/full 2>'" + err.string() + "'; exit $?", folder / "out.txt"), 2);
+    EXPECT_EQ(ReadBytes(err), "legwise-check: the report could not be written: No space left on device\n");
+}
+#endif

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <functional>
 
 namespace {
 ReferenceData Airports()
@@ -89,7 +91,7 @@ TEST(SeasonShift, AFileThereAndBackKeepsEveryByteAndNothingIsWrittenOverOrForAnU
     ScratchFolder folder;
     const ReferenceData data = Airports();
     const std::string original =
-        "; summer plans\r\n\r\n"
+        "\xEF\xBB\xBF; summer plans\r\n\r\r\n"
         "JET7,D-AILA,100%,24Hr,IFR,06:00,,350,F,101,EGLL,08:00,,350,F,102,EDDF\r\n"
         "JET7,D-AILB,50%,WEEK,IFR,0/00:30,,350,F,101,EGLL,1/08:00,,350,F,102,EDDF\n"
         "JET7,D-AILC,50%,7Hr,IFR\n"
@@ -99,7 +101,7 @@ TEST(SeasonShift, AFileThereAndBackKeepsEveryByteAndNothingIsWrittenOverOrForAnU
     ShiftReport report = ShiftPlanFile(folder / "winter.txt", folder / "summer.txt", data, Winter, Summer);
     EXPECT_TRUE(report.Written()) << report.error;
     EXPECT_EQ(ReadBytes(folder / "summer.txt"),
-              "; summer plans\r\n\r\n"
+              "\xEF\xBB\xBF; summer plans\r\n\r\r\n"
               "JET7,D-AILA,100%,24Hr,IFR,05:00,,350,F,101,EGLL,07:00,,350,F,102,EDDF\r\n"
               "JET7,D-AILB,50%,WEEK,IFR,6/23:30,,350,F,101,EGLL,1/07:00,,350,F,102,EDDF\n"
               "JET7,D-AILC,50%,7Hr,IFR\n"
@@ -109,6 +111,10 @@ TEST(SeasonShift, AFileThereAndBackKeepsEveryByteAndNothingIsWrittenOverOrForAnU
     EXPECT_EQ(report.timesMoved, 6);
     ASSERT_EQ(report.noPlans.size(), 1U);
     EXPECT_EQ(report.noPlans[0].line, 5);
+    ASSERT_EQ(report.notes.size(), 2U);
+    EXPECT_EQ(report.notes[0].line, 2) << "a lone CR";
+    EXPECT_EQ(report.notes[1].line, 6);
+    EXPECT_EQ(report.notes[1].text, "a Ctrl-Z byte: the text ends here; 20 bytes after it are not read");
     ASSERT_EQ(report.changes.size(), 2U);
     EXPECT_EQ(report.changes[0].code + " " + report.changes[0].zone, "EDDF Europe/Berlin");
     report = ShiftPlanFile(folder / "summer.txt", folder / "back.txt", data, Summer, Winter);
@@ -176,5 +182,62 @@ TEST(SeasonShift, TheCommandSaysWhatItWroteAndWhyItWroteNothing)
     for (const auto& [arguments, message] : wrong) {
         EXPECT_EQ(run(arguments, printed), 2) << message;
         EXPECT_EQ(printed, "legwise-check: " + message + " (see legwise-check --help)\n");
+    }
+}
+
+// Nothing appears under the new name before the shift is done: not while it writes, not when it is
+// cancelled there, not when the plan file changed between its two readings.
+TEST(SeasonShift, AnUnfinishedShiftLeavesNoFileBehind)
+{
+    ScratchFolder folder;
+    const ReferenceData data = Airports();
+    std::string plans;
+    for (int i = 0; i < 9000; ++i)
+        plans += "JET7,D-AIL" + std::to_string(i) + ",100%,24Hr,IFR,06:00,,350,F,101,EGLL,08:00,,350,F,102,EDDF\r\n";
+    const fs::path taken = folder / "new.txt";
+    const char* const Changed = "the plan file changed while it was shifted (a plan added or removed?); shift it again";
+    const struct {
+        const char* name;
+        std::function<void(const fs::path&)> change; // of the plan file, between the two readings
+        const char* error;
+    } cases[] = {
+        {"cancelled while writing", {}, ""},
+        {"a plan appended",
+         [](const fs::path& file) {
+             std::ofstream(file, std::ios::app | std::ios::binary) << "JET7,D-AILX,50%,24Hr,IFR,06:00,,350,F,1,EDDX\n";
+         },
+         Changed},
+        {"bytes after a Ctrl-Z appended",
+         [](const fs::path& file) {
+             std::ofstream(file, std::ios::app | std::ios::binary) << "\x1A"
+                                                                      "after";
+         },
+         Changed},
+        {"cut short", [&](const fs::path& file) { fs::resize_file(file, plans.size() / 2); }, Changed},
+        {"a byte changed", [&](const fs::path& file) { WriteBytes(file, "K" + plans.substr(1)); }, Changed},
+        {"another program took the new name", [&](const fs::path&) { WriteBytes(taken, "theirs"); },
+         "the new file cannot be created: File exists"},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(folder / "plans.txt", plans);
+        bool writing = false;
+        bool tookName = false;
+        const ShiftReport report = ShiftPlanFile(folder / "plans.txt", taken, data, Winter, Summer,
+                                                 [&](std::uint64_t done, std::uint64_t total) {
+                                                     EXPECT_EQ(fs::exists(taken), tookName) << c.name;
+                                                     if (done == total / 2 && c.change) {
+                                                         c.change(folder / "plans.txt");
+                                                         tookName = fs::exists(taken);
+                                                     }
+                                                     writing = done > total / 2;
+                                                     return !writing || c.change;
+                                                 });
+        EXPECT_TRUE(writing) << c.name;
+        EXPECT_FALSE(report.Written()) << c.name;
+        EXPECT_EQ(report.cancelled, !c.change) << c.name;
+        EXPECT_EQ(report.error, c.error) << c.name;
+        EXPECT_EQ(tookName ? ReadBytes(taken) : "", tookName ? "theirs" : "") << c.name;
+        fs::remove(taken);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 1) << c.name;
     }
 }

@@ -1,8 +1,14 @@
 // Opening files for reading, and a new file made only where none is yet. The refusal of what is no
 // plain file: the plan output's tests; the byte rules of reading: the fuzz regressions.
+#include "check/ExistingPlans.h"
 #include "input/TextFile.h"
+#include "planfile/PlanFileReader.h"
+#include "planfile/RawLines.h"
+#include "planfile/Registrations.h"
 
 #include "ScratchFolder.h"
+
+#include <atomic>
 
 TEST(TextFile, ReadsOnlyWhatWasChosenAndCreatesANewFileOnlyWhereNoneIsYet)
 {
@@ -13,4 +19,89 @@ TEST(TextFile, ReadsOnlyWhatWasChosenAndCreatesANewFileOnlyWhereNoneIsYet)
 #ifdef __linux__
     EXPECT_EQ(ReadTextFile("/proc/self/mem").error, "read error"); // opens, but a read fails
 #endif
+}
+
+// The readers of the checks, the plan lines' and the shift's, by the same table: a UTF-8 byte-order
+// mark is skipped, UTF-16 text refused, a lone CR stays in its line, and a 0x1A with bytes after it
+// is found on its line. Line numbers go on past 2^31 from a reader started near there.
+TEST(TextFile, TheCheckReadersAgreeOnMarksCrsAndTheEndOfTheText)
+{
+    using namespace std::string_literals;
+    ScratchFolder folder;
+    const struct {
+        std::string bytes;
+        const char* lines; // each line and its number; or the refusal
+        std::uint64_t stopLine;
+        std::uint64_t bytesAfter;
+    } cases[] = {
+        {"\xEF\xBB\xBFJET7,R\r\nB\n", "1:JET7,R|2:B|", 0, 0},
+        {"A\rB\r\nC", "1:A\rB|2:C|", 0, 0},
+        {"A\nB\x1A tail\n", "1:A|2:B|", 2, 6},
+        {"A\n\x1A\x1A", "1:A|", 2, 1},
+        {"A\n\x1A", "1:A|", 0, 0},
+        {"\xFF\xFE"
+         "A\0\n\0"s,
+         "is UTF-16 text; save it as ANSI (Windows-1252)", 0, 0},
+        {"\0A\0\n"s, "is UTF-16 text; save it as ANSI (Windows-1252)", 0, 0},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        const fs::path file = folder / ("case" + std::to_string(++index) + ".txt");
+        WriteBytes(file, c.bytes);
+        PlanFileReader lines(file);
+        RawLineReader raw(file);
+        std::string read = lines.OpenError();
+        std::string readRaw = raw.OpenError();
+        std::string line;
+        while (lines.NextLine(line))
+            read += std::to_string(lines.LineNumber()) + ":" + line + "|";
+        while (raw.Next())
+            readRaw += std::to_string(raw.LineNumber()) + ":" + std::string(raw.Line()) + "|";
+        EXPECT_EQ(read, c.lines) << index;
+        EXPECT_EQ(readRaw, c.lines) << index;
+        for (const TextStop stop : {lines.Stop(), raw.Stop()}) {
+            EXPECT_EQ(stop.line, c.stopLine) << index;
+            EXPECT_EQ(stop.bytesAfter, c.bytesAfter) << index;
+        }
+    }
+    const std::int64_t near = (std::int64_t{1} << 31) - 1;
+    PlanFileReader lines(folder / "case2.txt", near);
+    RawLineReader raw(folder / "case2.txt");
+    ASSERT_TRUE(raw.Seek(0, near));
+    std::string line;
+    for (const std::int64_t expected : {near, near + 1}) {
+        EXPECT_TRUE(lines.NextLine(line) && raw.Next());
+        EXPECT_EQ(lines.LineNumber(), expected);
+        EXPECT_EQ(raw.LineNumber(), expected);
+    }
+    Registrations registrations;
+    registrations.Add("D-A", 1, near + 2);
+    registrations.Add("D-A", 0, 5);
+    EXPECT_EQ(registrations.SharedUses().back().line, near + 2);
+    EXPECT_EQ(registrations.SharedUses().front().otherLine, near + 2);
+    const std::atomic<bool> stop = false;
+    EXPECT_EQ(ReadExistingPlans(folder / "case7.txt", stop).error, Utf16Reason) << "the plan check's read";
+}
+
+// A check never creates the file it was to read; a new name is given only where none is yet.
+TEST(TextFile, ReadingCreatesNothingAndANewNameReplacesNothing)
+{
+    ScratchFolder folder;
+    EXPECT_FALSE(PlanFileReader(folder / "none.txt").OpenError().empty());
+    EXPECT_FALSE(RawLineReader(folder / "none.txt").OpenError().empty());
+    EXPECT_EQ(FileBeingRead(), folder / "none.txt") << "named when memory runs out";
+    std::atomic<bool> stop = false;
+    EXPECT_FALSE(ReadExistingPlans(folder / "none.txt", stop).ok);
+    EXPECT_FALSE(fs::exists(folder / "none.txt"));
+
+    WriteBytes(folder / "old.txt", "old");
+    {
+        WholeFileWriter writer(folder / "old.txt");
+        ASSERT_TRUE(writer.Write("new"));
+        std::error_code ec;
+        EXPECT_FALSE(writer.Commit(WholeFileWriter::Naming::NoReplace, ec));
+        EXPECT_EQ(ec, std::errc::file_exists);
+    }
+    EXPECT_EQ(ReadBytes(folder / "old.txt"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 1) << "no file left over";
 }
