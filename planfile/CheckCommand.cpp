@@ -6,6 +6,7 @@
 #include "planfile/PlanFindings.h"
 #include "planfile/Registrations.h"
 #include "planfile/SeasonShift.h"
+#include "timetable/TimetableCommand.h"
 
 #include <array>
 #include <cstdint>
@@ -16,6 +17,8 @@ const char* const PlanCheckUsage =
     R"(Usage: legwise-check --airports FILE --aircraft FILE [--turnaround MINUTES] PLANFILE...
        legwise-check --airports FILE --aircraft FILE --explain PLANFILE:LINE
        legwise-check --airports FILE --aircraft FILE --shift FROM TO --out NEWFILE PLANFILE
+       legwise-check --airports FILE --aircraft FILE --timetable FILE [--week DATE] [--turnaround MIN]
+                     [--registrations PREFIX] [--percent N] --out NEWFILE
        legwise-check                                    (opens the window)
 Checks TTools plan files against an airport file (positions) and an aircraft file (cruise speeds),
 and reports each finding on a line of its own, as compilers do:
@@ -48,6 +51,21 @@ Options:
                           change. Every other byte stays. Nothing is written when an airport of a
                           plan cannot be placed.
   --out NEWFILE           the new file the shift writes; an existing file is never written over
+  --timetable FILE        writes plans for an airline timetable: a table with a header row naming
+                          the columns flight, from, to, departs (local HH:MM), days (1234567,
+                          1.3.5.., Monday = 1) and aircraft, and optionally arrives (local HH:MM,
+                          +1, +2 or -1 for another day), registration, level, valid_from and
+                          valid_to (YYYY-MM-DD), separated by commas, semicolons or tabs.
+                          Local times become universal with each airport's offset at 12:00 UT of
+                          the flight's date. Rows with a registration are that aircraft's line;
+                          the others are chained per aircraft type into lines of a day (24Hr) or
+                          a week (WEEK) with as few aircraft as the chaining reaches. Every plan is
+                          checked before it is written; one with an error is left out. Flight
+                          levels come from the level column, else from the distance: 100 under
+                          100 nm, 200 under 250 nm, 300 under 500 nm, else 350.
+  --week DATE             the week of the timetable, any day of it (default: this week)
+  --registrations PREFIX  built lines are registered PREFIX0001, PREFIX0002, ... (default LW)
+  --percent N             the traffic percentage of every plan (default 100)
   --help                  this text
 Exit status: 0 no errors, 1 errors found, 2 a file could not be read or the arguments are wrong.
 )";
@@ -392,6 +410,8 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
 
 int RunPlanCheck(const std::vector<CommandArgument>& arguments, std::FILE* out, std::FILE* err)
 {
+    if (AsksForTimetable(arguments))
+        return RunTimetable(arguments, out, err);
     Options options;
     const std::string problem = ReadArguments(arguments, options);
     if (!problem.empty()) {

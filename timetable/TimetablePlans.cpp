@@ -1,0 +1,112 @@
+#include "timetable/TimetablePlans.h"
+
+#include "input/TextFile.h"
+#include "plan/Composition.h"
+#include "planfile/PlanFindings.h"
+
+#include <algorithm>
+#include <cstdio>
+
+std::string_view LevelForDistance(double nm) { return nm < 100 ? "100" : nm < 250 ? "200" : nm < 500 ? "300" : "350"; }
+
+std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, const FleetLine& line,
+                            std::string_view registration, int percent)
+{
+    const TimetableRow& first = table.rows[week.flights[line.flights.front()].row];
+    std::string plan = ComposeHeader(table.aircraft[first.aircraft].key + ",", registration, std::to_string(percent),
+                                     line.daily ? "24Hr" : "WEEK", "IFR");
+    const int cycle = line.daily ? MinutesPerDay : MinutesPerWeek;
+    auto clock = [&](int minutes) {
+        minutes %= cycle;
+        return PlanTimeText(PlanTime{line.daily ? -1 : minutes / MinutesPerDay, minutes % MinutesPerDay * 60});
+    };
+    for (const std::uint32_t index : line.flights) {
+        const WeekFlight& flight = week.flights[index];
+        const TimetableRow& row = table.rows[flight.row];
+        std::string_view level = table.Text(row.level);
+        if (level.empty()) {
+            const AirportPlace& from = *table.airports[row.from].place;
+            const AirportPlace& to = *table.airports[row.to].place;
+            level = LevelForDistance(GreatCircleNm(*from.position, *to.position));
+        }
+        const std::string departs = PlanTimeText(PlanTime{-1, flight.departs % MinutesPerDay * 60});
+        std::string leg = ComposeLeg(!line.daily, flight.departs / MinutesPerDay, departs, level,
+                                     table.Text(row.flight), table.airports[row.to].code);
+        // The arrival goes into the empty field after the departure: ",D/HH:MM," is where it begins.
+        if (row.arrives)
+            leg.insert(leg.find(',', 1) + 1, clock(flight.departs + flight.minutes));
+        plan += leg;
+    }
+    return plan;
+}
+
+namespace {
+std::string FlightsText(const Timetable& table, const TimetableWeek& week, const FleetLine& line)
+{
+    std::string text;
+    for (const std::uint32_t index : line.flights) {
+        const TimetableRow& row = table.rows[week.flights[index].row];
+        text += (text.empty() ? "" : ", ") + std::string(table.Text(row.flight)) + " (line " + std::to_string(row.line)
+                + ")";
+    }
+    return text;
+}
+} // namespace
+
+WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_view comment, const Timetable& table,
+                             const TimetableWeek& week, const Fleet& fleet, const ReferenceData& data,
+                             const PlanWriting& writing)
+{
+    WrittenPlans written;
+    const OpenedFile opened = OpenPlainFile(output, FileAccess::CreateNew);
+    if (!opened.file) {
+        written.error = "the new file cannot be created: " + opened.reason;
+        return written;
+    }
+    std::FILE* file = opened.file;
+    std::string bytes = ToTextMode("\n" + ComposeCommentBlock(comment) + "\n");
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    PlanLine plan;
+    WalkedLoop loop;
+    std::vector<Finding> findings;
+    std::string reason;
+    long long number = 0;
+    for (const FleetLine& line : fleet.lines) {
+        std::string registration = line.registration;
+        if (registration.empty()) {
+            char running[24];
+            std::snprintf(running, sizeof running, "%04lld", number + 1);
+            registration = writing.registrationPrefix + running;
+        }
+        std::string text = ComposeLinePlan(table, week, line, registration, writing.percent);
+        findings.clear();
+        if (ReadPlanLine(text, plan, reason) != PlanLineKind::Plan) {
+            findings.push_back({FindingLevel::Error, reason});
+        } else {
+            WalkLoop(plan, data, loop);
+            CheckPlan(plan, loop, writing.turnaround, findings);
+        }
+        const auto error = std::find_if(findings.begin(), findings.end(),
+                                        [](const Finding& f) { return f.level == FindingLevel::Error; });
+        if (error != findings.end()) {
+            written.leftOut.push_back("the plan of " + registration + " (" + FlightsText(table, week, line)
+                                      + ") is left out: " + error->text);
+            continue;
+        }
+        for (const Finding& finding : findings)
+            written.warnings.push_back("plan of " + registration + ": " + finding.text);
+        number += line.registration.empty();
+        ++written.plans;
+        written.flights += static_cast<long long>(line.flights.size()) * (line.daily ? 7 : 1);
+        text += "\r\n";
+        ok = ok && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    }
+    ok = ok && SyncToDisk(file);
+    ok = std::fclose(file) == 0 && ok;
+    if (!ok) {
+        std::error_code ignored;
+        std::filesystem::remove(output, ignored);
+        written.error = "the new file could not be written whole (is the disk full?); it was removed";
+    }
+    return written;
+}

@@ -1,0 +1,364 @@
+#include "timetable/TimetableReader.h"
+
+#include "input/Text.h"
+#include "input/TextFile.h"
+#include "plan/Composition.h"
+#include "planfile/SeasonShift.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+
+namespace {
+enum Column { Flight, From, To, Departs, Days, Aircraft, Arrives, Registration, Level, ValidFrom, ValidTo, Columns };
+constexpr std::array<std::string_view, Columns> ColumnNames = {"flight", "from",       "to",      "departs",
+                                                               "days",   "aircraft",   "arrives", "registration",
+                                                               "level",  "valid_from", "valid_to"};
+constexpr int RequiredColumns = Aircraft + 1;
+
+// Reads the table line by line; a row whose quoted field holds a line break takes the next lines too.
+class TableParser {
+public:
+    explicit TableParser(const ReferenceData& data)
+        : m_data(data)
+    {
+        m_columns.fill(-1);
+    }
+
+    void Feed(std::string_view line)
+    {
+        ++m_lineNumber;
+        if (m_pending.empty()) {
+            if (IsBlankThroughout(line))
+                return;
+            m_rowLine = m_lineNumber;
+        } else {
+            m_pending += '\n';
+        }
+        m_pending += line;
+        if (!m_separator) {
+            ReadHeader();
+            return;
+        }
+        if (!SplitTableLine(m_pending, m_separator, m_fields))
+            return; // a quoted field goes on in the next line
+        ReadRow();
+        m_pending.clear();
+    }
+
+    Timetable Finish()
+    {
+        if (!m_pending.empty() && m_separator) {
+            SplitTableLine(m_pending, m_separator, m_fields);
+            ++m_table.rowsRead;
+            Refuse("a quoted field is not closed before the end of the file");
+        }
+        if (!m_separator && m_table.error.empty())
+            m_table.error = "the timetable is empty: it needs a header row naming its columns";
+        return std::move(m_table);
+    }
+
+private:
+    void ReadHeader()
+    {
+        const std::string header = m_pending;
+        m_pending.clear();
+        // The separator the header holds most of; a tab or semicolon wins a tie over a comma.
+        size_t most = 0;
+        for (const char separator : {'\t', ';', ','}) {
+            const auto count = static_cast<size_t>(std::count(header.begin(), header.end(), separator));
+            if (count > most) {
+                most = count;
+                m_separator = separator;
+            }
+        }
+        if (!m_separator)
+            m_separator = ',';
+        SplitTableLine(header, m_separator, m_fields);
+        for (size_t i = 0; i < m_fields.size(); ++i) {
+            const std::string name = MakeLowerAscii(m_fields[i]);
+            const auto found = std::find(ColumnNames.begin(), ColumnNames.end(), name);
+            if (found != ColumnNames.end() && m_columns[static_cast<size_t>(found - ColumnNames.begin())] < 0)
+                m_columns[static_cast<size_t>(found - ColumnNames.begin())] = static_cast<int>(i);
+        }
+        std::string missing;
+        for (int column = 0; column < RequiredColumns; ++column) {
+            if (m_columns[static_cast<size_t>(column)] < 0)
+                missing += (missing.empty() ? "" : ", ") + std::string(ColumnNames[static_cast<size_t>(column)]);
+        }
+        if (!missing.empty())
+            m_table.error = "line " + std::to_string(m_rowLine) + ": the header row lacks the column"
+                            + (missing.find(',') != std::string::npos ? "s " : " ") + missing
+                            + " (flight, from, to, departs, days and aircraft are needed)";
+    }
+
+    std::string_view Field(Column column) const
+    {
+        const int at = m_columns[column];
+        return at >= 0 && static_cast<size_t>(at) < m_fields.size()
+                   ? std::string_view(m_fields[static_cast<size_t>(at)])
+                   : std::string_view();
+    }
+
+    void Refuse(std::string reason) { m_table.refused.push_back({m_rowLine, std::move(reason)}); }
+
+    PoolText Keep(std::string_view text)
+    {
+        const PoolText kept{static_cast<std::uint32_t>(m_table.pool.size()), static_cast<std::uint32_t>(text.size())};
+        m_table.pool += text;
+        return kept;
+    }
+
+    // The airport's index, or the reason it cannot be used.
+    std::optional<std::uint32_t> AirportIndex(std::string_view code, std::string& reason)
+    {
+        if (code.empty()) {
+            reason = "no airport code";
+            return std::nullopt;
+        }
+        const auto known = m_airportIndex.find(std::string(code));
+        if (known != m_airportIndex.end())
+            return known->second;
+        const AirportPlace* place = m_data.airports.Find(code);
+        if (!place) {
+            reason = "airport " + std::string(code) + " is not in the airport file";
+            if (code.size() == 3)
+                reason += " (a three-letter code: the airport file holds four-letter codes)";
+            return std::nullopt;
+        }
+        if (!place->position) {
+            reason = "airport " + std::string(code) + " cannot be placed: line " + std::to_string(place->line)
+                     + " of the airport file gives no position";
+            return std::nullopt;
+        }
+        const auto index = static_cast<std::uint32_t>(m_table.airports.size());
+        m_table.airports.push_back({std::string(code), place});
+        m_airportIndex.emplace(std::string(code), index);
+        return index;
+    }
+
+    std::optional<std::uint32_t> AircraftIndex(std::string_view key, std::string& reason)
+    {
+        const auto known = m_aircraftIndex.find(std::string(key));
+        if (known != m_aircraftIndex.end())
+            return known->second;
+        const AircraftSpeed* speed = m_data.aircraft.Find(key);
+        if (key.empty() || !speed) {
+            reason = key.empty() ? "no aircraft" : "aircraft " + std::string(key) + " is not in the aircraft file";
+            return std::nullopt;
+        }
+        const auto index = static_cast<std::uint32_t>(m_table.aircraft.size());
+        m_table.aircraft.push_back({std::string(key), speed});
+        m_aircraftIndex.emplace(std::string(key), index);
+        return index;
+    }
+
+    std::optional<std::int64_t> Date(Column column, std::string& reason)
+    {
+        const std::string_view text = Field(column);
+        const std::optional<std::int64_t> day = ShiftDayFromText(text);
+        if (!day)
+            reason = std::string(ColumnNames[column]) + " \"" + std::string(text)
+                     + "\" is no date YYYY-MM-DD from 2000 to 2050";
+        return day;
+    }
+
+    void ReadRow()
+    {
+        ++m_table.rowsRead;
+        if (!m_table.error.empty())
+            return;
+        TimetableRow row;
+        row.line = m_rowLine;
+        // Texts that go into the plan may hold no byte that splits a field or a line.
+        for (const Column column : {Flight, Registration, Level}) {
+            if (BreaksPlanField(Field(column)))
+                return Refuse(std::string(ColumnNames[column]) + " \"" + std::string(Field(column))
+                              + "\" holds a comma or line break, which cannot go into a plan");
+        }
+        if (Field(Flight).empty())
+            return Refuse("no flight number");
+        std::string reason;
+        const std::optional<std::uint32_t> from = AirportIndex(Field(From), reason);
+        if (!from)
+            return Refuse("from: " + reason);
+        const std::optional<std::uint32_t> to = AirportIndex(Field(To), reason);
+        if (!to)
+            return Refuse("to: " + reason);
+        if (*from == *to)
+            return Refuse("from and to are the same airport, " + std::string(Field(From)));
+        row.departs = MinutesFromText(Field(Departs));
+        if (row.departs < 0)
+            return Refuse("departs \"" + std::string(Field(Departs)) + "\" is no local time HH:MM");
+        const std::optional<std::uint8_t> days = DaysFromText(Field(Days));
+        if (!days)
+            return Refuse("days \"" + std::string(Field(Days))
+                          + "\" are no days of operation (the digits 1 to 7, Monday = 1, with . - or blanks)");
+        row.days = *days;
+        if (!Field(Arrives).empty()) {
+            row.arrives = ArrivalFromText(Field(Arrives));
+            if (!row.arrives)
+                return Refuse("arrives \"" + std::string(Field(Arrives))
+                              + "\" is no local time HH:MM (with +1, +2 or -1 for another day)");
+        }
+        const std::optional<std::uint32_t> aircraft = AircraftIndex(Field(Aircraft), reason);
+        if (!aircraft)
+            return Refuse(reason);
+        if (!row.arrives && !m_table.aircraft[*aircraft].speed->knots)
+            return Refuse("aircraft " + std::string(Field(Aircraft)) + " cannot be timed: line "
+                          + std::to_string(m_table.aircraft[*aircraft].speed->line)
+                          + " of the aircraft file gives no cruise speed, and the row no arrival");
+        std::string_view level = Field(Level);
+        if (StartsWithNoCase(level, "FL"))
+            level.remove_prefix(2);
+        if (!std::all_of(level.begin(), level.end(), [](char c) { return c >= '0' && c <= '9'; }) || level.size() > 3)
+            return Refuse("level \"" + std::string(Field(Level)) + "\" is no flight level (350 or FL350)");
+        for (const Column column : {ValidFrom, ValidTo}) {
+            if (Field(column).empty())
+                continue;
+            const std::optional<std::int64_t> day = Date(column, reason);
+            if (!day)
+                return Refuse(reason);
+            (column == ValidFrom ? row.validFrom : row.validTo) = *day;
+        }
+        row.from = *from;
+        row.to = *to;
+        row.aircraft = *aircraft;
+        row.flight = Keep(Field(Flight));
+        row.registration = Keep(Field(Registration));
+        row.level = Keep(level);
+        m_table.rows.push_back(row);
+    }
+
+    const ReferenceData& m_data;
+    Timetable m_table;
+    char m_separator = 0;
+    std::array<int, Columns> m_columns{};
+    std::vector<std::string> m_fields;
+    std::string m_pending;
+    int m_lineNumber = 0;
+    int m_rowLine = 0;
+    std::unordered_map<std::string, std::uint32_t> m_airportIndex;
+    std::unordered_map<std::string, std::uint32_t> m_aircraftIndex;
+};
+
+int TwoDigits(std::string_view text) // "07" as 7; -1 for other bytes
+{
+    if (text.size() != 2 || text[0] < '0' || text[0] > '9' || text[1] < '0' || text[1] > '9')
+        return -1;
+    return (text[0] - '0') * 10 + (text[1] - '0');
+}
+} // namespace
+
+std::optional<std::uint8_t> DaysFromText(std::string_view text)
+{
+    std::uint8_t days = 0;
+    for (const char c : text) {
+        if (c >= '1' && c <= '7')
+            days = static_cast<std::uint8_t>(days | 1u << (c - '1'));
+        else if (c != '.' && c != '-' && !IsBlank(static_cast<unsigned char>(c)))
+            return std::nullopt;
+    }
+    if (days == 0)
+        return std::nullopt;
+    return days;
+}
+
+int MinutesFromText(std::string_view text)
+{
+    const size_t colon = text.find(':');
+    if (colon != 1 && colon != 2)
+        return -1;
+    const int hours = TwoDigits(colon == 1 ? "0" + std::string(text.substr(0, 1)) : text.substr(0, 2));
+    const int minutes = TwoDigits(text.substr(colon + 1));
+    if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59)
+        return -1;
+    return hours * 60 + minutes;
+}
+
+std::optional<LocalArrival> ArrivalFromText(std::string_view text)
+{
+    LocalArrival arrival;
+    const size_t sign = text.find_first_of("+-");
+    if (sign != std::string_view::npos) {
+        const std::string_view shift = TrimLeftView(text.substr(sign));
+        if (shift == "+1" || shift == "+2" || shift == "-1")
+            arrival.dayShift = (shift[0] == '-' ? -1 : 1) * (shift[1] - '0');
+        else
+            return std::nullopt;
+        text = TrimRightView(text.substr(0, sign));
+    }
+    arrival.minutes = MinutesFromText(text);
+    if (arrival.minutes < 0)
+        return std::nullopt;
+    return arrival;
+}
+
+bool SplitTableLine(std::string_view line, char separator, std::vector<std::string>& fields)
+{
+    fields.clear();
+    size_t at = 0;
+    for (;;) {
+        while (at < line.size() && line[at] != separator && IsBlank(static_cast<unsigned char>(line[at])))
+            ++at;
+        std::string field;
+        if (at < line.size() && line[at] == '"') {
+            bool closed = false;
+            for (++at; at < line.size(); ++at) {
+                if (line[at] != '"') {
+                    field += line[at];
+                } else if (at + 1 < line.size() && line[at + 1] == '"') {
+                    field += '"';
+                    ++at;
+                } else {
+                    closed = true;
+                    ++at;
+                    break;
+                }
+            }
+            if (!closed)
+                return false;
+            // Bytes after the closing quote, up to the separator, belong to the field as well.
+            const size_t end = std::min(line.find(separator, at), line.size());
+            field += TrimBlanks(line.substr(at, end - at));
+            at = end;
+        } else {
+            const size_t end = std::min(line.find(separator, at), line.size());
+            field = TrimBlanks(line.substr(at, end - at));
+            at = end;
+        }
+        fields.push_back(std::move(field));
+        if (at >= line.size())
+            return true;
+        ++at; // the separator
+    }
+}
+
+Timetable ReadTimetableText(std::string_view bytes, const ReferenceData& data)
+{
+    TableParser parser(data);
+    while (!bytes.empty()) {
+        const size_t end = std::min(bytes.find('\n'), bytes.size());
+        parser.Feed(bytes.substr(0, end));
+        bytes.remove_prefix(std::min(end + 1, bytes.size()));
+    }
+    return parser.Finish();
+}
+
+Timetable ReadTimetableFile(const std::filesystem::path& path, const ReferenceData& data)
+{
+    TextFileReader reader(path, false);
+    if (!reader.IsOpen()) {
+        Timetable table;
+        table.error = "cannot be read: " + reader.OpenError();
+        return table;
+    }
+    TableParser parser(data);
+    std::string line;
+    while (reader.ReadLine(line))
+        parser.Feed(line);
+    Timetable table = parser.Finish();
+    if (reader.HadReadError() && table.error.empty())
+        table.error = "the file could not be read to its end";
+    return table;
+}
