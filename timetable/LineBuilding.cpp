@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 #include <tuple>
 
 namespace {
@@ -226,6 +227,8 @@ public:
         RegisteredLines(registered);
         for (std::vector<std::uint32_t>& flights : byType)
             BuiltLines(flights);
+        std::stable_sort(m_fleet.leftOut.begin(), m_fleet.leftOut.end(),
+                         [](const LeftOutFlight& a, const LeftOutFlight& b) { return a.flight < b.flight; });
         return std::move(m_fleet);
     }
 
@@ -412,13 +415,74 @@ private:
         std::vector<ChainLeg> legs;
         for (const std::uint32_t flight : kept)
             legs.push_back(LegOf(flight, MinutesPerWeek));
-        m_fleet.fewest += FewestAircraft(legs, MinutesPerWeek);
+        const long long fewest = FewestAircraft(legs, MinutesPerWeek);
+        m_fleet.fewest += fewest;
 
-        // Flights that fly every day at the same time first, in lines that come round within a day.
+        // First the flights that fly every day at the same time, in lines that come round within a day,
+        // then the rest in lines of a week. When lines of a week for all of them need fewer aircraft or
+        // leave fewer flights out, those are taken, each that repeats daily as a line of a day.
+        Choice chosen = DailyThenWeekly(kept);
+        if (static_cast<long long>(chosen.lines.size()) > fewest || !chosen.leftOut.empty()) {
+            Choice week = WeekLines(kept);
+            if (week.leftOut.size() < chosen.leftOut.size()
+                || (week.leftOut.size() == chosen.leftOut.size() && week.lines.size() < chosen.lines.size()))
+                chosen = std::move(week);
+        }
+        m_fleet.builtLines += static_cast<long long>(chosen.lines.size());
+        std::move(chosen.lines.begin(), chosen.lines.end(), std::back_inserter(m_fleet.lines));
+        std::move(chosen.leftOut.begin(), chosen.leftOut.end(), std::back_inserter(m_fleet.leftOut));
+    }
+
+    struct Choice {
+        std::vector<FleetLine> lines;
+        std::vector<LeftOutFlight> leftOut;
+    };
+
+    // `line` as a line of a day when it flies the same flights every day at the same times.
+    void MakeDaily(FleetLine& line) const
+    {
+        std::vector<std::uint32_t> flights = line.flights;
+        std::vector<std::uint32_t> rest;
+        std::vector<std::uint32_t> daily = DailyFlights(flights, rest);
+        if (!rest.empty() || daily.empty() || !ComesRoundInADay(daily))
+            return;
+        for (size_t i = 0; i < daily.size(); ++i) {
+            if (Row(daily[i]).to != Row(daily[(i + 1) % daily.size()]).from)
+                return;
+        }
+        line.flights = std::move(daily);
+        line.daily = true;
+    }
+
+    Choice WeekLines(const std::vector<std::uint32_t>& flights) const
+    {
+        Choice choice;
+        std::vector<ChainLeg> legs;
+        for (const std::uint32_t flight : flights)
+            legs.push_back(LegOf(flight, MinutesPerWeek));
+        const ChainResult week = ChainLegs(legs, MinutesPerWeek);
+        for (const std::vector<std::uint32_t>& legsOfLine : week.lines) {
+            FleetLine line;
+            for (const std::uint32_t leg : legsOfLine)
+                line.flights.push_back(flights[leg]);
+            MakeDaily(line);
+            choice.lines.push_back(std::move(line));
+        }
+        for (const std::uint32_t leg : week.longer)
+            choice.leftOut.push_back({flights[leg],
+                                      "no line of one week holds it: chained with its type's other "
+                                      "flights it comes round only after more than a week"});
+        for (const std::uint32_t leg : week.unmatched)
+            choice.leftOut.push_back({flights[leg], "no line holds it: its airports are not left as often as reached"});
+        return choice;
+    }
+
+    Choice DailyThenWeekly(std::vector<std::uint32_t> kept) const
+    {
         std::vector<std::uint32_t> weekly;
         const std::vector<std::uint32_t> dailyFlights = DailyFlights(kept, weekly);
         std::vector<std::uint32_t> fitting; // into dailyFlights: those whose flight and turnaround fit a day
-        legs.clear();
+        std::vector<ChainLeg> legs;
         for (std::uint32_t i = 0; i < dailyFlights.size(); ++i) {
             if (m_week.flights[dailyFlights[i]].minutes + m_turnaround < MinutesPerDay) {
                 fitting.push_back(i);
@@ -426,6 +490,7 @@ private:
             }
         }
         const ChainResult days = ChainLegs(legs, MinutesPerDay);
+        std::vector<FleetLine> lines;
         std::vector<bool> inDailyLine(dailyFlights.size(), false);
         for (const std::vector<std::uint32_t>& line : days.lines) {
             FleetLine fleetLine;
@@ -434,8 +499,7 @@ private:
                 fleetLine.flights.push_back(dailyFlights[fitting[leg]]);
                 inDailyLine[fitting[leg]] = true;
             }
-            m_fleet.lines.push_back(std::move(fleetLine));
-            ++m_fleet.builtLines;
+            lines.push_back(std::move(fleetLine));
         }
         // The seven days of every other daily flight join the week's flights.
         for (const std::uint32_t flight : kept) {
@@ -446,24 +510,10 @@ private:
                 && !inDailyLine[static_cast<size_t>(found - dailyFlights.begin())])
                 weekly.push_back(flight);
         }
-
-        legs.clear();
-        for (const std::uint32_t flight : weekly)
-            legs.push_back(LegOf(flight, MinutesPerWeek));
-        const ChainResult week = ChainLegs(legs, MinutesPerWeek);
-        for (const std::vector<std::uint32_t>& line : week.lines) {
-            FleetLine fleetLine;
-            for (const std::uint32_t leg : line)
-                fleetLine.flights.push_back(weekly[leg]);
-            m_fleet.lines.push_back(std::move(fleetLine));
-            ++m_fleet.builtLines;
-        }
-        for (const std::uint32_t leg : week.longer)
-            LeaveOut(std::span(&weekly[leg], 1),
-                     "no line of one week holds it: chained with its type's other "
-                     "flights it comes round only after more than a week");
-        for (const std::uint32_t leg : week.unmatched)
-            LeaveOut(std::span(&weekly[leg], 1), "no line holds it: its airports are not left as often as reached");
+        Choice choice = WeekLines(weekly);
+        choice.lines.insert(choice.lines.begin(), std::make_move_iterator(lines.begin()),
+                            std::make_move_iterator(lines.end()));
+        return choice;
     }
 
     const Timetable& m_table;
