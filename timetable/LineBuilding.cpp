@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <iterator>
+#include <string_view>
 #include <tuple>
 
 namespace {
@@ -216,6 +218,9 @@ public:
 
     Fleet Run()
     {
+        m_dailyKeys.resize(m_week.flights.size());
+        for (std::uint32_t i = 0; i < m_week.flights.size(); ++i)
+            m_dailyKeys[i] = MakeDailyKey(i);
         std::vector<std::uint32_t> registered;
         std::vector<std::vector<std::uint32_t>> byType(m_table.aircraft.size());
         for (std::uint32_t i = 0; i < m_week.flights.size(); ++i) {
@@ -246,12 +251,20 @@ private:
     }
 
     // The same flight every day at the same universal time: same row texts and airports, same minutes.
-    auto DailyKey(std::uint32_t flight) const
+    // The time of day in the high bits, so that flights sorted by their keys are in the order of the day;
+    // the rest a hash of the others (two flights told apart only by it once in 2^53 pairs).
+    std::uint64_t DailyKey(std::uint32_t flight) const { return m_dailyKeys[flight]; }
+    std::uint64_t MakeDailyKey(std::uint32_t flight) const
     {
         const WeekFlight& f = m_week.flights[flight];
         const TimetableRow& row = Row(flight);
-        return std::make_tuple(f.departs % MinutesPerDay, row.from, row.to, f.minutes, Text(row.flight),
-                               Text(row.level));
+        std::uint64_t hash = std::hash<std::string_view>()(Text(row.flight));
+        for (const std::uint64_t part :
+             {std::uint64_t{row.from}, std::uint64_t{row.to}, static_cast<std::uint64_t>(f.minutes),
+              std::hash<std::string_view>()(Text(row.level))})
+            hash = (hash ^ part) * 0x9e3779b97f4a7c15ull;
+        hash ^= hash >> 29;
+        return static_cast<std::uint64_t>(f.departs % MinutesPerDay) << 53 | (hash & ((1ull << 53) - 1));
     }
 
     // One flight of each group of seven that fly daily, sorted by time of day; empty unless all do.
@@ -519,7 +532,8 @@ private:
     const Timetable& m_table;
     const TimetableWeek& m_week;
     int m_turnaround;
-    std::vector<int> m_excess; // by airport: departures less arrivals of the type being built
+    std::vector<int> m_excess;              // by airport: departures less arrivals of the type being built
+    std::vector<std::uint64_t> m_dailyKeys; // by flight
     Fleet m_fleet;
 };
 } // namespace
