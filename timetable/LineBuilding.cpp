@@ -271,11 +271,16 @@ private:
     // `rest` gets the flights that do not.
     std::vector<std::uint32_t> DailyFlights(std::vector<std::uint32_t>& flights, std::vector<std::uint32_t>& rest) const
     {
-        std::sort(flights.begin(), flights.end(), [&](std::uint32_t a, std::uint32_t b) {
-            const auto keyA = DailyKey(a);
-            const auto keyB = DailyKey(b);
-            return keyA != keyB ? keyA < keyB : m_week.flights[a].departs < m_week.flights[b].departs;
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed; // sorted in one block of memory
+        keyed.reserve(flights.size());
+        for (const std::uint32_t flight : flights)
+            keyed.emplace_back(DailyKey(flight), flight);
+        std::sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
+            return a.first != b.first ? a.first < b.first
+                                      : m_week.flights[a.second].departs < m_week.flights[b.second].departs;
         });
+        for (size_t i = 0; i < flights.size(); ++i)
+            flights[i] = keyed[i].second;
         std::vector<std::uint32_t> daily;
         for (size_t begin = 0; begin < flights.size();) {
             size_t end = begin + 1;
@@ -369,16 +374,21 @@ private:
             ++m_excess[Row(flight).from];
             --m_excess[Row(flight).to];
         }
-        std::sort(flights.begin(), flights.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return std::tie(Row(a).from, m_week.flights[a].departs, a)
-                   < std::tie(Row(b).from, m_week.flights[b].departs, b);
-        });
-        std::vector<bool> removed(flights.size(), false);
         std::vector<std::uint32_t> work;
         for (const std::uint32_t airport : touched) {
             if (m_excess[airport] > 0)
                 work.push_back(airport);
         }
+        if (work.empty()) { // as it should be
+            for (const std::uint32_t airport : touched)
+                m_excess[airport] = 0;
+            return;
+        }
+        std::sort(flights.begin(), flights.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return std::tie(Row(a).from, m_week.flights[a].departs, a)
+                   < std::tie(Row(b).from, m_week.flights[b].departs, b);
+        });
+        std::vector<bool> removed(flights.size(), false);
         const std::string& key = m_table.aircraft[flights.empty() ? 0 : Row(flights[0]).aircraft].key;
         while (!work.empty()) {
             const std::uint32_t airport = work.back();

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
 
 namespace {
 enum Column { Flight, From, To, Departs, Days, Aircraft, Arrives, Registration, Level, ValidFrom, ValidTo, Columns };
@@ -32,6 +31,9 @@ public:
             if (IsBlankThroughout(line))
                 return;
             m_rowLine = m_lineNumber;
+            // Most rows lie on one line and are read where they are.
+            if (m_separator && SplitTableLine(line, m_separator, m_fields))
+                return ReadRow();
         } else {
             m_pending += '\n';
         }
@@ -116,9 +118,10 @@ private:
             reason = "no airport code";
             return std::nullopt;
         }
-        const auto known = m_airportIndex.find(std::string(code));
-        if (known != m_airportIndex.end())
-            return known->second;
+        bool added = false;
+        std::uint32_t& known = m_airportIndex.Insert(code, added); // the index plus one; 0 while unknown
+        if (known != 0)
+            return known - 1;
         const AirportPlace* place = m_data.airports.Find(code);
         if (!place) {
             reason = "airport " + std::string(code) + " is not in the airport file";
@@ -133,15 +136,16 @@ private:
         }
         const auto index = static_cast<std::uint32_t>(m_table.airports.size());
         m_table.airports.push_back({std::string(code), place});
-        m_airportIndex.emplace(std::string(code), index);
+        known = index + 1;
         return index;
     }
 
     std::optional<std::uint32_t> AircraftIndex(std::string_view key, std::string& reason)
     {
-        const auto known = m_aircraftIndex.find(std::string(key));
-        if (known != m_aircraftIndex.end())
-            return known->second;
+        bool added = false;
+        std::uint32_t& known = m_aircraftIndex.Insert(key, added); // the index plus one; 0 while unknown
+        if (known != 0)
+            return known - 1;
         const AircraftSpeed* speed = m_data.aircraft.Find(key);
         if (key.empty() || !speed) {
             reason = key.empty() ? "no aircraft" : "aircraft " + std::string(key) + " is not in the aircraft file";
@@ -149,7 +153,7 @@ private:
         }
         const auto index = static_cast<std::uint32_t>(m_table.aircraft.size());
         m_table.aircraft.push_back({std::string(key), speed});
-        m_aircraftIndex.emplace(std::string(key), index);
+        known = index + 1;
         return index;
     }
 
@@ -238,8 +242,8 @@ private:
     std::string m_pending;
     int m_lineNumber = 0;
     int m_rowLine = 0;
-    std::unordered_map<std::string, std::uint32_t> m_airportIndex;
-    std::unordered_map<std::string, std::uint32_t> m_aircraftIndex;
+    CodeTable<std::uint32_t> m_airportIndex; // codes met, refused ones too
+    CodeTable<std::uint32_t> m_aircraftIndex;
 };
 
 int TwoDigits(std::string_view text) // "07" as 7; -1 for other bytes
