@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <random>
+
+namespace fs = std::filesystem;
 
 std::string_view LevelForDistance(double nm) { return nm < 100 ? "100" : nm < 250 ? "200" : nm < 500 ? "300" : "350"; }
 
@@ -58,7 +61,15 @@ WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_vi
                              const PlanWriting& writing)
 {
     WrittenPlans written;
-    const OpenedFile opened = OpenPlainFile(output, FileAccess::CreateNew);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(output, ec))) {
+        written.error = "the new file cannot be created: " + std::make_error_code(std::errc::file_exists).message();
+        return written;
+    }
+    // Written beside the new file under a name of its own, and given the new name only once whole.
+    fs::path temporary = output;
+    temporary += ".part" + std::to_string(std::random_device()() % 1000000);
+    const OpenedFile opened = OpenPlainFile(temporary, FileAccess::CreateNew);
     if (!opened.file) {
         written.error = "the new file cannot be created: " + opened.reason;
         return written;
@@ -104,9 +115,20 @@ WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_vi
     ok = ok && SyncToDisk(file);
     ok = std::fclose(file) == 0 && ok;
     if (!ok) {
-        std::error_code ignored;
-        std::filesystem::remove(output, ignored);
-        written.error = "the new file could not be written whole (is the disk full?); it was removed";
+        fs::remove(temporary, ec);
+        written.error = "the new file could not be written whole (is the disk full?); nothing was written";
+        return written;
     }
+    // A second name for the finished file fails when the name was taken meanwhile, never replacing it.
+    fs::create_hard_link(temporary, output, ec);
+    std::error_code taken;
+    if (ec && ec != std::errc::file_exists && !fs::exists(fs::symlink_status(output, taken))) {
+        ec.clear(); // a file system without hard links: renamed, once more making sure the name is free
+        fs::rename(temporary, output, ec);
+    }
+    if (ec)
+        written.error = "the new file cannot be created: " + ec.message();
+    fs::remove(temporary, ec);
+    SyncFolder(output.parent_path());
     return written;
 }

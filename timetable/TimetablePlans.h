@@ -34,8 +34,9 @@ struct WrittenPlans {
     std::vector<std::string> warnings; // of plans written
 };
 
-// Writes the plans of `fleet` into `output`, a new file: an existing name is refused, and a file that
-// cannot be written whole is removed. `comment` goes into the comment block at its top.
+// Writes the plans of `fleet` into `output`, a new file: an existing name is refused, and the file
+// appears whole or not at all (written under a name of its own beside it, synced, then given its
+// name). `comment` goes into the comment block at its top.
 WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_view comment, const Timetable& table,
                              const TimetableWeek& week, const Fleet& fleet, const ReferenceData& data,
                              const PlanWriting& writing);

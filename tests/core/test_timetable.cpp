@@ -303,4 +303,11 @@ TEST(Timetable, PlansComeBackFromTheirTimetable)
               std::string::npos);
     EXPECT_EQ(status, 2);
     EXPECT_EQ(ReadBytes(folder / "plans.txt"), written) << "an existing file is never written over";
+#ifndef _WIN32
+    fs::remove(folder / "plans.txt");
+    WithFileSizeLimit(written.size() - 1, [&] { Printed(words, folder.path, status); });
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 1)
+        << "a file that cannot be written whole leaves nothing behind";
+#endif
 }
