@@ -11,24 +11,28 @@ namespace {
 constexpr std::uint32_t None = UINT32_MAX;
 
 struct Event {
-    std::uint32_t airport = 0;
-    int time = 0;
-    bool departure = false; // arrivals first at the same minute: a ready aircraft may leave at once
+    std::uint64_t key = 0; // the airport, the time, then 0 for an arrival and 1 for a departure
     std::uint32_t leg = 0;
+
+    std::uint32_t Airport() const { return static_cast<std::uint32_t>(key >> 32); }
+    bool Departure() const { return (key & 1) != 0; }
+    friend bool operator<(const Event& a, const Event& b) { return a.key != b.key ? a.key < b.key : a.leg < b.leg; }
 };
 
-// Arrivals (when ready, within the period) and departures of every leg, by airport and time.
+// Arrivals (when ready, within the period) and departures of every leg, by airport and time; at the
+// same minute arrivals first, so that a ready aircraft may leave at once.
 std::vector<Event> SortedEvents(std::span<const ChainLeg> legs, int period)
 {
     std::vector<Event> events;
     events.reserve(legs.size() * 2);
+    auto key = [](std::uint32_t airport, int time, bool departure) {
+        return std::uint64_t{airport} << 32 | static_cast<std::uint64_t>(time) << 1 | (departure ? 1u : 0u);
+    };
     for (std::uint32_t i = 0; i < legs.size(); ++i) {
-        events.push_back({legs[i].to, legs[i].ready % period, false, i});
-        events.push_back({legs[i].from, legs[i].departs, true, i});
+        events.push_back({key(legs[i].to, legs[i].ready % period, false), i});
+        events.push_back({key(legs[i].from, legs[i].departs, true), i});
     }
-    std::sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
-        return std::tie(a.airport, a.time, a.departure, a.leg) < std::tie(b.airport, b.time, b.departure, b.leg);
-    });
+    std::sort(events.begin(), events.end());
     return events;
 }
 
@@ -99,9 +103,9 @@ private:
             size_t end = begin;
             ready.clear();
             waiting.clear();
-            for (; end < events.size() && events[end].airport == events[begin].airport; ++end) {
+            for (; end < events.size() && events[end].Airport() == events[begin].Airport(); ++end) {
                 const Event& event = events[end];
-                if (!event.departure) {
+                if (!event.Departure()) {
                     ready.push_back(event.leg);
                 } else if (!ready.empty()) {
                     m_next[ready.back()] = event.leg;
@@ -195,9 +199,9 @@ long long FewestAircraft(std::span<const ChainLeg> legs, int period)
     long long excess = 0;
     long long largest = 0;
     for (size_t i = 0; i < events.size(); ++i) {
-        excess += events[i].departure ? 1 : -1;
+        excess += events[i].Departure() ? 1 : -1;
         largest = std::max(largest, excess);
-        if (i + 1 == events.size() || events[i + 1].airport != events[i].airport) {
+        if (i + 1 == events.size() || events[i + 1].Airport() != events[i].Airport()) {
             aircraft += largest;
             excess = 0;
             largest = 0;

@@ -79,6 +79,7 @@ WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_vi
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     PlanLine plan;
     WalkedLoop loop;
+    std::vector<const AirportPlace*> places;
     std::vector<Finding> findings;
     std::string reason;
     long long number = 0;
@@ -94,8 +95,15 @@ WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_vi
         if (ReadPlanLine(text, plan, reason) != PlanLineKind::Plan) {
             findings.push_back({FindingLevel::Error, reason});
         } else {
-            WalkLoop(plan, data, loop);
-            CheckPlan(plan, loop, writing.turnaround, findings);
+            // As the check does: most plans are surely without findings, and need no walk.
+            const AircraftSpeed* aircraft = data.aircraft.Find(plan.aircraftKey);
+            places.clear();
+            for (const PlanLeg& leg : plan.legs)
+                places.push_back(data.airports.Find(leg.destination));
+            if (!SurelyWithoutFindings(plan, aircraft, places, writing.turnaround)) {
+                WalkLoop(plan, aircraft, places, loop);
+                CheckPlan(plan, loop, writing.turnaround, findings);
+            }
         }
         const auto error = std::find_if(findings.begin(), findings.end(),
                                         [](const Finding& f) { return f.level == FindingLevel::Error; });

@@ -300,12 +300,20 @@ std::optional<LocalArrival> ArrivalFromText(std::string_view text)
 
 bool SplitTableLine(std::string_view line, char separator, std::vector<std::string>& fields)
 {
-    fields.clear();
+    // The strings of the fields before are reused, so that a row costs no allocation.
+    size_t count = 0;
+    auto next = [&]() -> std::string& {
+        if (count == fields.size())
+            fields.emplace_back();
+        std::string& field = fields[count++];
+        field.clear();
+        return field;
+    };
     size_t at = 0;
     for (;;) {
         while (at < line.size() && line[at] != separator && IsBlank(static_cast<unsigned char>(line[at])))
             ++at;
-        std::string field;
+        std::string& field = next();
         if (at < line.size() && line[at] == '"') {
             bool closed = false;
             for (++at; at < line.size(); ++at) {
@@ -324,16 +332,17 @@ bool SplitTableLine(std::string_view line, char separator, std::vector<std::stri
                 return false;
             // Bytes after the closing quote, up to the separator, belong to the field as well.
             const size_t end = std::min(line.find(separator, at), line.size());
-            field += TrimBlanks(line.substr(at, end - at));
+            field += TrimRightView(TrimLeftView(line.substr(at, end - at)));
             at = end;
         } else {
             const size_t end = std::min(line.find(separator, at), line.size());
-            field = TrimBlanks(line.substr(at, end - at));
+            field.assign(TrimRightView(line.substr(at, end - at)));
             at = end;
         }
-        fields.push_back(std::move(field));
-        if (at >= line.size())
+        if (at >= line.size()) {
+            fields.resize(count);
             return true;
+        }
         ++at; // the separator
     }
 }
