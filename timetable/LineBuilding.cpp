@@ -440,6 +440,7 @@ private:
         }
         Balance(kept);
         std::vector<ChainLeg> legs;
+        legs.reserve(kept.size());
         for (const std::uint32_t flight : kept)
             legs.push_back(LegOf(flight, MinutesPerWeek));
         const long long fewest = FewestAircraft(legs, MinutesPerWeek);
@@ -485,6 +486,7 @@ private:
     {
         Choice choice;
         std::vector<ChainLeg> legs;
+        legs.reserve(flights.size());
         for (const std::uint32_t flight : flights)
             legs.push_back(LegOf(flight, MinutesPerWeek));
         const ChainResult week = ChainLegs(legs, MinutesPerWeek);
