@@ -12,6 +12,8 @@
 #include <string>
 
 namespace {
+namespace fs = std::filesystem;
+
 struct TimetableArguments {
     std::optional<CommandArgument> airports;
     std::optional<CommandArgument> aircraft;
@@ -34,12 +36,17 @@ std::string ReadTimetableArguments(const std::vector<CommandArgument>& arguments
 {
     options.day = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()).time_since_epoch().count();
     for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& name = arguments[i].text;
-        if (name.rfind("--", 0) != 0)
-            return "--timetable takes no plan file: \"" + name + "\"";
-        if (i + 1 >= arguments.size())
+        const std::string& text = arguments[i].text;
+        if (text.rfind("--", 0) != 0)
+            return "--timetable takes no plan file: \"" + text + "\"";
+        // "--option value", or "--option=value" (a file name so given as its text).
+        const size_t equals = text.find('=');
+        const std::string name = text.substr(0, equals);
+        if (equals == std::string::npos && i + 1 >= arguments.size())
             return name + " needs a value";
-        const CommandArgument& value = arguments[++i];
+        const CommandArgument value = equals == std::string::npos
+                                          ? arguments[++i]
+                                          : CommandArgument{text.substr(equals + 1), fs::path(text.substr(equals + 1))};
         std::optional<CommandArgument>* file = name == "--airports"    ? &options.airports
                                                : name == "--aircraft"  ? &options.aircraft
                                                : name == "--timetable" ? &options.timetable
@@ -102,15 +109,18 @@ void ReportLeftOut(const std::string& name, const Timetable& table, const Timeta
 
 bool AsksForTimetable(const std::vector<CommandArgument>& arguments)
 {
-    auto asks = [&](const char* option) {
-        return std::any_of(arguments.begin(), arguments.end(),
-                           [&](const CommandArgument& argument) { return argument.text == option; });
-    };
-    return asks("--timetable") && !asks("--help") && !asks("-h");
+    return std::any_of(arguments.begin(), arguments.end(),
+                       [](const CommandArgument& argument) { return argument.text == "--timetable"; });
 }
 
 int RunTimetable(const std::vector<CommandArgument>& arguments, std::FILE* out, std::FILE* err)
 {
+    if (std::any_of(arguments.begin(), arguments.end(), [](const CommandArgument& argument) {
+            return argument.text == "--help" || argument.text == "-h";
+        })) {
+        std::fputs(PlanCheckUsage, out);
+        return 0;
+    }
     TimetableArguments options;
     const std::string problem = ReadTimetableArguments(arguments, options);
     if (!problem.empty()) {

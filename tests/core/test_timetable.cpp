@@ -279,11 +279,11 @@ TEST(Timetable, PlansComeBackFromTheirTimetable)
     const ScratchFolder folder;
     WriteBytes(folder / "table.csv", "flight,from,to,departs,days,aircraft\n" + rows);
     const std::string examples = SourceDir() + "/examples/";
-    const std::vector<std::string> words = {"--airports",  examples + "airports.txt",
-                                            "--aircraft",  examples + "aircraft.txt",
-                                            "--timetable", "table.csv",
-                                            "--week",      "2025-06-18",
-                                            "--out",       "plans.txt"};
+    const std::vector<std::string> words = {"--airports",        examples + "airports.txt",
+                                            "--aircraft",        examples + "aircraft.txt",
+                                            "--timetable",       "table.csv",
+                                            "--week=2025-06-18", "--out",
+                                            "plans.txt"};
     int status = 0;
     const std::string printed = Printed(words, folder.path, status);
     EXPECT_EQ(status, 0) << printed;
