@@ -1,6 +1,7 @@
 #include "timetable/LineBuilding.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <functional>
 #include <iterator>
@@ -32,7 +33,27 @@ std::vector<Event> SortedEvents(std::span<const ChainLeg> legs, int period)
         events.push_back({key(legs[i].to, legs[i].ready % period, false), i});
         events.push_back({key(legs[i].from, legs[i].departs, true), i});
     }
-    std::sort(events.begin(), events.end());
+    // Sorted as single numbers, the airport, time, kind and leg side by side, when they fit in 64 bits.
+    std::uint32_t airports = 0;
+    for (const ChainLeg& leg : legs)
+        airports = std::max({airports, leg.from, leg.to});
+    const int legBits = std::bit_width(legs.size());
+    const int timeBits = std::bit_width(static_cast<unsigned>(period)) + 1; // the time and the kind
+    if (std::bit_width(airports) + timeBits + legBits > 64) {
+        std::sort(events.begin(), events.end());
+        return events;
+    }
+    std::vector<std::uint64_t> packed;
+    packed.reserve(events.size());
+    for (const Event& event : events)
+        packed.push_back(((event.key >> 32) << timeBits | (event.key & 0xffffffffu)) << legBits | event.leg);
+    std::sort(packed.begin(), packed.end());
+    const std::uint64_t legMask = (std::uint64_t{1} << legBits) - 1;
+    for (size_t i = 0; i < packed.size(); ++i) {
+        const std::uint64_t rest = packed[i] >> legBits;
+        events[i] = {(rest >> timeBits) << 32 | (rest & ((std::uint64_t{1} << timeBits) - 1)),
+                     static_cast<std::uint32_t>(packed[i] & legMask)};
+    }
     return events;
 }
 
@@ -275,16 +296,20 @@ private:
     // `rest` gets the flights that do not.
     std::vector<std::uint32_t> DailyFlights(std::vector<std::uint32_t>& flights, std::vector<std::uint32_t>& rest) const
     {
-        std::vector<std::pair<std::uint64_t, std::uint32_t>> keyed; // sorted in one block of memory
+        struct Keyed { // sorted in one block of memory, by key, departure, then flight
+            std::uint64_t key;
+            std::uint64_t departsAndFlight;
+        };
+        std::vector<Keyed> keyed;
         keyed.reserve(flights.size());
         for (const std::uint32_t flight : flights)
-            keyed.emplace_back(DailyKey(flight), flight);
-        std::sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
-            return a.first != b.first ? a.first < b.first
-                                      : m_week.flights[a.second].departs < m_week.flights[b.second].departs;
+            keyed.push_back(
+                {DailyKey(flight), static_cast<std::uint64_t>(m_week.flights[flight].departs) << 32 | flight});
+        std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+            return a.key != b.key ? a.key < b.key : a.departsAndFlight < b.departsAndFlight;
         });
         for (size_t i = 0; i < flights.size(); ++i)
-            flights[i] = keyed[i].second;
+            flights[i] = static_cast<std::uint32_t>(keyed[i].departsAndFlight);
         std::vector<std::uint32_t> daily;
         for (size_t begin = 0; begin < flights.size();) {
             size_t end = begin + 1;

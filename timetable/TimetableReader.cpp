@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 enum Column { Flight, From, To, Departs, Days, Aircraft, Arrives, Registration, Level, ValidFrom, ValidTo, Columns };
@@ -14,6 +15,45 @@ constexpr std::array<std::string_view, Columns> ColumnNames = {"flight", "from",
                                                                "days",   "aircraft",   "arrives", "registration",
                                                                "level",  "valid_from", "valid_to"};
 constexpr int RequiredColumns = Aircraft + 1;
+
+// The indices of codes of up to eight bytes met lately, in a table small enough to stay near the
+// processor: rows that name an airport again, as the rows of one aircraft or one airport do, find
+// it here without asking memory far away.
+class RecentCodes {
+public:
+    // The index kept for `code`, or None.
+    std::uint32_t Find(std::string_view code) const
+    {
+        const Slot& slot = m_slots[SlotOf(code)];
+        return code.size() <= sizeof(std::uint64_t) && slot.size == code.size() && slot.head == Head(code) ? slot.index
+                                                                                                           : None;
+    }
+    void Keep(std::string_view code, std::uint32_t index)
+    {
+        if (code.size() <= sizeof(std::uint64_t))
+            m_slots[SlotOf(code)] = {Head(code), static_cast<std::uint32_t>(code.size()), index};
+    }
+    static constexpr std::uint32_t None = UINT32_MAX;
+
+private:
+    struct Slot {
+        std::uint64_t head = 0;
+        std::uint32_t size = None; // no code has this size
+        std::uint32_t index = None;
+    };
+    static std::uint64_t Head(std::string_view code)
+    {
+        std::uint64_t head = 0;
+        std::memcpy(&head, code.data(), std::min(code.size(), sizeof head));
+        return head;
+    }
+    static size_t SlotOf(std::string_view code)
+    {
+        return static_cast<size_t>(((Head(code) ^ code.size()) * 0x9e3779b97f4a7c15ull) >> (64 - Bits));
+    }
+    static constexpr int Bits = 12;
+    std::vector<Slot> m_slots = std::vector<Slot>(size_t{1} << Bits);
+};
 
 // Reads the table line by line; a row whose quoted field holds a line break takes the next lines too.
 class TableParser {
@@ -32,7 +72,7 @@ public:
                 return;
             m_rowLine = m_lineNumber;
             // Most rows lie on one line and are read where they are.
-            if (m_separator && SplitTableLine(line, m_separator, m_fields))
+            if (m_separator && Split(line))
                 return ReadRow();
         } else {
             m_pending += '\n';
@@ -42,7 +82,7 @@ public:
             ReadHeader();
             return;
         }
-        if (!SplitTableLine(m_pending, m_separator, m_fields))
+        if (!Split(m_pending))
             return; // a quoted field goes on in the next line
         ReadRow();
         m_pending.clear();
@@ -59,7 +99,7 @@ public:
     Timetable Finish()
     {
         if (!m_pending.empty() && m_separator) {
-            SplitTableLine(m_pending, m_separator, m_fields);
+            Split(m_pending);
             ++m_table.rowsRead;
             Refuse("a quoted field is not closed before the end of the file");
         }
@@ -69,6 +109,28 @@ public:
     }
 
 private:
+    // The fields of `line` into m_views: where they lie in it when no field is quoted (most rows), else
+    // copies in m_fields. False as SplitTableLine.
+    bool Split(std::string_view line)
+    {
+        m_views.clear();
+        if (line.find('"') == std::string_view::npos) {
+            for (size_t at = 0;; ++at) { // at the separator before each field but the first
+                while (at < line.size() && line[at] != m_separator && IsBlank(static_cast<unsigned char>(line[at])))
+                    ++at;
+                const size_t end = std::min(line.find(m_separator, at), line.size());
+                m_views.push_back(TrimRightView(line.substr(at, end - at)));
+                at = end;
+                if (at >= line.size())
+                    return true;
+            }
+        }
+        if (!SplitTableLine(line, m_separator, m_fields))
+            return false;
+        m_views.assign(m_fields.begin(), m_fields.end());
+        return true;
+    }
+
     void ReadHeader()
     {
         const std::string header = m_pending;
@@ -105,9 +167,8 @@ private:
     std::string_view Field(Column column) const
     {
         const int at = m_columns[column];
-        return at >= 0 && static_cast<size_t>(at) < m_fields.size()
-                   ? std::string_view(m_fields[static_cast<size_t>(at)])
-                   : std::string_view();
+        return at >= 0 && static_cast<size_t>(at) < m_views.size() ? m_views[static_cast<size_t>(at)]
+                                                                   : std::string_view();
     }
 
     void Refuse(std::string reason) { m_table.refused.push_back({m_rowLine, std::move(reason)}); }
@@ -126,10 +187,14 @@ private:
             reason = "no airport code";
             return std::nullopt;
         }
+        if (const std::uint32_t recent = m_recentAirports.Find(code); recent != RecentCodes::None)
+            return recent;
         bool added = false;
         std::uint32_t& known = m_airportIndex.Insert(code, added); // the index plus one; 0 while unknown
-        if (known != 0)
+        if (known != 0) {
+            m_recentAirports.Keep(code, known - 1);
             return known - 1;
+        }
         const AirportPlace* place = m_data.airports.Find(code);
         if (!place) {
             reason = "airport " + std::string(code) + " is not in the airport file";
@@ -150,10 +215,14 @@ private:
 
     std::optional<std::uint32_t> AircraftIndex(std::string_view key, std::string& reason)
     {
+        if (const std::uint32_t recent = m_recentAircraft.Find(key); recent != RecentCodes::None)
+            return recent;
         bool added = false;
         std::uint32_t& known = m_aircraftIndex.Insert(key, added); // the index plus one; 0 while unknown
-        if (known != 0)
+        if (known != 0) {
+            m_recentAircraft.Keep(key, known - 1);
             return known - 1;
+        }
         const AircraftSpeed* speed = m_data.aircraft.Find(key);
         if (key.empty() || !speed) {
             reason = key.empty() ? "no aircraft" : "aircraft " + std::string(key) + " is not in the aircraft file";
@@ -246,12 +315,15 @@ private:
     Timetable m_table;
     char m_separator = 0;
     std::array<int, Columns> m_columns{};
-    std::vector<std::string> m_fields;
+    std::vector<std::string> m_fields;     // of a row with quoted fields
+    std::vector<std::string_view> m_views; // the fields of the row being read
     std::string m_pending;
     int m_lineNumber = 0;
     int m_rowLine = 0;
     CodeTable<std::uint32_t> m_airportIndex; // codes met, refused ones too
     CodeTable<std::uint32_t> m_aircraftIndex;
+    RecentCodes m_recentAirports; // known ones only
+    RecentCodes m_recentAircraft;
 };
 
 int TwoDigits(std::string_view text) // "07" as 7; -1 for other bytes
@@ -379,9 +451,24 @@ Timetable ReadTimetableFile(const std::filesystem::path& path, const ReferenceDa
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (!ec)
         parser.Reserve(size);
-    std::string line;
-    while (reader.ReadLine(line))
-        parser.Feed(line);
+    // Read in blocks, each line fed where it lies; only a line across two blocks is copied.
+    std::vector<char> block(1 << 16);
+    std::string carried;
+    while (const size_t n = reader.Read(block.data(), block.size())) {
+        std::string_view bytes(block.data(), n);
+        for (size_t end = bytes.find('\n'); end != std::string_view::npos; end = bytes.find('\n')) {
+            if (carried.empty()) {
+                parser.Feed(bytes.substr(0, end));
+            } else {
+                parser.Feed(carried.append(bytes.substr(0, end)));
+                carried.clear();
+            }
+            bytes.remove_prefix(end + 1);
+        }
+        carried.append(bytes);
+    }
+    if (!carried.empty())
+        parser.Feed(carried);
     Timetable table = parser.Finish();
     if (reader.HadReadError() && table.error.empty())
         table.error = "the file could not be read to its end";

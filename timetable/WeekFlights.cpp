@@ -64,6 +64,35 @@ private:
     std::int64_t m_monday;
     std::vector<Offsets> m_offsets;
 };
+// Cruise minutes of the routes met lately: a route flown on several days, or by one aircraft and back,
+// is worked out once.
+class RecentCruise {
+public:
+    int Minutes(const Timetable& table, const TimetableRow& row)
+    {
+        Slot& slot = m_slots[static_cast<size_t>(
+            ((std::uint64_t{row.from} << 40 ^ std::uint64_t{row.to} << 20 ^ row.aircraft) * 0x9e3779b97f4a7c15ull)
+            >> (64 - Bits))];
+        if (slot.minutes < 0 || slot.from != row.from || slot.to != row.to || slot.aircraft != row.aircraft) {
+            const AirportPlace& from = *table.airports[row.from].place;
+            const AirportPlace& to = *table.airports[row.to].place;
+            const double nm =
+                GreatCircleNm(GeoPoint{*from.position, from.cosLatitude}, GeoPoint{*to.position, to.cosLatitude});
+            slot = {row.from, row.to, row.aircraft, FlightMinutes(nm, *table.aircraft[row.aircraft].speed->knots)};
+        }
+        return slot.minutes;
+    }
+
+private:
+    struct Slot {
+        std::uint32_t from = 0;
+        std::uint32_t to = 0;
+        std::uint32_t aircraft = 0;
+        int minutes = -1; // -1: empty
+    };
+    static constexpr int Bits = 12;
+    std::vector<Slot> m_slots = std::vector<Slot>(size_t{1} << Bits);
+};
 } // namespace
 
 std::int64_t MondayOfWeek(std::int64_t day) { return day - (WeekdayOfDays(day) + 6) % 7; }
@@ -73,16 +102,10 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
     TimetableWeek week;
     week.monday = MondayOfWeek(day);
     AirportOffsets offsets(table, week.monday);
+    RecentCruise cruises;
     for (std::uint32_t index = 0; index < table.rows.size(); ++index) {
         const TimetableRow& row = table.rows[index];
-        const AirportPlace& from = *table.airports[row.from].place;
-        const AirportPlace& to = *table.airports[row.to].place;
-        int cruise = 0;
-        if (!row.arrives) {
-            const double nm =
-                GreatCircleNm(GeoPoint{*from.position, from.cosLatitude}, GeoPoint{*to.position, to.cosLatitude});
-            cruise = FlightMinutes(nm, *table.aircraft[row.aircraft].speed->knots);
-        }
+        const int cruise = row.arrives ? 0 : cruises.Minutes(table, row);
         bool inWeek = false;
         const size_t first = week.flights.size();
         std::string problem;
