@@ -86,7 +86,8 @@ struct Options {
     std::optional<CommandArgument> out;
 };
 
-// The part of `argument` after its first `at` (the "=" of --option=value), or before its last one.
+} // namespace
+
 CommandArgument Split(const CommandArgument& argument, size_t textAt, bool after)
 {
     const fs::path::string_type& native = argument.path.native();
@@ -96,6 +97,8 @@ CommandArgument Split(const CommandArgument& argument, size_t textAt, bool after
         return {argument.text.substr(textAt + 1), fs::path(native.substr(nativeAt + 1))};
     return {argument.text.substr(0, textAt), fs::path(native.substr(0, nativeAt))};
 }
+
+namespace {
 
 // A whole number from 0 to `limit` (at most 99,999,999), written in decimal digits alone; -1 otherwise.
 int SmallNumber(std::string_view text, int limit)

@@ -39,14 +39,12 @@ std::string ReadTimetableArguments(const std::vector<CommandArgument>& arguments
         const std::string& text = arguments[i].text;
         if (text.rfind("--", 0) != 0)
             return "--timetable takes no plan file: \"" + text + "\"";
-        // "--option value", or "--option=value" (a file name so given as its text).
+        // "--option value", or "--option=value": a file name keeps its path as the system gave it.
         const size_t equals = text.find('=');
         const std::string name = text.substr(0, equals);
         if (equals == std::string::npos && i + 1 >= arguments.size())
             return name + " needs a value";
-        const CommandArgument value = equals == std::string::npos
-                                          ? arguments[++i]
-                                          : CommandArgument{text.substr(equals + 1), fs::path(text.substr(equals + 1))};
+        const CommandArgument value = equals == std::string::npos ? arguments[++i] : Split(arguments[i], equals, true);
         std::optional<CommandArgument>* file = name == "--airports"    ? &options.airports
                                                : name == "--aircraft"  ? &options.aircraft
                                                : name == "--timetable" ? &options.timetable

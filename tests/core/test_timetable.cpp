@@ -65,11 +65,8 @@ std::string Plans(const Built& built)
     return text;
 }
 
-std::string Printed(const std::vector<std::string>& words, const fs::path& folder, int& status)
+std::string Printed(const std::vector<CommandArgument>& arguments, int& status)
 {
-    std::vector<CommandArgument> arguments;
-    for (const std::string& word : words)
-        arguments.push_back({word, folder / word});
     std::FILE* out = std::tmpfile();
     status = RunPlanCheck(arguments, out, out);
     std::rewind(out);
@@ -79,6 +76,14 @@ std::string Printed(const std::vector<std::string>& words, const fs::path& folde
         printed.append(buffer, n);
     std::fclose(out);
     return printed;
+}
+
+std::string Printed(const std::vector<std::string>& words, const fs::path& folder, int& status)
+{
+    std::vector<CommandArgument> arguments;
+    for (const std::string& word : words)
+        arguments.push_back({word, folder / word});
+    return Printed(arguments, status);
 }
 } // namespace
 
@@ -303,6 +308,14 @@ TEST(Timetable, PlansComeBackFromTheirTimetable)
               std::string::npos);
     EXPECT_EQ(status, 2);
     EXPECT_EQ(ReadBytes(folder / "plans.txt"), written) << "an existing file is never written over";
+    // --out=NAME writes where the system's path leads, as where the text shown could not name it.
+    std::vector<CommandArgument> arguments;
+    for (size_t i = 0; i + 2 < words.size(); ++i)
+        arguments.push_back({words[i], folder.path / words[i]});
+    arguments.push_back({"--out=shown.txt", "--out=" + (folder.path / "given.txt").string()});
+    EXPECT_NE(Printed(arguments, status).find("written to shown.txt"), std::string::npos);
+    EXPECT_EQ(ReadBytes(folder / "given.txt"), written);
+    fs::remove(folder / "given.txt");
 #ifndef _WIN32
     fs::remove(folder / "plans.txt");
     WithFileSizeLimit(written.size() - 1, [&] { Printed(words, folder.path, status); });
