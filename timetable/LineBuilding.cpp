@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string_view>
 #include <tuple>
+#include <utility>
 
 namespace {
 constexpr std::uint32_t None = UINT32_MAX;
@@ -19,6 +20,26 @@ struct Event {
     bool Departure() const { return (key & 1) != 0; }
     friend bool operator<(const Event& a, const Event& b) { return a.key != b.key ? a.key < b.key : a.leg < b.leg; }
 };
+
+// Sorts `values`, whose bits above `bits` are 0, eleven bits at a time from the lowest: in a few
+// passes over them, where a sort by comparisons takes many.
+void SortNumbers(std::vector<std::uint64_t>& values, int bits)
+{
+    constexpr int Step = 11;
+    std::vector<std::uint64_t> other(values.size());
+    std::vector<std::uint32_t> counts(size_t{1} << Step);
+    for (int shift = 0; shift < bits; shift += Step) {
+        std::fill(counts.begin(), counts.end(), 0);
+        for (const std::uint64_t value : values)
+            ++counts[value >> shift & (counts.size() - 1)];
+        std::uint32_t at = 0;
+        for (std::uint32_t& count : counts)
+            at += std::exchange(count, at);
+        for (const std::uint64_t value : values)
+            other[counts[value >> shift & (counts.size() - 1)]++] = value;
+        values.swap(other);
+    }
+}
 
 // Arrivals (when ready, within the period) and departures of every leg, by airport and time; at the
 // same minute arrivals first, so that a ready aircraft may leave at once.
@@ -39,7 +60,8 @@ std::vector<Event> SortedEvents(std::span<const ChainLeg> legs, int period)
         airports = std::max({airports, leg.from, leg.to});
     const int legBits = std::bit_width(legs.size());
     const int timeBits = std::bit_width(static_cast<unsigned>(period)) + 1; // the time and the kind
-    if (std::bit_width(airports) + timeBits + legBits > 64) {
+    const int bits = std::bit_width(airports) + timeBits + legBits;
+    if (bits > 64) {
         std::sort(events.begin(), events.end());
         return events;
     }
@@ -47,7 +69,7 @@ std::vector<Event> SortedEvents(std::span<const ChainLeg> legs, int period)
     packed.reserve(events.size());
     for (const Event& event : events)
         packed.push_back(((event.key >> 32) << timeBits | (event.key & 0xffffffffu)) << legBits | event.leg);
-    std::sort(packed.begin(), packed.end());
+    SortNumbers(packed, bits);
     const std::uint64_t legMask = (std::uint64_t{1} << legBits) - 1;
     for (size_t i = 0; i < packed.size(); ++i) {
         const std::uint64_t rest = packed[i] >> legBits;
@@ -300,14 +322,22 @@ private:
             std::uint64_t key;
             std::uint64_t departsAndFlight;
         };
-        std::vector<Keyed> keyed;
-        keyed.reserve(flights.size());
+        // First into the minute of the day the keys begin with, then each minute's few sorted.
+        std::vector<std::uint32_t> starts(MinutesPerDay + 1, 0);
         for (const std::uint32_t flight : flights)
-            keyed.push_back(
-                {DailyKey(flight), static_cast<std::uint64_t>(m_week.flights[flight].departs) << 32 | flight});
-        std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-            return a.key != b.key ? a.key < b.key : a.departsAndFlight < b.departsAndFlight;
-        });
+            ++starts[(DailyKey(flight) >> 53) + 1];
+        for (size_t minute = 1; minute < starts.size(); ++minute)
+            starts[minute] += starts[minute - 1];
+        std::vector<Keyed> keyed(flights.size());
+        std::vector<std::uint32_t> at(starts.begin(), starts.end() - 1);
+        for (const std::uint32_t flight : flights)
+            keyed[at[DailyKey(flight) >> 53]++] = {
+                DailyKey(flight), static_cast<std::uint64_t>(m_week.flights[flight].departs) << 32 | flight};
+        for (size_t minute = 0; minute + 1 < starts.size(); ++minute)
+            std::sort(keyed.begin() + starts[minute], keyed.begin() + starts[minute + 1],
+                      [](const Keyed& a, const Keyed& b) {
+                          return a.key != b.key ? a.key < b.key : a.departsAndFlight < b.departsAndFlight;
+                      });
         for (size_t i = 0; i < flights.size(); ++i)
             flights[i] = static_cast<std::uint32_t>(keyed[i].departsAndFlight);
         std::vector<std::uint32_t> daily;

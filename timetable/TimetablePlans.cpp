@@ -95,11 +95,19 @@ WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_vi
         if (ReadPlanLine(text, plan, reason) != PlanLineKind::Plan) {
             findings.push_back({FindingLevel::Error, reason});
         } else {
-            // As the check does: most plans are surely without findings, and need no walk.
-            const AircraftSpeed* aircraft = data.aircraft.Find(plan.aircraftKey);
+            // As the check does: most plans are surely without findings, and need no walk. The places
+            // and the aircraft are those the timetable's rows were read against, found once then.
+            const TimetableAircraft& type = table.aircraft[table.rows[week.flights[line.flights.front()].row].aircraft];
+            const AircraftSpeed* aircraft =
+                plan.aircraftKey == type.key ? type.speed : data.aircraft.Find(plan.aircraftKey);
             places.clear();
-            for (const PlanLeg& leg : plan.legs)
-                places.push_back(data.airports.Find(leg.destination));
+            for (size_t i = 0; i < plan.legs.size(); ++i) {
+                const std::string_view destination = plan.legs[i].destination;
+                const TimetableAirport* to = i < line.flights.size()
+                                                 ? &table.airports[table.rows[week.flights[line.flights[i]].row].to]
+                                                 : nullptr;
+                places.push_back(to && to->code == destination ? to->place : data.airports.Find(destination));
+            }
             if (!SurelyWithoutFindings(plan, aircraft, places, writing.turnaround)) {
                 WalkLoop(plan, aircraft, places, loop);
                 CheckPlan(plan, loop, writing.turnaround, findings);

@@ -300,7 +300,7 @@ private:
             const std::optional<std::int64_t> day = Date(column, reason);
             if (!day)
                 return Refuse(reason);
-            (column == ValidFrom ? row.validFrom : row.validTo) = *day;
+            (column == ValidFrom ? row.validFrom : row.validTo) = static_cast<std::int32_t>(*day); // 2000 to 2050
         }
         row.from = *from;
         row.to = *to;

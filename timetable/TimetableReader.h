@@ -61,8 +61,8 @@ struct TimetableRow {
     int departs = 0;            // local minutes after midnight
     std::optional<LocalArrival> arrives;
     std::uint8_t days = 0;            // DaysFromText
-    std::int64_t validFrom = INT_MIN; // days since 1970-01-01, inclusive
-    std::int64_t validTo = INT_MAX;
+    std::int32_t validFrom = INT_MIN; // days since 1970-01-01, inclusive
+    std::int32_t validTo = INT_MAX;
 };
 
 struct RowProblem {

@@ -103,6 +103,7 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
     week.monday = MondayOfWeek(day);
     AirportOffsets offsets(table, week.monday);
     RecentCruise cruises;
+    week.flights.reserve(table.rows.size()); // most rows fly once a week or more
     for (std::uint32_t index = 0; index < table.rows.size(); ++index) {
         const TimetableRow& row = table.rows[index];
         const int cruise = row.arrives ? 0 : cruises.Minutes(table, row);
