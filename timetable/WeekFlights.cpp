@@ -8,6 +8,7 @@
 
 namespace {
 constexpr int NoOffset = INT_MIN;
+constexpr int NotYet = INT_MIN + 1; // not worked out yet
 // Offsets are kept from two days before the Monday (an arrival "-1" on Monday) to two after the Sunday.
 constexpr int FirstDay = -2;
 constexpr int Days = 11;
@@ -27,24 +28,25 @@ public:
         if (!offsets.known) {
             offsets.known = true;
             offsets.zone = AirlineZoneAt(*m_table.airports[airport].place->position);
-            for (int i = 0; i < Days; ++i) {
-                const std::optional<ZoneOffset> offset =
-                    UtcOffset(offsets.zone, (m_monday + FirstDay + i) * SecondsPerDay + SecondsPerDay / 2);
-                offsets.minutes[static_cast<size_t>(i)] = offset ? offset->minutes : NoOffset;
-            }
+            offsets.minutes.fill(NotYet);
         }
-        return offsets.minutes[static_cast<size_t>(day - m_monday - FirstDay)];
+        int& minutes = offsets.minutes[static_cast<size_t>(day - m_monday - FirstDay)];
+        if (minutes == NotYet) {
+            const std::optional<ZoneOffset> offset = UtcOffset(offsets.zone, day * SecondsPerDay + SecondsPerDay / 2);
+            minutes = offset ? offset->minutes : NoOffset;
+        }
+        return minutes;
     }
 
     // Each airport used whose offset at noon changes from Monday to Sunday, at its first change.
-    std::vector<WeekOffsetChange> Changes() const
+    std::vector<WeekOffsetChange> Changes()
     {
         std::vector<WeekOffsetChange> changes;
         for (std::uint32_t airport = 0; airport < m_offsets.size(); ++airport) {
             const Offsets& offsets = m_offsets[airport];
             for (int i = -FirstDay + 1; offsets.known && i < -FirstDay + 7; ++i) {
-                const int before = offsets.minutes[static_cast<size_t>(i - 1)];
-                const int after = offsets.minutes[static_cast<size_t>(i)];
+                const int before = At(airport, m_monday + FirstDay + i - 1);
+                const int after = At(airport, m_monday + FirstDay + i);
                 if (before != after && before != NoOffset && after != NoOffset) {
                     changes.push_back({airport, std::string(offsets.zone), before, after, m_monday + FirstDay + i});
                     break;
