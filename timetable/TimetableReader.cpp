@@ -24,14 +24,16 @@ public:
     // The index kept for `code`, or None.
     std::uint32_t Find(std::string_view code) const
     {
-        const Slot& slot = m_slots[SlotOf(code)];
-        return code.size() <= sizeof(std::uint64_t) && slot.size == code.size() && slot.head == Head(code) ? slot.index
-                                                                                                           : None;
+        if (code.size() > sizeof(std::uint64_t))
+            return None;
+        const std::uint64_t head = Head(code);
+        const Slot& slot = m_slots[SlotOf(head, code.size())];
+        return slot.size == code.size() && slot.head == head ? slot.index : None;
     }
     void Keep(std::string_view code, std::uint32_t index)
     {
         if (code.size() <= sizeof(std::uint64_t))
-            m_slots[SlotOf(code)] = {Head(code), static_cast<std::uint32_t>(code.size()), index};
+            m_slots[SlotOf(Head(code), code.size())] = {Head(code), static_cast<std::uint32_t>(code.size()), index};
     }
     static constexpr std::uint32_t None = UINT32_MAX;
 
@@ -41,15 +43,22 @@ private:
         std::uint32_t size = None; // no code has this size
         std::uint32_t index = None;
     };
+    // The code's bytes (at most eight) in one number; four-byte codes, the most common, in one load.
     static std::uint64_t Head(std::string_view code)
     {
+        std::uint32_t four = 0;
+        if (code.size() == sizeof four) {
+            std::memcpy(&four, code.data(), sizeof four);
+            return four;
+        }
         std::uint64_t head = 0;
-        std::memcpy(&head, code.data(), std::min(code.size(), sizeof head));
+        for (size_t i = 0; i < code.size(); ++i)
+            head |= std::uint64_t{static_cast<unsigned char>(code[i])} << (8 * i);
         return head;
     }
-    static size_t SlotOf(std::string_view code)
+    static size_t SlotOf(std::uint64_t head, size_t size)
     {
-        return static_cast<size_t>(((Head(code) ^ code.size()) * 0x9e3779b97f4a7c15ull) >> (64 - Bits));
+        return static_cast<size_t>(((head ^ size) * 0x9e3779b97f4a7c15ull) >> (64 - Bits));
     }
     static constexpr int Bits = 12;
     std::vector<Slot> m_slots = std::vector<Slot>(size_t{1} << Bits);
@@ -353,9 +362,14 @@ int MinutesFromText(std::string_view text)
     const size_t colon = text.find(':');
     if (colon != 1 && colon != 2)
         return -1;
-    const int hours = TwoDigits(colon == 1 ? "0" + std::string(text.substr(0, 1)) : text.substr(0, 2));
+    int hours = 0;
+    for (size_t i = 0; i < colon; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        hours = hours * 10 + (text[i] - '0');
+    }
     const int minutes = TwoDigits(text.substr(colon + 1));
-    if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59)
+    if (hours > 23 || minutes < 0 || minutes > 59)
         return -1;
     return hours * 60 + minutes;
 }
