@@ -30,7 +30,8 @@ std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, c
         if (level.empty()) {
             const AirportPlace& from = *table.airports[row.from].place;
             const AirportPlace& to = *table.airports[row.to].place;
-            level = LevelForDistance(GreatCircleNm(*from.position, *to.position));
+            level = LevelForDistance(
+                GreatCircleNm(GeoPoint{*from.position, from.cosLatitude}, GeoPoint{*to.position, to.cosLatitude}));
         }
         const std::string departs = PlanTimeText(PlanTime{-1, flight.departs % MinutesPerDay * 60});
         std::string leg = ComposeLeg(!line.daily, flight.departs / MinutesPerDay, departs, level,
