@@ -124,14 +124,21 @@ private:
     {
         m_views.clear();
         if (line.find('"') == std::string_view::npos) {
-            for (size_t at = 0;; ++at) { // at the separator before each field but the first
-                while (at < line.size() && line[at] != m_separator && IsBlank(static_cast<unsigned char>(line[at])))
-                    ++at;
-                const size_t end = std::min(line.find(m_separator, at), line.size());
-                m_views.push_back(TrimRightView(line.substr(at, end - at)));
-                at = end;
-                if (at >= line.size())
+            // One pass over the bytes; each field without the blanks around it.
+            auto blank = [&](size_t at) { return IsBlank(static_cast<unsigned char>(line[at])); };
+            for (size_t start = 0, at = 0;; ++at) {
+                if (at < line.size() && line[at] != m_separator)
+                    continue;
+                size_t first = start;
+                while (first < at && blank(first))
+                    ++first;
+                size_t end = at;
+                while (end > first && blank(end - 1))
+                    --end;
+                m_views.push_back(line.substr(first, end - first));
+                if (at == line.size())
                     return true;
+                start = at + 1;
             }
         }
         if (!SplitTableLine(line, m_separator, m_fields))
