@@ -402,7 +402,7 @@ std::string PeriodTimeText(int minutes, bool weekly, bool shortDay)
     return (shortDay ? day.substr(0, 3) : day) + " " + text;
 }
 
-std::string DurationText(int minutes)
+std::string ClockDurationText(int minutes)
 {
     const int size = minutes < 0 ? -minutes : minutes;
     char text[40];

@@ -101,6 +101,6 @@ PlanReport CheckComposedPlan(const PlanChoices& plan);
 // "HH:MM", with the day's name in front for a weekly plan ("Tuesday 04:30", or "Tue 04:30" short).
 std::string PeriodTimeText(int minutes, bool weekly, bool shortDay = false);
 // A flight or ground time: "0:47", "-0:10", "6 d 21:08".
-std::string DurationText(int minutes);
+std::string ClockDurationText(int minutes);
 // "+5", "-3:30", "0".
 std::string OffsetText(int minutes);

@@ -31,7 +31,7 @@ constexpr int Gap = 8;
 
 QString Text(const std::string& bytes) { return FromWindows1252(bytes); }
 
-QString Duration(int minutes) { return QString::fromStdString(DurationText(minutes)); }
+QString Duration(int minutes) { return QString::fromStdString(ClockDurationText(minutes)); }
 
 QString Offsets(const LegReport& leg)
 {

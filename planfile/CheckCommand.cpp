@@ -7,6 +7,7 @@
 #include "planfile/Registrations.h"
 #include "planfile/SeasonShift.h"
 #include "planfile/ZoneListing.h"
+#include "timetable/TimetableCommand.h"
 
 #include <algorithm>
 #include <array>
@@ -19,6 +20,8 @@ const char* const PlanCheckUsage =
        legwise-check --airports FILE --aircraft FILE --explain PLANFILE:LINE [PLANFILE...]
        legwise-check --airports FILE --aircraft FILE --shift FROM TO --out NEWFILE PLANFILE
        legwise-check --airports FILE --zones [--date YYYY-MM-DD]
+       legwise-check --airports FILE --aircraft FILE --timetable FILE [--week DATE] [--turnaround MIN]
+                     [--registrations PREFIX] [--percent N] --out NEWFILE
        legwise-check                                    (opens the window)
 Checks TTools plan files against an airport file (positions) and an aircraft file (cruise speeds),
 and reports each finding on a line of its own, as compilers do:
@@ -64,6 +67,21 @@ Options:
   --zones                 lists each airport entry in file order: its code, its time zone and the
                           offsets it keeps in the year of --date (default today, UT), or "-" and
                           why it cannot be placed. Exit status 1 when any entry cannot be placed.
+  --timetable FILE        writes plans for an airline timetable: a table with a header row naming
+                          the columns flight, from, to, departs (local HH:MM), days (1234567,
+                          1.3.5.., Monday = 1) and aircraft, and optionally arrives (local HH:MM,
+                          +1, +2 or -1 for another day), registration, level, valid_from and
+                          valid_to (YYYY-MM-DD), separated by commas, semicolons or tabs.
+                          Local times become universal with each airport's offset at 12:00 UT of
+                          the flight's date. Rows with a registration are that aircraft's line;
+                          the others are chained per aircraft type into lines of a day (24Hr) or
+                          a week (WEEK) with as few aircraft as the chaining reaches. Every plan is
+                          checked before it is written; one with an error is left out. Flight
+                          levels come from the level column, else from the distance: 100 under
+                          100 nm, 200 under 250 nm, 300 under 500 nm, else 350.
+  --week DATE             the week of the timetable, any day of it (default: this week)
+  --registrations PREFIX  built lines are registered PREFIX0001, PREFIX0002, ... (default LW)
+  --percent N             the traffic percentage of every plan (default 100)
   --help                  this text
 Exit status: 0 no errors, 1 errors found, 2 a file could not be read or the arguments are wrong.
 )";
@@ -84,7 +102,8 @@ struct Options {
     std::optional<CommandArgument> out;
 };
 
-// The part of `argument` after its first `at` (the "=" of --option=value), or before its last one.
+} // namespace
+
 CommandArgument Split(const CommandArgument& argument, size_t textAt, bool after)
 {
     const fs::path::string_type& native = argument.path.native();
@@ -94,6 +113,8 @@ CommandArgument Split(const CommandArgument& argument, size_t textAt, bool after
         return {argument.text.substr(textAt + 1), fs::path(native.substr(nativeAt + 1))};
     return {argument.text.substr(0, textAt), fs::path(native.substr(0, nativeAt))};
 }
+
+namespace {
 
 // A whole number from 0 to `limit` (at most 99,999,999), written in decimal digits alone; -1 otherwise.
 int SmallNumber(std::string_view text, int limit)
@@ -511,6 +532,8 @@ int RunPlanCheck(const std::vector<CommandArgument>& arguments, std::FILE* out, 
 {
     if (AsksForZoneListing(arguments))
         return RunZoneListing(arguments, out, err);
+    if (AsksForTimetable(arguments))
+        return RunTimetable(arguments, out, err);
     Options options;
     const std::string problem = ReadArguments(arguments, options);
     if (!problem.empty()) {

@@ -14,6 +14,10 @@ struct CommandArgument {
     std::filesystem::path path; // the same argument as a file name, exact on every platform
 };
 
+// The part of `argument` after its first `textAt` (the "=" of --option=value), or before its last one:
+// the text from its text, the path from its native path.
+CommandArgument Split(const CommandArgument& argument, size_t textAt, bool after);
+
 int RunPlanCheck(const std::vector<CommandArgument>& arguments, std::FILE* out, std::FILE* err);
 
 // What --help prints.

@@ -94,6 +94,13 @@ int RunCommand(const std::vector<CommandArgument>& arguments)
     // A report that could not be written whole (a full disk, a closed pipe) is no report.
     errno = 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        if (errno == 0) {
+            // The write failed before, and what happened since may have changed errno: one more
+            // byte (the report is broken anyway) tells the reason again.
+            std::clearerr(stdout);
+            std::fputc('\n', stdout);
+            std::fflush(stdout);
+        }
         std::fprintf(stderr, "legwise-check: the report could not be written: %s\n",
                      errno != 0 ? std::strerror(errno) : "a write failed");
         return 2;

@@ -1,5 +1,6 @@
 #include "planfile/SeasonShift.h"
 
+#include "check/PlanCheck.h"
 #include "check/TimeZones.h"
 #include "input/Text.h"
 #include "input/TextFile.h"
@@ -301,23 +302,10 @@ ShiftReport ShiftPlanFile(const fs::path& input, const fs::path& output, const R
     return report;
 }
 
-namespace {
-// "+1", "+5:30", "-3:30", "0".
-std::string OffsetHours(int minutes)
-{
-    std::string text = minutes > 0 ? "+" : minutes < 0 ? "-" : "";
-    const int size = minutes < 0 ? -minutes : minutes;
-    text += std::to_string(size / 60);
-    if (size % 60 != 0)
-        text += ":" + std::to_string(size % 60 / 10) + std::to_string(size % 10);
-    return text;
-}
-} // namespace
-
 std::string AirportChangeText(const AirportChange& change)
 {
     const int seconds = (change.toMinutes - change.fromMinutes) * 60;
-    return OffsetHours(change.fromMinutes) + " -> " + OffsetHours(change.toMinutes) + ": universal times "
+    return OffsetText(change.fromMinutes) + " -> " + OffsetText(change.toMinutes) + ": universal times "
            + DurationText(seconds) + (seconds > 0 ? " earlier" : " later");
 }
 

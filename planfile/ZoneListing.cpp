@@ -33,9 +33,7 @@ std::string ReadListingArguments(const std::vector<CommandArgument>& arguments, 
             return "--zones takes only --airports FILE and --date YYYY-MM-DD, not \"" + text + "\"";
         CommandArgument value;
         if (equals != std::string::npos) {
-            const auto& native = arguments[i].path.native();
-            const size_t nativeEquals = native.find(static_cast<std::filesystem::path::value_type>('='));
-            value = {text.substr(equals + 1), std::filesystem::path(native.substr(nativeEquals + 1))};
+            value = Split(arguments[i], equals, true);
         } else if (i + 1 < arguments.size()) {
             value = arguments[++i];
         } else {

@@ -27,6 +27,7 @@ done
 "$triple-strip" --strip-unneeded -o "$stage/libwinpthread-1.dll" "/usr/$triple/lib/libwinpthread-1.dll"
 
 cp "$top"/examples/*.txt "$stage/examples/"
+cp "$top"/examples/*.csv "$stage/examples/"
 cp "$top/README.md" "$top/CHANGELOG.md" "$stage/"
 cp "$top/LICENSE" "$stage/LICENSE.txt"
 

@@ -305,8 +305,8 @@ TEST(PlanCheck, WritesLongTextsShort)
     EXPECT_EQ(LinesText(lines), "on lines 4, 9, 17, 30 and 52, and 270,597 more");
     lines.resize(1234572);
     EXPECT_EQ(LinesText(lines).substr(30), "and 1,234,567 more");
-    EXPECT_EQ(DurationText(47) + " " + DurationText(-10) + " " + DurationText(1439) + " " + DurationText(1440) + " "
-                  + DurationText(9908) + " " + DurationText(-1501),
+    EXPECT_EQ(ClockDurationText(47) + " " + ClockDurationText(-10) + " " + ClockDurationText(1439) + " "
+                  + ClockDurationText(1440) + " " + ClockDurationText(9908) + " " + ClockDurationText(-1501),
               "0:47 -0:10 23:59 1 d 00:00 6 d 21:08 -1 d 01:01");
     EXPECT_EQ(PeriodTimeText(6 * 1440 + 23 * 60 + 25, true, true), "Sat 23:25");
 }

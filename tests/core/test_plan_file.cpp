@@ -583,9 +583,31 @@ int RunCheckProgram(const std::string& arguments, const fs::path& output)
     fs::path program = fs::path(self).parent_path() / "legwise-check.exe";
     if (!fs::exists(program))
         program = LEGWISE_CHECK_PROGRAM;
-    // cmd takes off the outermost quotes of the whole line.
-    return std::system(
-        ("\"\"" + program.string() + "\" " + arguments + " >\"" + output.string() + "\" 2>&1\"").c_str());
+    // Started directly, its output in a file handle it inherits: no command interpreter in between.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const HANDLE file = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    const std::string line = "\"" + program.string() + "\" " + arguments;
+    std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = file;
+    startup.hStdError = file;
+    PROCESS_INFORMATION process{};
+    DWORD status = static_cast<DWORD>(-1);
+    if (CreateProcessW(nullptr, wide.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &status);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(file);
+    return static_cast<int>(status);
 #else
     std::error_code ec;
     fs::path program = fs::read_symlink("/proc/self/exe", ec).parent_path() / "legwise-check";

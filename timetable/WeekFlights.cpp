@@ -1,0 +1,155 @@
+#include "timetable/WeekFlights.h"
+
+#include "check/Calendar.h"
+#include "check/Geo.h"
+#include "check/TimeZones.h"
+
+#include <array>
+
+namespace {
+constexpr int NoOffset = INT_MIN;
+constexpr int NotYet = INT_MIN + 1; // not worked out yet
+// Offsets are kept from two days before the Monday (an arrival "-1" on Monday) to two after the Sunday.
+constexpr int FirstDay = -2;
+constexpr int Days = 11;
+
+class AirportOffsets {
+public:
+    AirportOffsets(const Timetable& table, std::int64_t monday)
+        : m_table(table),
+          m_monday(monday),
+          m_offsets(table.airports.size())
+    {}
+
+    // The offset in minutes of `airport` at 12:00 UT of `day`; NoOffset when its zone has none.
+    int At(std::uint32_t airport, std::int64_t day)
+    {
+        Offsets& offsets = m_offsets[airport];
+        if (!offsets.known) {
+            offsets.known = true;
+            offsets.zone = AirlineZoneAt(*m_table.airports[airport].place->position);
+            offsets.minutes.fill(NotYet);
+        }
+        int& minutes = offsets.minutes[static_cast<size_t>(day - m_monday - FirstDay)];
+        if (minutes == NotYet) {
+            const std::optional<ZoneOffset> offset = UtcOffset(offsets.zone, day * SecondsPerDay + SecondsPerDay / 2);
+            minutes = offset ? offset->minutes : NoOffset;
+        }
+        return minutes;
+    }
+
+    // Each airport used whose offset at noon changes from Monday to Sunday, at its first change.
+    std::vector<WeekOffsetChange> Changes()
+    {
+        std::vector<WeekOffsetChange> changes;
+        for (std::uint32_t airport = 0; airport < m_offsets.size(); ++airport) {
+            const Offsets& offsets = m_offsets[airport];
+            for (int i = -FirstDay + 1; offsets.known && i < -FirstDay + 7; ++i) {
+                const int before = At(airport, m_monday + FirstDay + i - 1);
+                const int after = At(airport, m_monday + FirstDay + i);
+                if (before != after && before != NoOffset && after != NoOffset) {
+                    changes.push_back({airport, std::string(offsets.zone), before, after, m_monday + FirstDay + i});
+                    break;
+                }
+            }
+        }
+        return changes;
+    }
+
+private:
+    struct Offsets {
+        bool known = false;
+        std::string_view zone;
+        std::array<int, Days> minutes{};
+    };
+    const Timetable& m_table;
+    std::int64_t m_monday;
+    std::vector<Offsets> m_offsets;
+};
+// Cruise minutes of the routes met lately: a route flown on several days, or by one aircraft and back,
+// is worked out once.
+class RecentCruise {
+public:
+    int Minutes(const Timetable& table, const TimetableRow& row)
+    {
+        Slot& slot = m_slots[static_cast<size_t>(
+            ((std::uint64_t{row.from} << 40 ^ std::uint64_t{row.to} << 20 ^ row.aircraft) * 0x9e3779b97f4a7c15ull)
+            >> (64 - Bits))];
+        if (slot.minutes < 0 || slot.from != row.from || slot.to != row.to || slot.aircraft != row.aircraft) {
+            const AirportPlace& from = *table.airports[row.from].place;
+            const AirportPlace& to = *table.airports[row.to].place;
+            const double nm =
+                GreatCircleNm(GeoPoint{*from.position, from.cosLatitude}, GeoPoint{*to.position, to.cosLatitude});
+            slot = {row.from, row.to, row.aircraft, FlightMinutes(nm, *table.aircraft[row.aircraft].speed->knots)};
+        }
+        return slot.minutes;
+    }
+
+private:
+    struct Slot {
+        std::uint32_t from = 0;
+        std::uint32_t to = 0;
+        std::uint32_t aircraft = 0;
+        int minutes = -1; // -1: empty
+    };
+    static constexpr int Bits = 12;
+    std::vector<Slot> m_slots = std::vector<Slot>(size_t{1} << Bits);
+};
+} // namespace
+
+std::int64_t MondayOfWeek(std::int64_t day) { return day - (WeekdayOfDays(day) + 6) % 7; }
+
+TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
+{
+    TimetableWeek week;
+    week.monday = MondayOfWeek(day);
+    AirportOffsets offsets(table, week.monday);
+    RecentCruise cruises;
+    week.flights.reserve(table.rows.size()); // most rows fly once a week or more
+    for (std::uint32_t index = 0; index < table.rows.size(); ++index) {
+        const TimetableRow& row = table.rows[index];
+        const int cruise = row.arrives ? 0 : cruises.Minutes(table, row);
+        bool inWeek = false;
+        const size_t first = week.flights.size();
+        std::string problem;
+        for (int weekday = 1; weekday <= 7; ++weekday) {
+            const std::int64_t date = week.monday + weekday - 1;
+            if (!(row.days & 1u << (weekday - 1)) || date < row.validFrom || date > row.validTo)
+                continue;
+            inWeek = true;
+            const int offset = offsets.At(row.from, date);
+            if (offset == NoOffset) {
+                problem = "airport " + table.airports[row.from].code + " lies in a zone whose offset is not known";
+                break;
+            }
+            const std::int64_t departs = date * MinutesPerDay + row.departs - offset;
+            int minutes = cruise;
+            if (row.arrives) {
+                const std::int64_t arrivalDate = date + row.arrives->dayShift;
+                const int arrivalOffset = offsets.At(row.to, arrivalDate);
+                if (arrivalOffset == NoOffset) {
+                    problem = "airport " + table.airports[row.to].code + " lies in a zone whose offset is not known";
+                    break;
+                }
+                const std::int64_t arrives = arrivalDate * MinutesPerDay + row.arrives->minutes - arrivalOffset;
+                if (arrives <= departs) {
+                    problem = "the flight arrives before it departs, in universal time";
+                    break;
+                }
+                minutes = static_cast<int>(arrives - departs);
+            }
+            // Minutes since 1970-01-01 00:00, a Thursday: Sunday 00:00 was 4 days before.
+            const auto sinceSunday =
+                static_cast<int>(((departs + 4 * MinutesPerDay) % MinutesPerWeek + MinutesPerWeek) % MinutesPerWeek);
+            week.flights.push_back({index, sinceSunday, minutes, static_cast<std::uint8_t>(weekday)});
+        }
+        // A row refused on one of its days flies on none.
+        if (!problem.empty()) {
+            week.flights.resize(first);
+            week.refused.push_back({row.line, std::move(problem)});
+        }
+        week.rowsOutsideWeek += !inWeek;
+    }
+    week.changes = offsets.Changes();
+    return week;
+}
