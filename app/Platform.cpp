@@ -12,6 +12,12 @@
 
 #include <deque>
 
+#ifdef _WIN32
+#include <QAbstractNativeEventFilter>
+#include <QGuiApplication>
+#include <qt_windows.h>
+#endif
+
 namespace {
 const QString OpenFileFilter = QStringLiteral("TextFiles (*.txt)");
 
@@ -59,6 +65,44 @@ std::optional<QString> TakeAnswer(std::deque<std::optional<QString>>& answers)
     answers.pop_front();
     return answer ? std::optional<QString>(QFileInfo(*answer).absoluteFilePath()) : std::nullopt;
 }
+
+#ifdef _WIN32
+// While a native file dialog runs, Qt's modal window is an invisible stand-in for it, and Qt hands
+// the keys on to that stand-in whenever the owner gets them. The closing dialog gives the keys back
+// to its owner; handed on to the stand-in, under Wine they reach no window, and the window manager
+// does not offer them again. So the owner keeps them, and Qt hears of it once the dialog is done.
+class KeysBackToOwner final : public QAbstractNativeEventFilter {
+public:
+    explicit KeysBackToOwner(HWND owner)
+        : m_owner(owner)
+    {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+    ~KeysBackToOwner() override
+    {
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+        if (m_kept && GetFocus() == m_owner) {
+            SetFocus(nullptr);
+            SetFocus(m_owner);
+        }
+    }
+    KeysBackToOwner(const KeysBackToOwner&) = delete;
+    KeysBackToOwner& operator=(const KeysBackToOwner&) = delete;
+
+    bool nativeEventFilter(const QByteArray& /*type*/, void* message, qintptr* /*result*/) override
+    {
+        const auto* msg = static_cast<const MSG*>(message);
+        if (msg->hwnd != m_owner || msg->message != WM_SETFOCUS)
+            return false;
+        m_kept = true;
+        return true;
+    }
+
+private:
+    HWND m_owner;
+    bool m_kept = false;
+};
+#endif
 
 } // namespace
 
@@ -131,6 +175,13 @@ int RunModal(QDialog& dialog)
                 handler(dialog);
         });
     }
+#ifdef _WIN32
+    std::optional<KeysBackToOwner> keys;
+    const auto* fileDialog = qobject_cast<QFileDialog*>(&dialog);
+    if (fileDialog && !fileDialog->testOption(QFileDialog::DontUseNativeDialog) && dialog.parentWidget()
+        && QGuiApplication::platformName() == QLatin1String("windows"))
+        keys.emplace(reinterpret_cast<HWND>(dialog.parentWidget()->window()->winId()));
+#endif
     return dialog.exec();
 }
 
