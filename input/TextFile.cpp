@@ -565,7 +565,7 @@ WholeFileWriter::~WholeFileWriter()
 bool WholeFileWriter::Write(std::string_view bytes)
 {
     m_written = m_written && m_file && !g_ending.load(std::memory_order_relaxed)
-                && std::fwrite(bytes.data(), 1, bytes.size(), m_file) == bytes.size();
+                && (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), m_file) == bytes.size());
     return m_written;
 }
 
