@@ -119,20 +119,27 @@ std::string UniversalTimeText(int universalHour, std::string_view departureText)
 std::string ComposeLeg(bool isWeek, int dayIndex, std::string_view time, std::string_view flightLevel,
                        std::string_view flightNumber, std::string_view destination)
 {
-    std::string leg = ",";
-    if (isWeek) {
-        leg += std::to_string(dayIndex);
-        leg += '/';
-    }
-    leg += time;
-    // The field between the time and the flight level is always empty.
-    leg += ",,";
-    leg += TrimBlanks(flightLevel);
-    leg += ",F,";
-    leg += TrimBlanks(flightNumber);
-    leg += ',';
-    leg += destination;
+    std::string leg;
+    AppendLeg(leg, isWeek, dayIndex, time, flightLevel, flightNumber, destination);
     return leg;
+}
+
+void AppendLeg(std::string& plan, bool isWeek, int dayIndex, std::string_view time, std::string_view flightLevel,
+               std::string_view flightNumber, std::string_view destination)
+{
+    plan += ',';
+    if (isWeek) {
+        plan += std::to_string(dayIndex);
+        plan += '/';
+    }
+    plan += time;
+    // The field between the time and the flight level is always empty.
+    plan += ",,";
+    plan += TrimRightView(TrimLeftView(flightLevel));
+    plan += ",F,";
+    plan += TrimRightView(TrimLeftView(flightNumber));
+    plan += ',';
+    plan += destination;
 }
 
 bool BreaksPlanField(std::string_view text)

@@ -47,6 +47,9 @@ std::string UniversalTimeText(int universalHour, std::string_view departureText)
 // "," [day "/" when isWeek] time "," "," level ",F" "," number "," destination.
 std::string ComposeLeg(bool isWeek, int dayIndex, std::string_view time, std::string_view flightLevel,
                        std::string_view flightNumber, std::string_view destination);
+// The same leg appended to `plan`, for callers that compose many.
+void AppendLeg(std::string& plan, bool isWeek, int dayIndex, std::string_view time, std::string_view flightLevel,
+               std::string_view flightNumber, std::string_view destination);
 
 // True for a comma, CR or LF: bytes that would split a field or a line of the plan.
 bool BreaksPlanField(std::string_view text);

@@ -4,6 +4,7 @@
 #include "plan/Composition.h"
 
 #include <bit>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 
@@ -255,12 +256,23 @@ PlanLineKind ReadPlanLine(std::string_view line, PlanLine& plan, std::string& re
 
 std::string PlanTimeText(PlanTime time)
 {
-    auto two = [](int value) {
-        return std::string(1, static_cast<char>('0' + value / 10)) + static_cast<char>('0' + value % 10);
+    // Written into one buffer: plans of a million legs ask for their times here.
+    char text[32];
+    char* end = text;
+    if (time.day >= 0) {
+        end = std::to_chars(end, text + sizeof text, time.day).ptr;
+        *end++ = '/';
+    }
+    auto two = [&](int value) {
+        *end++ = static_cast<char>('0' + value / 10);
+        *end++ = static_cast<char>('0' + value % 10);
     };
-    std::string text = time.day >= 0 ? std::to_string(time.day) + "/" : std::string();
-    text += two(time.seconds / 3600) + ":" + two(time.seconds / 60 % 60);
-    if (time.seconds % 60 != 0)
-        text += ":" + two(time.seconds % 60);
-    return text;
+    two(time.seconds / 3600);
+    *end++ = ':';
+    two(time.seconds / 60 % 60);
+    if (time.seconds % 60 != 0) {
+        *end++ = ':';
+        two(time.seconds % 60);
+    }
+    return std::string(text, static_cast<size_t>(end - text));
 }

@@ -21,14 +21,15 @@ struct Event {
     friend bool operator<(const Event& a, const Event& b) { return a.key != b.key ? a.key < b.key : a.leg < b.leg; }
 };
 
-// Sorts `values`, whose bits above `bits` are 0, eleven bits at a time from the lowest: in a few
-// passes over them, where a sort by comparisons takes many.
-void SortNumbers(std::vector<std::uint64_t>& values, int bits)
+// Sorts `values`, whose bits above `bits` are 0 and which are in order already by their bits below
+// `sorted`, eleven bits at a time from there: in a few passes over them, where a sort by comparisons
+// takes many. Each pass keeps the order of equal digits, so the order below `sorted` stays.
+void SortNumbers(std::vector<std::uint64_t>& values, int sorted, int bits)
 {
     constexpr int Step = 11;
     std::vector<std::uint64_t> other(values.size());
     std::vector<std::uint32_t> counts(size_t{1} << Step);
-    for (int shift = 0; shift < bits; shift += Step) {
+    for (int shift = sorted; shift < bits; shift += Step) {
         std::fill(counts.begin(), counts.end(), 0);
         for (const std::uint64_t value : values)
             ++counts[value >> shift & (counts.size() - 1)];
@@ -69,7 +70,8 @@ std::vector<Event> SortedEvents(std::span<const ChainLeg> legs, int period)
     packed.reserve(events.size());
     for (const Event& event : events)
         packed.push_back(((event.key >> 32) << timeBits | (event.key & 0xffffffffu)) << legBits | event.leg);
-    SortNumbers(packed, bits);
+    // The legs' numbers, the lowest bits, rise already in the order the events were made.
+    SortNumbers(packed, legBits, bits);
     const std::uint64_t legMask = (std::uint64_t{1} << legBits) - 1;
     for (size_t i = 0; i < packed.size(); ++i) {
         const std::uint64_t rest = packed[i] >> legBits;

@@ -33,12 +33,12 @@ std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, c
                 GreatCircleNm(GeoPoint{*from.position, from.cosLatitude}, GeoPoint{*to.position, to.cosLatitude}));
         }
         const std::string departs = PlanTimeText(PlanTime{-1, flight.departs % MinutesPerDay * 60});
-        std::string leg = ComposeLeg(!line.daily, flight.departs / MinutesPerDay, departs, level,
-                                     table.Text(row.flight), table.airports[row.to].code);
+        const size_t leg = plan.size();
+        AppendLeg(plan, !line.daily, flight.departs / MinutesPerDay, departs, level, table.Text(row.flight),
+                  table.airports[row.to].code);
         // The arrival goes into the empty field after the departure: ",D/HH:MM," is where it begins.
         if (row.arrives)
-            leg.insert(leg.find(',', 1) + 1, clock(flight.departs + flight.minutes));
-        plan += leg;
+            plan.insert(plan.find(',', leg + 1) + 1, clock(flight.departs + flight.minutes));
     }
     return plan;
 }

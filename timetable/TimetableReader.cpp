@@ -126,8 +126,9 @@ private:
         if (line.find('"') == std::string_view::npos) {
             // One pass over the bytes; each field without the blanks around it.
             auto blank = [&](size_t at) { return IsBlank(static_cast<unsigned char>(line[at])); };
+            const char separator = m_separator; // held in a register, as the fields are stored
             for (size_t start = 0, at = 0;; ++at) {
-                if (at < line.size() && line[at] != m_separator)
+                if (at < line.size() && line[at] != separator)
                     continue;
                 size_t first = start;
                 while (first < at && blank(first))

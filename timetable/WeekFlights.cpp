@@ -5,6 +5,7 @@
 #include "check/TimeZones.h"
 
 #include <array>
+#include <unordered_map>
 
 namespace {
 constexpr int NoOffset = INT_MIN;
@@ -28,9 +29,13 @@ public:
         if (!offsets.known) {
             offsets.known = true;
             offsets.zone = AirlineZoneAt(*m_table.airports[airport].place->position);
-            offsets.minutes.fill(NotYet);
+            // Airports of one zone share its offsets: a zone's are worked out once.
+            const auto [zone, added] = m_zones.try_emplace(offsets.zone);
+            if (added)
+                zone->second.fill(NotYet);
+            offsets.minutes = &zone->second;
         }
-        int& minutes = offsets.minutes[static_cast<size_t>(day - m_monday - FirstDay)];
+        int& minutes = (*offsets.minutes)[static_cast<size_t>(day - m_monday - FirstDay)];
         if (minutes == NotYet) {
             const std::optional<ZoneOffset> offset = UtcOffset(offsets.zone, day * SecondsPerDay + SecondsPerDay / 2);
             minutes = offset ? offset->minutes : NoOffset;
@@ -60,11 +65,12 @@ private:
     struct Offsets {
         bool known = false;
         std::string_view zone;
-        std::array<int, Days> minutes{};
+        std::array<int, Days>* minutes = nullptr; // the zone's, in m_zones
     };
     const Timetable& m_table;
     std::int64_t m_monday;
     std::vector<Offsets> m_offsets;
+    std::unordered_map<std::string_view, std::array<int, Days>> m_zones;
 };
 // Cruise minutes of the routes met lately: a route flown on several days, or by one aircraft and back,
 // is worked out once.
