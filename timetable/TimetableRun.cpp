@@ -68,7 +68,7 @@ TimetableOutcome BuildTimetablePlans(const TimetableJob& job, const std::functio
                                 + " to " + DayText(outcome.week.monday + 6);
     outcome.written =
         WriteFleetPlans(job.out, comment, outcome.table, outcome.week, outcome.fleet, outcome.data, job.writing);
-    stopped(Steps);
-    outcome.cancelled = false; // the file is whole by now
+    if (keepGoing)
+        keepGoing(Steps, Steps); // the file is whole by now: a Cancel comes too late to stop it
     return outcome;
 }

@@ -74,6 +74,9 @@ const QStringList PlanColumns = {"Line", "Registration", "Aircraft", "Period", "
 const QStringList LegColumns = {"Leg",      "From",   "To",     "Departs", "Arrives",
                                 "Distance", "Flight", "Ground", "Zone",    "Local (From date)"};
 
+const QString ShiftToolTip =
+    QStringLiteral("Writes every plan of the plan file, shifted, to a new file, whichever plan is selected.");
+
 QString Text(std::string_view bytes) { return FromWindows1252(bytes); }
 
 std::int64_t DayOf(const QDate& date) { return DaysFromCivil({date.year(), date.month(), date.day()}); }
@@ -396,9 +399,7 @@ CheckWindow::CheckWindow(QWidget* parent)
     });
     m_progress->setRange(0, 1000);
     m_progress->setTextVisible(false);
-    m_saveAs->setToolTip(
-        QStringLiteral("Writes every plan of the plan file, shifted, to a new file, whichever plan "
-                       "is selected."));
+    m_saveAs->setToolTip(ShiftToolTip);
     // Long texts (a path, a list of airports) wrap rather than being cut off at the window's edge.
     m_status->setWordWrap(true);
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -608,6 +609,7 @@ void CheckWindow::Read()
     m_loaded.reset();
     m_summary->hide();
     m_leftOutBox->hide();
+    m_saveAs->setToolTip(ShiftToolTip);
 #ifdef __GLIBC__
     malloc_trim(0); // and the pages it held go back to the system before the next file fills others
 #endif
@@ -962,6 +964,7 @@ void CheckWindow::ShowTimetable(const LoadedFiles& loaded)
     }
     m_leftOut->resizeColumnsToContents();
     m_leftOutBox->show();
+    m_saveAs->setToolTip(QStringLiteral("Writes the plans built from the timetable to a new file."));
     ShowStatus(QStringLiteral("%1 built from %2; %3 left out. Save as... writes them to a new file.")
                    .arg(Plural(outcome.written.plans, "plan"), QFileInfo(QStringFromPath(loaded.timetable)).fileName(),
                         Plural(static_cast<long long>(fleet.leftOut.size()), "flight")));
