@@ -3,11 +3,10 @@
 #include "check/Calendar.h"
 #include "planfile/PlanFindings.h"
 #include "planfile/SeasonShift.h"
-#include "timetable/TimetablePlans.h"
+#include "timetable/TimetableRun.h"
 
 #include <algorithm>
 #include <chrono>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -83,26 +82,6 @@ std::string ReadTimetableArguments(const std::vector<CommandArgument>& arguments
 }
 
 const char* Plural(long long count) { return count == 1 ? "" : "s"; }
-
-// Each left-out flight's row once per reason, with the local days it was left out on.
-void ReportLeftOut(const std::string& name, const Timetable& table, const TimetableWeek& week, const Fleet& fleet,
-                   std::FILE* out)
-{
-    std::map<std::pair<std::uint32_t, std::string>, std::string> rows; // by row and reason: the days
-    for (const LeftOutFlight& left : fleet.leftOut) {
-        const WeekFlight& flight = week.flights[left.flight];
-        std::string& days = rows[{flight.row, left.reason}];
-        if (days.find(static_cast<char>('0' + flight.day)) == std::string::npos)
-            days += static_cast<char>('0' + flight.day);
-    }
-    for (auto& [key, days] : rows) {
-        std::sort(days.begin(), days.end());
-        const TimetableRow& row = table.rows[key.first];
-        std::fprintf(out, "%s:%d: error: flight %s left out on day%s %s: %s\n", name.c_str(), row.line,
-                     std::string(table.Text(row.flight)).c_str(), days.size() == 1 ? "" : "s", days.c_str(),
-                     key.second.c_str());
-    }
-}
 } // namespace
 
 bool AsksForTimetable(const std::vector<CommandArgument>& arguments)
@@ -125,39 +104,35 @@ int RunTimetable(const std::vector<CommandArgument>& arguments, std::FILE* out, 
         std::fprintf(err, "legwise-check: %s (see legwise-check --help)\n", problem.c_str());
         return 2;
     }
-    ReferenceData data;
-    std::string error;
-    if (!ReadAirportFile(options.airports->path, data, error)) {
-        std::fprintf(out, "%s: error: cannot be read: %s\n", options.airports->text.c_str(), error.c_str());
-        return 2;
-    }
-    if (!ReadAircraftFile(options.aircraft->path, data, error)) {
-        std::fprintf(out, "%s: error: cannot be read: %s\n", options.aircraft->text.c_str(), error.c_str());
-        return 2;
-    }
     const std::string& name = options.timetable->text;
-    const Timetable table = ReadTimetableFile(options.timetable->path, data);
-    if (!table.error.empty()) {
-        std::fprintf(out, "%s: error: %s\nlegwise-check: nothing written\n", name.c_str(), table.error.c_str());
+    const TimetableOutcome outcome =
+        BuildTimetablePlans({options.airports->path, options.aircraft->path, options.timetable->path, options.out->path,
+                             name, options.day, options.writing});
+    if (outcome.errorFile == "airports" || outcome.errorFile == "aircraft") {
+        const CommandArgument& file = outcome.errorFile == "airports" ? *options.airports : *options.aircraft;
+        std::fprintf(out, "%s: error: cannot be read: %s\n", file.text.c_str(), outcome.error.c_str());
         return 2;
     }
-    const TimetableWeek week = FlightsOfWeek(table, options.day);
-    std::vector<RowProblem> refused = table.refused;
-    refused.insert(refused.end(), week.refused.begin(), week.refused.end());
-    std::sort(refused.begin(), refused.end(), [](const RowProblem& a, const RowProblem& b) { return a.line < b.line; });
+    if (!outcome.error.empty()) {
+        std::fprintf(out, "%s: error: %s\nlegwise-check: nothing written\n", name.c_str(), outcome.error.c_str());
+        return 2;
+    }
+    const Timetable& table = outcome.table;
+    const TimetableWeek& week = outcome.week;
+    const Fleet& fleet = outcome.fleet;
+    const WrittenPlans& written = outcome.written;
+    const std::vector<RowProblem>& refused = outcome.refused;
     for (const RowProblem& row : refused)
         std::fprintf(out, "%s:%d: error: %s\n", name.c_str(), row.line, row.text.c_str());
-    const Fleet fleet = BuildFleet(table, week, options.writing.turnaround);
-    ReportLeftOut(name, table, week, fleet, out);
-
-    const std::string sunday = DayText(week.monday + 6);
-    const std::string comment = "Plans from the timetable " + name + ", week " + DayText(week.monday) + " to " + sunday;
-    const WrittenPlans written = WriteFleetPlans(options.out->path, comment, table, week, fleet, data, options.writing);
+    for (const LeftOutRow& row : outcome.leftOut)
+        std::fprintf(out, "%s:%d: error: flight %s left out on day%s %s: %s\n", name.c_str(), row.line,
+                     row.flight.c_str(), row.days.size() == 1 ? "" : "s", row.days.c_str(), row.reason.c_str());
     for (const std::string& plan : written.leftOut)
         std::fprintf(out, "%s: error: %s\n", name.c_str(), plan.c_str());
     for (const std::string& warning : written.warnings)
         std::fprintf(out, "%s: warning: %s\n", options.out->text.c_str(), warning.c_str());
 
+    const std::string sunday = DayText(week.monday + 6);
     std::fprintf(
         out, "legwise-check: %s, week %s to %s: %lld row%s read, %zu refused, %lld outside the week; %zu flight%s\n",
         name.c_str(), DayText(week.monday).c_str(), sunday.c_str(), table.rowsRead, Plural(table.rowsRead),

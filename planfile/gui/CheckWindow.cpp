@@ -8,6 +8,7 @@
 #include "input/PersonalCopy.h"
 #include "planfile/PlanFindings.h"
 #include "planfile/PlanTable.h"
+#include "timetable/TimetableRun.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -25,9 +26,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -48,6 +51,21 @@ struct LoadedFiles {
     ReferenceData data;
     PlanTable table;
     std::string error;
+    // When the plans were built from a timetable: what was built, and the scratch file `plan` that
+    // holds them until they are saved.
+    fs::path timetable;
+    std::shared_ptr<TimetableJob> job;
+    std::shared_ptr<TimetableOutcome> outcome;
+
+    LoadedFiles() = default;
+    LoadedFiles(const LoadedFiles&) = delete;
+    LoadedFiles& operator=(const LoadedFiles&) = delete;
+    ~LoadedFiles()
+    {
+        std::error_code ec;
+        if (job)
+            fs::remove(plan, ec);
+    }
 };
 
 namespace {
@@ -55,6 +73,9 @@ constexpr int Turnaround = DefaultTurnaroundMinutes;
 const QStringList PlanColumns = {"Line", "Registration", "Aircraft", "Period", "Legs", "Errors", "Warnings"};
 const QStringList LegColumns = {"Leg",      "From",   "To",     "Departs", "Arrives",
                                 "Distance", "Flight", "Ground", "Zone",    "Local (From date)"};
+
+const QString ShiftToolTip =
+    QStringLiteral("Writes every plan of the plan file, shifted, to a new file, whichever plan is selected.");
 
 QString Text(std::string_view bytes) { return FromWindows1252(bytes); }
 
@@ -266,7 +287,13 @@ CheckWindow::CheckWindow(QWidget* parent)
       m_progress(new QProgressBar(this)),
       m_cancel(new QPushButton(QStringLiteral("Cancel"), this)),
       m_status(new QLabel(this)),
-      m_poll(new QTimer(this))
+      m_poll(new QTimer(this)),
+      m_openTimetable(new QPushButton(QStringLiteral("&Open timetable..."), this)),
+      m_week(new QDateEdit(this)),
+      m_turnaround(new QSpinBox(this)),
+      m_summary(new QLabel(this)),
+      m_leftOutBox(new QWidget(this)),
+      m_leftOut(new QTableWidget(0, 4, this))
 {
     setWindowTitle(QStringLiteral("legwise-check"));
     setObjectName(QStringLiteral("CheckWindow"));
@@ -283,7 +310,12 @@ CheckWindow::CheckWindow(QWidget* parent)
                                                       {m_saveAs, "SaveAs"},
                                                       {m_progress, "Progress"},
                                                       {m_cancel, "Cancel"},
-                                                      {m_status, "Status"}};
+                                                      {m_status, "Status"},
+                                                      {m_openTimetable, "OpenTimetable"},
+                                                      {m_week, "Week"},
+                                                      {m_turnaround, "Turnaround"},
+                                                      {m_summary, "Summary"},
+                                                      {m_leftOut, "LeftOut"}};
     for (const auto& [widget, name] : names)
         widget->setObjectName(QLatin1String(name));
 
@@ -351,7 +383,12 @@ CheckWindow::CheckWindow(QWidget* parent)
     m_from->setDate(today);
     m_to->setDate(today.addMonths(6));
     connect(m_from, &QDateEdit::dateChanged, this, [this] { ShowSelected(true); });
-    connect(m_saveAs, &QPushButton::clicked, this, &CheckWindow::SaveShifted);
+    connect(m_saveAs, &QPushButton::clicked, this, [this] {
+        if (m_loaded && m_loaded->job)
+            SaveTimetablePlans();
+        else
+            SaveShifted();
+    });
     connect(m_read, &QPushButton::clicked, this, &CheckWindow::Read);
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -362,13 +399,31 @@ CheckWindow::CheckWindow(QWidget* parent)
     });
     m_progress->setRange(0, 1000);
     m_progress->setTextVisible(false);
-    m_saveAs->setToolTip(
-        QStringLiteral("Writes every plan of the plan file, shifted, to a new file, whichever plan "
-                       "is selected."));
+    m_saveAs->setToolTip(ShiftToolTip);
     // Long texts (a path, a list of airports) wrap rather than being cut off at the window's edge.
     m_status->setWordWrap(true);
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_lockedWhileBusy << m_read << m_saveAs << m_from << m_to;
+    m_lockedWhileBusy << m_read << m_saveAs << m_from << m_to << m_openTimetable << m_week << m_turnaround;
+    m_week->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    m_week->setDateRange(QDate(2000, 1, 1), QDate(2050, 12, 31));
+    m_week->setCalendarPopup(true);
+    m_week->setDate(today);
+    m_turnaround->setRange(0, 24 * 60);
+    m_turnaround->setValue(DefaultTurnaroundMinutes);
+    m_turnaround->setSuffix(QStringLiteral(" min"));
+    m_leftOut->setHorizontalHeaderLabels({"Line", "Flight", "Days", "Reason"});
+    m_leftOut->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_leftOut->horizontalHeader()->setStretchLastSection(true);
+    m_leftOut->verticalHeader()->hide();
+    m_summary->setWordWrap(true);
+    m_summary->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_summary->hide();
+    connect(m_openTimetable, &QPushButton::clicked, this, [this] {
+        const std::optional<QString> chosen = Platform::ChooseOpenFile(this);
+        TakeKeysBack(m_openTimetable);
+        if (chosen)
+            OpenTimetable(*chosen);
+    });
 
     auto* plansLabel = new QLabel(QStringLiteral("P&lans:"), this);
     plansLabel->setBuddy(m_plans);
@@ -390,7 +445,20 @@ CheckWindow::CheckWindow(QWidget* parent)
     filterRow->addStretch();
     filterRow->addWidget(m_onlyFindings);
     topLayout->addLayout(filterRow);
-    topLayout->addWidget(m_plans);
+    topLayout->addWidget(m_summary);
+    auto* leftOutLabel = new QLabel(QStringLiteral("Flights left o&ut:"), this);
+    leftOutLabel->setBuddy(m_leftOut);
+    auto* leftOutLayout = new QVBoxLayout(m_leftOutBox);
+    leftOutLayout->setContentsMargins(0, 0, 0, 0);
+    leftOutLayout->addWidget(leftOutLabel);
+    leftOutLayout->addWidget(m_leftOut);
+    m_leftOutBox->hide();
+    auto* plansAndLeftOut = new QSplitter(Qt::Horizontal, this);
+    plansAndLeftOut->addWidget(m_plans);
+    plansAndLeftOut->addWidget(m_leftOutBox);
+    plansAndLeftOut->setChildrenCollapsible(false);
+    plansAndLeftOut->setSizes({520, 420});
+    topLayout->addWidget(plansAndLeftOut);
     auto* bottom = new QWidget(this);
     auto* bottomLayout = new QVBoxLayout(bottom);
     bottomLayout->setContentsMargins(0, 0, 0, 0);
@@ -416,8 +484,21 @@ CheckWindow::CheckWindow(QWidget* parent)
     statusRow->addWidget(m_progress);
     statusRow->addWidget(m_cancel);
 
+    auto* weekLabel = new QLabel(QStringLiteral("Timetable: plans for the &week of"), this);
+    weekLabel->setBuddy(m_week);
+    auto* turnaroundLabel = new QLabel(QStringLiteral("t&urnaround"), this);
+    turnaroundLabel->setBuddy(m_turnaround);
+    auto* timetableRow = new QHBoxLayout;
+    timetableRow->addWidget(weekLabel);
+    timetableRow->addWidget(m_week);
+    timetableRow->addWidget(turnaroundLabel);
+    timetableRow->addWidget(m_turnaround);
+    timetableRow->addWidget(m_openTimetable);
+    timetableRow->addStretch();
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(files);
+    layout->addLayout(timetableRow);
     layout->addWidget(splitter, 1);
     layout->addLayout(shiftRow);
     layout->addLayout(statusRow);
@@ -526,6 +607,9 @@ void CheckWindow::Read()
         selectedLine = m_shownRow->line;
     m_model->SetTable(nullptr);
     m_loaded.reset();
+    m_summary->hide();
+    m_leftOutBox->hide();
+    m_saveAs->setToolTip(ShiftToolTip);
 #ifdef __GLIBC__
     malloc_trim(0); // and the pages it held go back to the system before the next file fills others
 #endif
@@ -750,6 +834,206 @@ QString CheckWindow::WhyNothingCanBeWritten() const
         UnplacedPlans(m_loaded->plan, m_loaded->table, m_loaded->data, DayOf(m_from->date()), DayOf(m_to->date()), 10);
     return UnplacedText(QStringLiteral("Nothing can be written"),
                         static_cast<long long>(m_loaded->table.unplaced.size()), plans);
+}
+
+void CheckWindow::OpenTimetable(const QString& path)
+{
+    if (Busy())
+        return;
+    auto job = std::make_shared<TimetableJob>();
+    const std::pair<QLineEdit*, fs::path*> named[] = {{m_airportPath, &job->airports},
+                                                      {m_aircraftPath, &job->aircraft}};
+    for (const auto& [edit, file] : named) {
+        if (edit->text().trimmed().isEmpty()) {
+            Platform::ShowMessage(this, QStringLiteral("Choose the airport file and the aircraft file the "
+                                                       "timetable's codes are looked up in."));
+            edit->setFocus();
+            return;
+        }
+        *file = PathFromQString(edit->text().trimmed());
+    }
+    if (!m_scratch || !m_scratch->isValid())
+        m_scratch = std::make_unique<QTemporaryDir>();
+    static int opened = 0;
+    auto loaded = std::make_shared<LoadedFiles>();
+    loaded->timetable = PathFromQString(path);
+    loaded->airports = job->airports;
+    loaded->aircraft = job->aircraft;
+    loaded->plan = PathFromQString(m_scratch->filePath(QStringLiteral("plans-%1.txt").arg(++opened)));
+    job->timetable = loaded->timetable;
+    job->out = loaded->plan;
+    job->name = ToWindows1252(QFileInfo(path).fileName()).value_or(QFileInfo(path).fileName().toStdString());
+    job->day = DayOf(m_week->date());
+    job->writing.turnaround = m_turnaround->value();
+    loaded->job = job;
+    m_model->SetTable(nullptr);
+    m_loaded.reset();
+    m_summary->hide();
+    m_leftOutBox->hide();
+    ShowStatus(QStringLiteral("Reading the timetable and building its lines..."));
+    RunInBackground(
+        [this, loaded, job] {
+            loaded->outcome = std::make_shared<TimetableOutcome>(
+                BuildTimetablePlans(*job, [this](int step, int steps) { return Progress(step, steps); }));
+            const TimetableOutcome& outcome = *loaded->outcome;
+            loaded->data = outcome.data;
+            if (outcome.cancelled)
+                return;
+            if (!outcome.error.empty()) {
+                const char* what = outcome.errorFile == "airports"   ? "The airport file"
+                                   : outcome.errorFile == "aircraft" ? "The aircraft file"
+                                                                     : "The timetable";
+                loaded->error = std::string(what) + " cannot be read: " + outcome.error;
+                return;
+            }
+            if (!outcome.written.error.empty()) {
+                loaded->error = "The plans cannot be built: " + outcome.written.error;
+                return;
+            }
+            loaded->table =
+                ReadPlanTable(loaded->plan, loaded->data, Turnaround,
+                              [this](std::uint64_t done, std::uint64_t total) { return Progress(done, total); });
+            if (!loaded->table.error.empty())
+                loaded->error = "The plans built cannot be read: " + loaded->table.error;
+        },
+        [this, loaded] {
+            if (loaded->outcome->cancelled || loaded->table.cancelled) {
+                ShowStatus(QStringLiteral("Opening cancelled: the table is empty until a file is read."));
+                return;
+            }
+            if (!loaded->error.empty()) {
+                ShowStatus(Text(loaded->error));
+                Platform::ShowMessage(this, Text(loaded->error));
+                return;
+            }
+            m_loaded = loaded;
+            m_model->SetTable(&loaded->table);
+            m_saveAs->setEnabled(true);
+            ShowTimetable(*loaded);
+            m_plans->resizeColumnsToContents();
+            if (m_model->rowCount() > 0)
+                m_plans->selectRow(0);
+        });
+}
+
+void CheckWindow::ShowTimetable(const LoadedFiles& loaded)
+{
+    const TimetableOutcome& outcome = *loaded.outcome;
+    const Fleet& fleet = outcome.fleet;
+    const long long daily =
+        std::count_if(fleet.lines.begin(), fleet.lines.end(), [](const FleetLine& line) { return line.daily; });
+    const auto lines = static_cast<long long>(fleet.lines.size());
+    m_summary->setText(
+        QStringLiteral(
+            "Week %1 to %2: %3 read, %4 refused, %5 outside the week; %6, %7 left out. %8 (%9 24Hr, "
+            "%10 WEEK), %11 from registrations. Built lines: %12 aircraft, the fewest possible %13. %14 with %15.")
+            .arg(Text(DayText(outcome.week.monday)), Text(DayText(outcome.week.monday + 6)),
+                 Plural(outcome.table.rowsRead, "row"), QString::number(outcome.refused.size()),
+                 QString::number(outcome.week.rowsOutsideWeek),
+                 Plural(static_cast<long long>(outcome.week.flights.size()), "flight"),
+                 QString::number(fleet.leftOut.size()), Plural(lines, "line"), QString::number(daily))
+            .arg(lines - daily)
+            .arg(lines - fleet.builtLines)
+            .arg(fleet.builtLines)
+            .arg(fleet.fewest)
+            .arg(Plural(outcome.written.plans, "plan"), Plural(outcome.written.flights, "flight")));
+    m_summary->show();
+
+    // Refused rows and flights left out, by line; plans left out after them.
+    struct Row {
+        int line;
+        QString flight, days, reason;
+    };
+    std::vector<Row> rows;
+    for (const RowProblem& refused : outcome.refused)
+        rows.push_back({refused.line, {}, {}, Text(refused.text)});
+    for (const LeftOutRow& left : outcome.leftOut)
+        rows.push_back({left.line, Text(left.flight), Text(left.days), Text(left.reason)});
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.line < b.line; });
+    for (const std::string& plan : outcome.written.leftOut)
+        rows.push_back({0, {}, {}, Text(plan)});
+    m_leftOut->setRowCount(static_cast<int>(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const QString cells[] = {rows[i].line ? QString::number(rows[i].line) : QString(), rows[i].flight, rows[i].days,
+                                 rows[i].reason};
+        for (int column = 0; column < 4; ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            item->setToolTip(cells[3]);
+            m_leftOut->setItem(static_cast<int>(i), column, item);
+        }
+    }
+    m_leftOut->resizeColumnsToContents();
+    m_leftOutBox->show();
+    m_saveAs->setToolTip(QStringLiteral("Writes the plans built from the timetable to a new file."));
+    ShowStatus(QStringLiteral("%1 built from %2; %3 left out. Save as... writes them to a new file.")
+                   .arg(Plural(outcome.written.plans, "plan"), QFileInfo(QStringFromPath(loaded.timetable)).fileName(),
+                        Plural(static_cast<long long>(fleet.leftOut.size()), "flight")));
+}
+
+void CheckWindow::SaveTimetablePlans()
+{
+    if (Busy() || !m_loaded || !m_loaded->job)
+        return;
+    const std::shared_ptr<LoadedFiles> loaded = m_loaded;
+    const QFileInfo timetable(QStringFromPath(loaded->timetable));
+    const std::optional<QString> chosen = Platform::ChooseSaveFile(
+        this, timetable.dir().filePath(timetable.completeBaseName() + QStringLiteral("-plans.txt")));
+    TakeKeysBack(m_saveAs);
+    if (!chosen) {
+        ShowStatus(QStringLiteral("Nothing was written."));
+        return;
+    }
+    const fs::path target = PathFromQString(*chosen);
+    std::error_code ec;
+    for (const fs::path* input : {&loaded->timetable, &loaded->airports, &loaded->aircraft}) {
+        if (fs::equivalent(target, *input, ec)) {
+            Platform::ShowMessage(this, QStringLiteral("%1 is one of the files read. The plans go to a new file; "
+                                                       "choose another name.")
+                                            .arg(QDir::toNativeSeparators(*chosen)));
+            return;
+        }
+    }
+    // The dialog has asked before a file that exists was chosen: the plans go beside it first and take
+    // its place only once they are complete.
+    const bool replacing = fs::exists(target, ec);
+    if (replacing && !fs::is_regular_file(target, ec)) {
+        Platform::ShowMessage(this,
+                              QStringLiteral("%1 is a folder, a pipe or a device, not a file; choose another name.")
+                                  .arg(QDir::toNativeSeparators(*chosen)));
+        return;
+    }
+    auto job = std::make_shared<TimetableJob>(*loaded->job);
+    job->out = target;
+    if (replacing)
+        job->out += ".legwise-new";
+    auto outcome = std::make_shared<TimetableOutcome>();
+    ShowStatus(QStringLiteral("Writing..."));
+    RunInBackground(
+        [this, job, outcome, target, replacing] {
+            *outcome = BuildTimetablePlans(*job, [this](int step, int steps) { return Progress(step, steps); });
+            if (outcome->error.empty() && outcome->written.error.empty() && replacing && !outcome->cancelled) {
+                std::error_code renameError;
+                fs::rename(job->out, target, renameError);
+                if (renameError) {
+                    fs::remove(job->out, renameError);
+                    outcome->written.error = "the file cannot be replaced: " + renameError.message();
+                }
+            }
+        },
+        [this, outcome, chosen] {
+            if (outcome->cancelled) {
+                ShowStatus(QStringLiteral("Saving cancelled: nothing was written."));
+                return;
+            }
+            const std::string& error = outcome->error.empty() ? outcome->written.error : outcome->error;
+            const QString text =
+                !error.empty() ? QStringLiteral("Nothing was written: %1.").arg(Text(error))
+                               : QStringLiteral("Written to %1: %2 with %3.")
+                                     .arg(QDir::toNativeSeparators(*chosen), Plural(outcome->written.plans, "plan"),
+                                          Plural(outcome->written.flights, "flight"));
+            ShowStatus(text);
+            Platform::ShowMessage(this, text);
+        });
 }
 
 int RunCheckWindow()

@@ -1,7 +1,8 @@
 #pragma once
 // The window of legwise-check, opened when it is started without a plan file: the plans of a file in
 // a table with their errors and warnings, the legs and findings of the selected plan, and the season
-// shift written to a new file. Files are read and shifted in the background, with a progress bar and
+// shift written to a new file; or the plans built from a timetable, with the flights left out, saved
+// to a new file. Files are read and shifted in the background, with a progress bar and
 // a Cancel; nothing the user named as an input is ever written.
 
 #include <QWidget>
@@ -18,6 +19,8 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
+class QSpinBox;
+class QTemporaryDir;
 class QPushButton;
 class QTableView;
 class QTableWidget;
@@ -35,6 +38,9 @@ public:
     // Reads the plan, airport and aircraft files named in the window, in the background.
     void Read();
     bool Busy() const;
+    // Reads the timetable at `path` with the airport and aircraft files named in the window, builds
+    // the lines of the week chosen and shows their plans, in the background.
+    void OpenTimetable(const QString& path);
 
 signals:
     // A read or a shift has ended, done, failed or cancelled.
@@ -54,6 +60,8 @@ private:
     // Empty when every airport of the plans can be placed; else what "Save as..." says instead.
     QString WhyNothingCanBeWritten() const;
     void SaveShifted();
+    void SaveTimetablePlans();
+    void ShowTimetable(const LoadedFiles& loaded);
     void RunInBackground(std::function<void()> work, std::function<void()> done);
     void SetBusy(bool busy);
     bool Progress(std::uint64_t done, std::uint64_t total);
@@ -74,6 +82,13 @@ private:
     QPushButton* m_cancel;
     QLabel* m_status;
     QTimer* m_poll;
+    QPushButton* m_openTimetable;
+    QDateEdit* m_week;
+    QSpinBox* m_turnaround;
+    QLabel* m_summary;
+    QWidget* m_leftOutBox;
+    QTableWidget* m_leftOut;
+    std::unique_ptr<QTemporaryDir> m_scratch; // the plans built from a timetable, until saved
     QList<QWidget*> m_lockedWhileBusy;
 
     std::shared_ptr<LoadedFiles> m_loaded; // what the table shows

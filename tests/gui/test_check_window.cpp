@@ -275,6 +275,45 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), Find<QLineEdit>(window, "AircraftFile"));
         QCOMPARE(QApplication::activeWindow(), &window);
     }
+    // A timetable with a row refused and a flight that has no way back: the line built fills the
+    // table, the reasons are listed by line, and the plans saved are clean when read back.
+    void opensATimetableAndSavesItsPlans()
+    {
+        WorkingFolder folder;
+        UseFiles(folder);
+        WriteBytes(folder.Path("week.csv"),
+                   "Flight;From;To;Departs;Arrives;Days;Aircraft\n"
+                   "LW1;EDDF;EDDM;07:00;08:00;1234567;JET7\n"
+                   "LW2;EDDM;EDDF;09:00;10:00;1234567;JET7\n"
+                   "LW3;EDDF;EDDX;07:00;08:00;1234567;JET7\n"
+                   "LW4;EDDF;EDDH;12:00;13:00;1.3....;BUS3\n");
+        CheckWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        Find<QDateEdit>(window, "Week")->setDate(QDate(2026, 12, 9));
+        QSignalSpy finished(&window, &CheckWindow::WorkFinished);
+        Platform::TestSeam::QueueOpenFileAnswer(folder.QPath("week.csv"));
+        QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(Rows(*Find<QTableView>(window, "Plans")->model()), QStringList("5|LW0001|JET7|24Hr|2|0|0"));
+        QCOMPARE(Rows(*Find<QTableWidget>(window, "LeftOut")->model()),
+                 QStringList({"4|||to: airport EDDX is not in the airport file",
+                              "5|LW4|13|BUS3 leaves EDDF more often than it reaches it in the week"}));
+        QVERIFY(Find<QLabel>(window, "Summary")
+                    ->text()
+                    .startsWith("Week 2026-12-07 to 2026-12-13: 4 rows read, 1 "
+                                "refused"));
+
+        WriteBytes(folder.Path("plans.txt"), "old");
+        Platform::TestSeam::QueueSaveFileAnswer(folder.QPath("plans.txt"));
+        QTest::mouseClick(Find<QPushButton>(window, "SaveAs"), Qt::LeftButton);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(Platform::TestSeam::TakeMessages(),
+                 QStringList("Written to " + QDir::toNativeSeparators(folder.QPath("plans.txt"))
+                             + ": 1 plan with 14 flights."));
+        ReadWindow check(folder);
+        QCOMPARE(Find<QLabel>(check.window, "Status")->text(), "1 plan in plans.txt: 0 errors, 0 warnings.");
+    }
 };
 
 QTEST_MAIN(CheckWindowTest)
