@@ -50,6 +50,7 @@ struct LoadedFiles {
     fs::path aircraft;
     ReferenceData data;
     PlanTable table;
+    int turnaround = DefaultTurnaroundMinutes; // the shortest ground time the findings accept
     std::string error;
     // When the plans were built from a timetable: what was built, and the scratch file `plan` that
     // holds them until they are saved.
@@ -69,7 +70,6 @@ struct LoadedFiles {
 };
 
 namespace {
-constexpr int Turnaround = DefaultTurnaroundMinutes;
 const QStringList PlanColumns = {"Line", "Registration", "Aircraft", "Period", "Legs", "Errors", "Warnings"};
 const QStringList LegColumns = {"Leg",      "From",   "To",     "Departs", "Arrives",
                                 "Distance", "Flight", "Ground", "Zone",    "Local (From date)"};
@@ -625,7 +625,7 @@ void CheckWindow::Read()
                 return;
             try {
                 loaded->table =
-                    ReadPlanTable(loaded->plan, loaded->data, Turnaround,
+                    ReadPlanTable(loaded->plan, loaded->data, loaded->turnaround,
                                   [this](std::uint64_t done, std::uint64_t total) { return Progress(done, total); });
             } catch (const std::bad_alloc&) {
                 loaded->table = {};
@@ -687,7 +687,7 @@ void CheckWindow::ShowSelected(bool again)
         return;
     PlanDetail detail;
     std::string error;
-    if (!ReadPlanDetail(m_loaded->plan, m_loaded->table, *row, m_loaded->data, Turnaround, detail, error)) {
+    if (!ReadPlanDetail(m_loaded->plan, m_loaded->table, *row, m_loaded->data, m_loaded->turnaround, detail, error)) {
         m_findings->addItem(QStringLiteral("The line cannot be read again: %1").arg(QString::fromStdString(error)));
         return;
     }
@@ -865,6 +865,7 @@ void CheckWindow::OpenTimetable(const QString& path)
     job->name = ToWindows1252(QFileInfo(path).fileName()).value_or(QFileInfo(path).fileName().toStdString());
     job->day = DayOf(m_week->date());
     job->writing.turnaround = m_turnaround->value();
+    loaded->turnaround = job->writing.turnaround; // the plans are checked as they were built
     loaded->job = job;
     m_model->SetTable(nullptr);
     m_loaded.reset();
@@ -891,7 +892,7 @@ void CheckWindow::OpenTimetable(const QString& path)
                 return;
             }
             loaded->table =
-                ReadPlanTable(loaded->plan, loaded->data, Turnaround,
+                ReadPlanTable(loaded->plan, loaded->data, loaded->turnaround,
                               [this](std::uint64_t done, std::uint64_t total) { return Progress(done, total); });
             if (!loaded->table.error.empty())
                 loaded->error = "The plans built cannot be read: " + loaded->table.error;
