@@ -1,5 +1,6 @@
 #include "planfile/CheckCommand.h"
 
+#include "planfile/BatchLookup.h"
 #include "planfile/LineBatches.h"
 #include "planfile/LoopWalk.h"
 #include "planfile/PlanFileReader.h"
@@ -437,50 +438,19 @@ struct PendingLine {
     std::vector<Finding> findings; // of a plan
 };
 
-// Storage each of the two threads keeps for checking its batches.
-struct CheckRoom {
-    std::vector<std::string_view> keys;
-    std::vector<std::string_view> destinations;
-    std::vector<std::uint64_t> hashes;
-    std::vector<const AircraftSpeed*> aircraft;
-    std::vector<const AirportPlace*> places;
-    WalkedLoop loop;
-};
-
-// Takes apart and checks the lines of `batch`, keeping the findings beside them. The aircraft and
-// destinations of all its plans are looked up together first: the tables are far larger than the
-// processor's caches, and one plan's lookups alone would wait for memory one after the other.
-void CheckBatch(LineBatch<PendingLine>& batch, const ReferenceData& data, int turnaround, CheckRoom& room)
+// Takes apart and checks the lines of `batch`, keeping the findings beside them; a plan that surely
+// has no findings is not walked.
+void CheckBatch(LineBatch<PendingLine>& batch, const ReferenceData& data, int turnaround, LookupRoom& room)
 {
     const auto lines = std::span(batch.lines).first(batch.count);
-    room.keys.clear();
-    room.destinations.clear();
-    for (PendingLine& line : lines) {
-        line.reason.clear();
+    for (PendingLine& line : lines)
         line.findings.clear();
-        line.kind = ReadPlanLine(line.text, line.plan, line.reason);
-        if (line.kind != PlanLineKind::Plan)
-            continue;
-        room.keys.push_back(line.plan.aircraftKey);
-        for (const PlanLeg& leg : line.plan.legs)
-            room.destinations.push_back(leg.destination);
-    }
-    data.aircraft.FindMany(room.keys, room.hashes, room.aircraft);
-    data.airports.FindMany(room.destinations, room.hashes, room.places);
-    size_t plan = 0;
-    size_t leg = 0;
-    for (PendingLine& line : lines) {
-        if (line.kind != PlanLineKind::Plan)
-            continue;
-        const size_t legs = line.plan.legs.size();
-        const AircraftSpeed* const aircraft = room.aircraft[plan++];
-        const auto places = std::span<const AirportPlace* const>(room.places).subspan(leg, legs);
-        leg += legs;
+    LookUpPlans(lines, data, room, [&](PendingLine& line, const AircraftSpeed* aircraft, auto places) {
         if (SurelyWithoutFindings(line.plan, aircraft, places, turnaround))
-            continue;
+            return;
         WalkLoop(line.plan, aircraft, places, room.loop);
         CheckPlan(line.plan, room.loop, turnaround, line.findings);
-    }
+    });
 }
 
 void CheckFiles(const Options& options, const ReferenceData& data, Report& report, std::FILE* out)
@@ -492,7 +462,7 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
     paths.reserve(files.size());
     for (const CommandArgument& file : files)
         paths.push_back(file.path);
-    std::array<CheckRoom, 2> rooms;
+    std::array<LookupRoom, 2> rooms;
     LineBatches<PendingLine> batches(std::move(paths), [&](LineBatch<PendingLine>& batch, int worker) {
         CheckBatch(batch, data, options.turnaround, rooms[static_cast<size_t>(worker)]);
     });

@@ -1,6 +1,7 @@
 #include "planfile/PlanTable.h"
 
 #include "input/Text.h"
+#include "planfile/BatchLookup.h"
 #include "planfile/LineBatches.h"
 #include "planfile/RawLines.h"
 #include "planfile/Registrations.h"
@@ -74,56 +75,31 @@ struct TableLine {
 };
 
 // Storage each of the two threads keeps for its batches.
-struct TableRoom {
-    std::vector<std::string_view> keys;
-    std::vector<std::string_view> destinations;
-    std::vector<std::uint64_t> hashes;
-    std::vector<const AircraftSpeed*> aircraft;
-    std::vector<const AirportPlace*> places;
-    WalkedLoop loop;
+struct TableRoom : LookupRoom {
     std::vector<Finding> findings;
 };
 
-// Takes apart and checks the lines of `batch`. The aircraft and destinations of all its plans are
-// looked up together, and a plan that surely has no findings is not walked, as the check does.
+// Takes apart and checks the lines of `batch`. A plan that surely has no findings is not walked, as
+// the check does.
 void CountBatch(LineBatch<TableLine>& batch, const ReferenceData& data, int turnaround, TableRoom& room)
 {
     const auto lines = std::span(batch.lines).first(batch.count);
-    room.keys.clear();
-    room.destinations.clear();
     for (TableLine& line : lines) {
-        line.reason.clear();
         line.errors = 0;
         line.warnings = 0;
         line.unplaced = false;
-        line.kind = ReadPlanLine(line.text, line.plan, line.reason);
-        if (line.kind != PlanLineKind::Plan)
-            continue;
-        room.keys.push_back(line.plan.aircraftKey);
-        for (const PlanLeg& leg : line.plan.legs)
-            room.destinations.push_back(leg.destination);
     }
-    data.aircraft.FindMany(room.keys, room.hashes, room.aircraft);
-    data.airports.FindMany(room.destinations, room.hashes, room.places);
-    size_t plan = 0;
-    size_t leg = 0;
-    for (TableLine& line : lines) {
-        if (line.kind != PlanLineKind::Plan)
-            continue;
-        const size_t legs = line.plan.legs.size();
-        const AircraftSpeed* const aircraft = room.aircraft[plan++];
-        const auto places = std::span<const AirportPlace* const>(room.places).subspan(leg, legs);
-        leg += legs;
+    LookUpPlans(lines, data, room, [&](TableLine& line, const AircraftSpeed* aircraft, auto places) {
         line.unplaced = std::any_of(places.begin(), places.end(),
                                     [](const AirportPlace* place) { return !place || !place->position; });
         if (SurelyWithoutFindings(line.plan, aircraft, places, turnaround))
-            continue;
+            return;
         WalkLoop(line.plan, aircraft, places, room.loop);
         room.findings.clear();
         CheckPlan(line.plan, room.loop, turnaround, room.findings);
         for (const Finding& finding : room.findings)
             ++(finding.level == FindingLevel::Error ? line.errors : line.warnings);
-    }
+    });
 }
 } // namespace
 
