@@ -40,7 +40,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <new>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -98,6 +100,53 @@ QString UnplacedText(const QString& outcome, long long count, const std::vector<
     if (count > static_cast<long long>(plans.size()))
         text += QStringLiteral("\n...");
     return text;
+}
+
+// Where "Save as..." writes once the dialog has answered `chosen`: the name itself, or beside it when
+// a file is there already (the dialog has asked), so that the file is replaced only once the new bytes
+// are complete. Refused, with a message, when it is one of the files read or not a file at all.
+struct SaveTarget {
+    fs::path target;
+    fs::path written;
+    bool replacing = false;
+};
+
+std::optional<SaveTarget> TargetFor(QWidget* parent, const QString& chosen,
+                                    std::initializer_list<std::pair<const fs::path*, QString>> inputs)
+{
+    SaveTarget save{PathFromQString(chosen), {}, false};
+    std::error_code ec;
+    for (const auto& [input, refusal] : inputs) {
+        if (fs::equivalent(save.target, *input, ec)) {
+            Platform::ShowMessage(parent, refusal.arg(QDir::toNativeSeparators(chosen)));
+            return std::nullopt;
+        }
+    }
+    save.replacing = fs::exists(save.target, ec);
+    if (save.replacing && !fs::is_regular_file(save.target, ec)) {
+        Platform::ShowMessage(parent,
+                              QStringLiteral("%1 is a folder, a pipe or a device, not a file; choose another name.")
+                                  .arg(QDir::toNativeSeparators(chosen)));
+        return std::nullopt;
+    }
+    save.written = save.target;
+    if (save.replacing)
+        save.written += ".legwise-new";
+    return save;
+}
+
+// Moves the complete file written beside the one it replaces over it; an empty answer when done.
+std::string ReplaceWithWritten(const SaveTarget& save)
+{
+    if (!save.replacing)
+        return {};
+    std::error_code ec;
+    fs::rename(save.written, save.target, ec);
+    if (!ec)
+        return {};
+    std::error_code ignored;
+    fs::remove(save.written, ignored);
+    return "the file cannot be replaced: " + ec.message();
 }
 } // namespace
 
@@ -760,45 +809,24 @@ void CheckWindow::SaveShifted()
         ShowStatus(QStringLiteral("Nothing was written."));
         return;
     }
-    const fs::path target = PathFromQString(*chosen);
-    std::error_code ec;
-    const std::pair<const fs::path*, const char*> inputs[] = {{&loaded->plan, "the plan file itself"},
-                                                              {&loaded->airports, "the airport file"},
-                                                              {&loaded->aircraft, "the aircraft file"}};
-    for (const auto& [input, what] : inputs) {
-        if (fs::equivalent(target, *input, ec)) {
-            Platform::ShowMessage(this,
-                                  QStringLiteral("%1 is %2. The shifted plans go to a new file; choose another name.")
-                                      .arg(QDir::toNativeSeparators(*chosen), QLatin1String(what)));
-            return;
-        }
-    }
-    // The dialog has asked before a file that exists was chosen: the new bytes go beside it first and
-    // take its place only once they are complete.
-    const bool replacing = fs::exists(target, ec);
-    if (replacing && !fs::is_regular_file(target, ec)) {
-        Platform::ShowMessage(this,
-                              QStringLiteral("%1 is a folder, a pipe or a device, not a file; choose another name.")
-                                  .arg(QDir::toNativeSeparators(*chosen)));
+    const std::optional<SaveTarget> save =
+        TargetFor(this, *chosen,
+                  {{&loaded->plan, QStringLiteral("%1 is the plan file itself. The shifted plans go to a new file; "
+                                                  "choose another name.")},
+                   {&loaded->airports, QStringLiteral("%1 is the airport file. The shifted plans go to a new file; "
+                                                      "choose another name.")},
+                   {&loaded->aircraft, QStringLiteral("%1 is the aircraft file. The shifted plans go to a new file; "
+                                                      "choose another name.")}});
+    if (!save)
         return;
-    }
-    fs::path written = target;
-    if (replacing)
-        written += ".legwise-new";
     auto report = std::make_shared<ShiftReport>();
     ShowStatus(QStringLiteral("Shifting..."));
     RunInBackground(
-        [this, loaded, written, target, replacing, fromDay, toDay, report] {
-            *report = ShiftPlanFile(loaded->plan, written, loaded->data, fromDay, toDay,
+        [this, loaded, save, fromDay, toDay, report] {
+            *report = ShiftPlanFile(loaded->plan, save->written, loaded->data, fromDay, toDay,
                                     [this](std::uint64_t done, std::uint64_t total) { return Progress(done, total); });
-            if (replacing && report->Written()) {
-                std::error_code renameError;
-                fs::rename(written, target, renameError);
-                if (renameError) {
-                    fs::remove(written, renameError);
-                    report->error = "the file cannot be replaced: " + renameError.message();
-                }
-            }
+            if (report->Written())
+                report->error = ReplaceWithWritten(*save);
         },
         [this, report, chosen] {
             if (report->cancelled) {
@@ -984,42 +1012,22 @@ void CheckWindow::SaveTimetablePlans()
         ShowStatus(QStringLiteral("Nothing was written."));
         return;
     }
-    const fs::path target = PathFromQString(*chosen);
-    std::error_code ec;
-    for (const fs::path* input : {&loaded->timetable, &loaded->airports, &loaded->aircraft}) {
-        if (fs::equivalent(target, *input, ec)) {
-            Platform::ShowMessage(this, QStringLiteral("%1 is one of the files read. The plans go to a new file; "
-                                                       "choose another name.")
-                                            .arg(QDir::toNativeSeparators(*chosen)));
-            return;
-        }
-    }
-    // The dialog has asked before a file that exists was chosen: the plans go beside it first and take
-    // its place only once they are complete.
-    const bool replacing = fs::exists(target, ec);
-    if (replacing && !fs::is_regular_file(target, ec)) {
-        Platform::ShowMessage(this,
-                              QStringLiteral("%1 is a folder, a pipe or a device, not a file; choose another name.")
-                                  .arg(QDir::toNativeSeparators(*chosen)));
+    const QString readElsewhere =
+        QStringLiteral("%1 is one of the files read. The plans go to a new file; choose another name.");
+    const std::optional<SaveTarget> save = TargetFor(
+        this, *chosen,
+        {{&loaded->timetable, readElsewhere}, {&loaded->airports, readElsewhere}, {&loaded->aircraft, readElsewhere}});
+    if (!save)
         return;
-    }
     auto job = std::make_shared<TimetableJob>(*loaded->job);
-    job->out = target;
-    if (replacing)
-        job->out += ".legwise-new";
+    job->out = save->written;
     auto outcome = std::make_shared<TimetableOutcome>();
     ShowStatus(QStringLiteral("Writing..."));
     RunInBackground(
-        [this, job, outcome, target, replacing] {
+        [this, job, outcome, save] {
             *outcome = BuildTimetablePlans(*job, [this](int step, int steps) { return Progress(step, steps); });
-            if (outcome->error.empty() && outcome->written.error.empty() && replacing && !outcome->cancelled) {
-                std::error_code renameError;
-                fs::rename(job->out, target, renameError);
-                if (renameError) {
-                    fs::remove(job->out, renameError);
-                    outcome->written.error = "the file cannot be replaced: " + renameError.message();
-                }
-            }
+            if (outcome->error.empty() && outcome->written.error.empty() && !outcome->cancelled)
+                outcome->written.error = ReplaceWithWritten(*save);
         },
         [this, outcome, chosen] {
             if (outcome->cancelled) {
