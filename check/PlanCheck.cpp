@@ -192,7 +192,8 @@ private:
         if (!from.position) {
             Add(CheckLevel::Warning, leg,
                 LegName(leg) + " departs from " + from.code
-                    + ", which cannot be placed: its airport line gives no position.");
+                    + (from.listed ? ", which cannot be placed: its airport line gives no position."
+                                   : ", which is not in the airport file, so it cannot be placed."));
             m_zones.emplace_back();
             return report;
         }

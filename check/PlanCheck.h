@@ -19,6 +19,7 @@ std::optional<int> PeriodMinutes(std::string_view periodText);
 struct CheckedAirport {
     std::string code;
     std::optional<GeoPosition> position;
+    bool listed = true; // false: no line of the airport file has this code
 };
 
 // One leg as the user chose it.

@@ -253,7 +253,7 @@ std::optional<CheckedAirport> CPlanDialog::FirstDepartureAirport(const std::stri
         return std::nullopt;
     const int index = Item<DestinationBox>(IDC_DESTINATION)->FindCode(code);
     if (index < 0)
-        return CheckedAirport{code, std::nullopt};
+        return CheckedAirport{code, std::nullopt, false};
     const std::string found = Item<DestinationBox>(IDC_DESTINATION)->GetLBText(index);
     return CheckedAirport{found, PlaceOf(AcceptedLeg{0, 0, -1, index, found})};
 }

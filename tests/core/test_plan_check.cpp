@@ -231,6 +231,10 @@ TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
          "Leg 2: 20 minutes on the ground at BBBB before it departs, less than the minimum turnaround of 45 minutes."},
         {"an airport without a position", Plan("24Hr", {Leg(9, 0, 1, lost), Leg(11, 0, 1, eddf)}), CheckLevel::Warning,
          "Leg 2 departs from EDXX, which cannot be placed: its airport line gives no position."},
+        {"leg 1 from a code the airport file lacks",
+         From(CheckedAirport{"EDZZ", std::nullopt, false}, Plan("24Hr", {Leg(9, 0, 1, egll), Leg(11, 0, 0, eddf)}),
+              true),
+         CheckLevel::Warning, "Leg 1 departs from EDZZ, which is not in the airport file, so it cannot be placed."},
         {"an aircraft without a speed", Plan("24Hr", {Leg(9, 0, 1, egll), Leg(11, 0, 0, eddf)}, std::nullopt),
          CheckLevel::Warning, "The aircraft JET7 cannot be timed: its entry gives no cruise speed."},
     };
