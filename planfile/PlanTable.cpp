@@ -131,7 +131,7 @@ PlanTable ReadPlanTable(const std::filesystem::path& path, const ReferenceData& 
             if (line.unplaced)
                 table.unplaced.push_back(static_cast<std::uint32_t>(table.rows.size()));
             PlanRow& row = table.rows.emplace_back();
-            row.line = static_cast<int>(line.number); // the window shows at most 2^31 lines
+            row.line = line.number;
             row.offset = line.offset;
             row.textAt = static_cast<std::uint32_t>(table.text.size());
             row.plan = line.kind == PlanLineKind::Plan;
@@ -161,7 +161,7 @@ PlanTable ReadPlanTable(const std::filesystem::path& path, const ReferenceData& 
     }
     for (const Registrations::SharedUse& use : registrations.SharedUses()) {
         const auto row = std::lower_bound(table.rows.begin(), table.rows.end(), use.line,
-                                          [](const PlanRow& r, int line) { return r.line < line; });
+                                          [](const PlanRow& r, std::int64_t line) { return r.line < line; });
         if (row != table.rows.end() && row->line == use.line) {
             ++row->warnings;
             table.shared.emplace_back(use.line, SharedText(use));
@@ -189,7 +189,7 @@ bool ReadPlanDetail(const std::filesystem::path& path, const PlanTable& table, c
     WalkLoop(detail.parsed, data, detail.loop);
     CheckPlan(detail.parsed, detail.loop, turnaround, detail.findings);
     const auto shared = std::lower_bound(table.shared.begin(), table.shared.end(), row.line,
-                                         [](const auto& entry, int line) { return entry.first < line; });
+                                         [](const auto& entry, std::int64_t line) { return entry.first < line; });
     if (shared != table.shared.end() && shared->first == row.line)
         detail.findings.push_back({FindingLevel::Warning, shared->second});
     return true;

@@ -17,7 +17,7 @@
 #include <vector>
 
 struct PlanRow {
-    int line = 0;
+    std::int64_t line = 0;
     std::uint64_t offset = 0; // of the line in the file
     std::uint32_t textAt = 0; // aircraft, registration and period, one after the other in PlanTable::text
     std::uint8_t aircraftSize = 0;
@@ -32,9 +32,9 @@ struct PlanRow {
 struct PlanTable {
     std::vector<PlanRow> rows; // in the order of the lines
     std::string text;
-    std::vector<std::pair<int, std::string>> shared; // line: the warning on its shared registration
-    std::vector<std::uint32_t> unplaced;             // rows of plans with an airport that has no place
-    std::string error;                               // why the file could not be read
+    std::vector<std::pair<std::int64_t, std::string>> shared; // line: the warning on its shared registration
+    std::vector<std::uint32_t> unplaced;                      // rows of plans with an airport that has no place
+    std::string error;                                        // why the file could not be read
     bool cancelled = false;
 
     std::string_view Aircraft(const PlanRow& row) const { return {text.data() + row.textAt, row.aircraftSize}; }

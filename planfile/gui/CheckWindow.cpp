@@ -177,7 +177,7 @@ public:
         return m_table && row >= 0 && row < rowCount() ? &m_table->rows[m_shown[static_cast<size_t>(row)]] : nullptr;
     }
     // The row that shows the plan at `line`, or -1 when none does.
-    int RowOfLine(int line) const
+    int RowOfLine(std::int64_t line) const
     {
         for (size_t row = 0; m_table && row < m_shown.size(); ++row)
             if (m_table->rows[m_shown[row]].line == line)
@@ -210,7 +210,7 @@ public:
         if (role != Qt::DisplayRole)
             return {};
         switch (index.column()) {
-        case 0: return row->line;
+        case 0: return static_cast<qlonglong>(row->line);
         case 1: return Text(m_table->Registration(*row));
         case 2: return Text(m_table->Aircraft(*row));
         case 3: return Text(m_table->Period(*row));
@@ -651,7 +651,7 @@ void CheckWindow::Read()
     }
     // The file read before goes first, so that two files are never held at once; the plan that was
     // selected is selected again when the same file is read.
-    int selectedLine = 0;
+    std::int64_t selectedLine = 0;
     if (m_loaded && m_shownRow && m_loaded->plan == loaded->plan)
         selectedLine = m_shownRow->line;
     m_model->SetTable(nullptr);
