@@ -7,13 +7,10 @@
 namespace {
 std::string LegName(size_t index) { return "leg " + std::to_string(index + 1); }
 
-void Add(std::vector<Finding>& findings, FindingLevel level, std::string text)
-{
-    findings.push_back(Finding{level, std::move(text)});
-}
+void Add(const FindingSink& found, FindingLevel level, std::string text) { found(level, std::move(text)); }
 
 // Each airport that cannot be placed is named once per plan, however many legs touch it.
-void CheckAirport(const WalkedLeg& walked, std::unordered_set<std::string_view>& named, std::vector<Finding>& findings)
+void CheckAirport(const WalkedLeg& walked, std::unordered_set<std::string_view>& named, const FindingSink& findings)
 {
     if (!walked.place || walked.place->position || !named.insert(walked.to).second)
         return;
@@ -23,7 +20,7 @@ void CheckAirport(const WalkedLeg& walked, std::unordered_set<std::string_view>&
 }
 
 void CheckFixedArrival(size_t index, const PlanLeg& leg, const WalkedLeg& walked, bool week,
-                       std::vector<Finding>& findings)
+                       const FindingSink& findings)
 {
     if (!walked.fixedArrival || !walked.cruiseSeconds)
         return;
@@ -72,6 +69,13 @@ std::string ClockText(int clock, bool week)
 }
 
 void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinutes, std::vector<Finding>& findings)
+{
+    CheckPlan(plan, loop, turnaroundMinutes, [&](FindingLevel level, std::string&& text) {
+        findings.push_back(Finding{level, std::move(text)});
+    });
+}
+
+void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinutes, const FindingSink& findings)
 {
     const std::string key(plan.aircraftKey);
     if (!loop.aircraft)

@@ -7,6 +7,7 @@
 #include "planfile/PlanFileReader.h"
 #include "planfile/PlanLine.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,12 @@ struct Finding {
     std::string text;
 };
 
-// Appends the findings of `plan`, walked into `loop`, in the order of its legs.
+// Takes each finding as it is found, so that a plan of millions of legs need not hold them all.
+using FindingSink = std::function<void(FindingLevel level, std::string&& text)>;
+
+// Hands the findings of `plan`, walked into `loop`, to `found` in the order of its legs.
+void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinutes, const FindingSink& found);
+// Appends them to `findings`.
 void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinutes, std::vector<Finding>& findings);
 
 // "45 min", "1 h 05 min", "2 h 00 min 30 s": the length of a stretch of time, without its sign.

@@ -469,17 +469,30 @@ TEST(PlanFile, ALargeCheckReportsEveryFaultInTheOrderOfFilesAndLines)
               [&](const auto& a, const auto& b) { return place(a.first) < place(b.first); });
     for (const auto& [where, text] : warnings)
         expected += where + ": " + text + "\n";
-    int status = 0;
-    const std::string report = CheckInProcess(
-        {"--airports", "airports.txt", "--aircraft", "aircraft.txt", "a.txt", "b.txt"}, folder.path, status);
-    EXPECT_EQ(status, 1);
-    const size_t summary = report.rfind("legwise-check: ");
-    ASSERT_NE(summary, std::string::npos) << report;
-    EXPECT_EQ(report.substr(0, summary), expected);
     EXPECT_GT(warnings.size(), 40u);
-    EXPECT_EQ(report.substr(summary), "legwise-check: " + std::to_string(plans)
-                                          + " plans in 2 files: " + std::to_string(errors) + " errors, "
-                                          + std::to_string(warnings.size()) + " warnings\n");
+    // On one processor, on as many as this machine has, and on more threads than batches wait.
+    for (const char* threads : {"1", "2", "3", "8"}) {
+#ifdef _WIN32
+        _putenv_s("LEGWISE_THREADS", threads);
+#else
+        setenv("LEGWISE_THREADS", threads, 1);
+#endif
+        int status = 0;
+        const std::string report = CheckInProcess(
+            {"--airports", "airports.txt", "--aircraft", "aircraft.txt", "a.txt", "b.txt"}, folder.path, status);
+#ifdef _WIN32
+        _putenv_s("LEGWISE_THREADS", "");
+#else
+        unsetenv("LEGWISE_THREADS");
+#endif
+        EXPECT_EQ(status, 1) << threads << " threads";
+        const size_t summary = report.rfind("legwise-check: ");
+        ASSERT_NE(summary, std::string::npos) << report;
+        EXPECT_EQ(report.substr(0, summary), expected) << threads << " threads";
+        EXPECT_EQ(report.substr(summary), "legwise-check: " + std::to_string(plans)
+                                              + " plans in 2 files: " + std::to_string(errors) + " errors, "
+                                              + std::to_string(warnings.size()) + " warnings\n");
+    }
 }
 
 // A file the user may not read ends the check with status 2 and says which file, before any plan.
