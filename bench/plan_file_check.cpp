@@ -87,8 +87,7 @@ struct Files {
 
 std::vector<std::string> CheckArguments(const Files& files)
 {
-    std::vector<std::string> arguments = {"--airports", files.airports.string(), "--aircraft",
-                                          files.aircraft.string()};
+    std::vector<std::string> arguments = {"--airports", files.airports.string(), "--aircraft", files.aircraft.string()};
     for (const fs::path& plan : files.plans)
         arguments.push_back(plan.string());
     return arguments;
@@ -116,9 +115,10 @@ bool PrintMemory(const Files& files, const Run& check)
 {
     const double aboveMb = static_cast<double>(check.peakKb - TablesKb(files)) / 1024.0;
     const double ratio = aboveMb / PlanMb(files);
-    std::printf("  peak memory %8.1f MB, %7.1f MB above reading the airport and aircraft files: %.2f x the plan "
-                "files (at most 2)\n",
-                static_cast<double>(check.peakKb) / 1024.0, aboveMb, ratio);
+    std::printf(
+        "  peak memory %8.1f MB, %7.1f MB above reading the airport and aircraft files: %.2f x the plan "
+        "files (at most 2)\n",
+        static_cast<double>(check.peakKb) / 1024.0, aboveMb, ratio);
     return ratio <= 2;
 }
 
@@ -190,12 +190,14 @@ bool MeasureSpeed(const Files& files)
     const Run all = MedianRun(files, static_cast<int>(processors));
     std::printf("  reading the three files with our readers %8.1f ms\n", reading.ourReadersMs);
     std::printf("  reading them with the plan lines whole   %8.1f ms\n", reading.wholeMs);
-    std::printf("  legwise-check on 1 thread                %8.1f ms  %.2f x the lines whole (aim: 3), %.2f x our "
-                "readers; exit status %d\n",
-                one.ms, one.ms / reading.wholeMs, one.ms / reading.ourReadersMs, one.status);
-    std::printf("  legwise-check on %u threads               %8.1f ms  %.2f x the lines whole, %.2f x as fast as on "
-                "1\n",
-                processors, all.ms, all.ms / reading.wholeMs, one.ms / all.ms);
+    std::printf(
+        "  legwise-check on 1 thread                %8.1f ms  %.2f x the lines whole (aim: 3), %.2f x our "
+        "readers; exit status %d\n",
+        one.ms, one.ms / reading.wholeMs, one.ms / reading.ourReadersMs, one.status);
+    std::printf(
+        "  legwise-check on %u threads               %8.1f ms  %.2f x the lines whole, %.2f x as fast as on "
+        "1\n",
+        processors, all.ms, all.ms / reading.wholeMs, one.ms / all.ms);
     return PrintMemory(files, all);
 }
 
@@ -289,9 +291,10 @@ int main(int argc, char** argv)
     WriteFiles(folder, world, europe20k, europe400k, oneLine, findings, tenFiles, shortCodes);
     if (filesOnly)
         return 0;
-    std::printf("%s\nmedians of %d rounds; targets: on 1 thread 3 x reading with the lines whole, memory above "
-                "the tables at most 2 x the plan files\n",
-                g_program.c_str(), Rounds);
+    std::printf(
+        "%s\nmedians of %d rounds; targets: on 1 thread 3 x reading with the lines whole, memory above "
+        "the tables at most 2 x the plan files\n",
+        g_program.c_str(), Rounds);
     bool ok = true;
     const struct {
         const char* title;
@@ -314,9 +317,10 @@ int main(int argc, char** argv)
     const long long smallKb = TablesKb(world);
     const double tableBytes = static_cast<double>(codesKb - smallKb) * 1024.0;
     const double fileBytes = static_cast<double>(fs::file_size(shortCodes.airports));
-    std::printf("\nairport file of 10,000,000 short codes (%.1f MB): the table takes %.1f MB, %.1f bytes per entry, "
-                "%.2f x its file (at most 32 bytes per entry or 3 x the file)\n",
-                fileBytes / MB, tableBytes / MB, tableBytes / 1e7, tableBytes / fileBytes);
+    std::printf(
+        "\nairport file of 10,000,000 short codes (%.1f MB): the table takes %.1f MB, %.1f bytes per entry, "
+        "%.2f x its file (at most 32 bytes per entry or 3 x the file)\n",
+        fileBytes / MB, tableBytes / MB, tableBytes / 1e7, tableBytes / fileBytes);
     ok = (tableBytes / 1e7 <= 32 || tableBytes <= 3 * fileBytes) && ok;
     std::error_code ec;
     fs::remove_all(folder, ec);

@@ -2,6 +2,7 @@
 
 #include "planfile/BatchLookup.h"
 #include "planfile/LineBatches.h"
+#include "planfile/LongPlanCheck.h"
 #include "planfile/LoopWalk.h"
 #include "planfile/PlanFileReader.h"
 #include "planfile/PlanFindings.h"
@@ -517,17 +518,12 @@ void CheckBatch(LineBatch<PendingLine>& batch, const std::string& file, const Re
 }
 
 // Takes apart and checks a line too long for its batch, writing each finding as it is found.
-void CheckAlone(PendingLine& line, const std::string& file, const ReferenceData& data, int turnaround, LookupRoom& room,
-                Report& report)
+void CheckAlone(PendingLine& line, const std::string& file, const ReferenceData& data, int turnaround, Report& report)
 {
     NoteLoneCr(file, line, report);
-    LookUpPlans(std::span(&line, 1), data, room, [&](PendingLine&, const AircraftSpeed* aircraft, auto places) {
-        if (SurelyWithoutFindings(line.plan, aircraft, places, turnaround))
-            return;
-        WalkLoop(line.plan, aircraft, places, room.loop);
-        CheckPlan(line.plan, room.loop, turnaround,
-                  [&](FindingLevel level, std::string&& text) { report.Line(file, line.number, level, text); });
-    });
+    line.kind =
+        CheckLongPlanLine(line.text, data, turnaround, line.plan, line.reason,
+                          [&](FindingLevel level, std::string&& text) { report.Line(file, line.number, level, text); });
     if (line.kind == PlanLineKind::Refused)
         report.Line(file, line.number, FindingLevel::Error, line.reason);
 }
@@ -555,7 +551,7 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
             report.Unreadable(file, batch->openError);
         for (PendingLine& line : std::span(batch->lines).first(batch->count)) {
             if (line.alone)
-                CheckAlone(line, file, data, options.turnaround, rooms.front(), report);
+                CheckAlone(line, file, data, options.turnaround, report);
             report.Lines(line.report, line.errors, line.warnings);
             if (line.report.capacity() > LongestBatchedLine)
                 std::string().swap(line.report); // a line of many findings leaves no large room behind

@@ -4,6 +4,7 @@
 #include "plan/Composition.h"
 #include "planfile/CheckCommand.h"
 #include "planfile/CodeTable.h"
+#include "planfile/LongPlanCheck.h"
 #include "planfile/LoopWalk.h"
 #include "planfile/PlanFindings.h"
 #include "planfile/Registrations.h"
@@ -83,10 +84,21 @@ std::string Findings(std::string_view line, int turnaround = DefaultTurnaroundMi
         places.push_back(data.airports.Find(leg.destination));
     if (!findings.empty() && SurelyWithoutFindings(plan, data.aircraft.Find(plan.aircraftKey), places, turnaround))
         return "the quick test passed a plan with findings";
+    // A line too long to hold its legs is checked a stretch at a time, and must find the same.
+    std::vector<Finding> stretched;
+    const PlanLineKind kind =
+        CheckLongPlanLine(line, data, turnaround, plan, reason, [&](FindingLevel level, std::string&& text) {
+            stretched.push_back(Finding{level, std::move(text)});
+        });
     std::string text;
-    for (const Finding& finding : findings)
+    for (size_t i = 0; i < findings.size() || i < stretched.size(); ++i) {
+        const Finding& finding = i < findings.size() ? findings[i] : stretched[i];
+        if (kind != PlanLineKind::Plan || i >= stretched.size() || i >= findings.size()
+            || stretched[i].text != finding.text || stretched[i].level != finding.level)
+            return "checked a stretch at a time, finding " + std::to_string(i + 1) + " differs: " + finding.text;
         text += std::string(text.empty() ? "" : " | ") + (finding.level == FindingLevel::Error ? "E: " : "W: ")
                 + finding.text;
+    }
     return text;
 }
 } // namespace
@@ -279,6 +291,16 @@ TEST(PlanFile, FindsEachFaultOfAPlan)
     for (const auto& [line, findings] : rows)
         EXPECT_EQ(Findings(line), findings) << line;
     EXPECT_EQ(Findings("JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:40,,350,F,2,EDDF", 18), "");
+    // Thousands of legs, walked a stretch at a time across the stretches' ends: each leg's findings at
+    // its number, with the legs before and after it.
+    std::string longLine = "JET7,R,50%,WEEK,IFR";
+    for (int leg = 0; leg < 10000; ++leg)
+        longLine += leg % 3 == 0   ? ",1/06:00,@1/06:21,1,F,1,EDDM"
+                    : leg % 3 == 1 ? ",1/06:00,,1,R,2,XXXX"
+                                   : ",2/06:00,,1,F,3,EDDQ";
+    const std::string found = Findings(longLine);
+    EXPECT_EQ(found.find("checked a stretch"), std::string::npos) << found.substr(0, 300);
+    EXPECT_NE(found.find("leg 9999: the destination EDDQ"), std::string::npos) << found.substr(0, 300);
     EXPECT_EQ(DurationText(-3 * 3600 - 5), "3 h 00 min 5 s");
     EXPECT_EQ(DurationText(3599), "59 min 59 s");
 }
