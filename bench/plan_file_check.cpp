@@ -4,7 +4,8 @@
 // (every lookup far from the last), and with an airport file of 50,000 airports (the world's). Each
 // prints the check's time on one thread and on every processor, as a multiple of reading the three
 // files with the plan lines left whole (and of reading them with our readers, the plan lines into
-// their fields), medians of several rounds in one process. The memory cases: one line of millions of
+// their fields), medians of several rounds in one process; beside each, the processor time, which a
+// machine busy with other work changes less. The memory cases: one line of millions of
 // legs, long lines whose every leg draws a finding, ten files sharing their registrations, and an
 // airport file of 10,000,000 short codes. Every case prints the check's peak memory above the same
 // program reading the airport and aircraft files alone (explaining a one-line plan file), against the
@@ -26,6 +27,7 @@
 
 #include <fcntl.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -47,6 +49,7 @@ std::string g_program = LEGWISE_CHECK_PROGRAM;
 // A run of the program: its time, peak memory and exit status.
 struct Run {
     double ms = 0;
+    double cpuMs = 0; // processor time, all threads together
     long long peakKb = 0;
     int status = -1;
 };
@@ -75,6 +78,8 @@ Run RunCheck(const std::vector<std::string>& arguments, int threads, const char*
     wait4(child, &status, 0, &usage);
     run.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     run.peakKb = usage.ru_maxrss;
+    auto ms = [](const timeval& time) { return static_cast<double>(time.tv_sec) * 1e3 + time.tv_usec / 1e3; };
+    run.cpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
@@ -133,7 +138,17 @@ void ReadReferenceLists(const Files& files)
 struct Times {
     double ourReadersMs = 0;
     double wholeMs = 0;
+    double wholeCpuMs = 0;
 };
+
+// The processor time of this process so far.
+double CpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& time) { return static_cast<double>(time.tv_sec) * 1e3 + time.tv_usec / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
 
 // Reading the three files with our readers, and with the plan lines left whole: medians, in a process
 // of its own.
@@ -142,7 +157,7 @@ Times ReadingTimes(const Files& files)
     Times times;
     RunInChildProcess(
         [&] {
-            std::vector<double> ourReaders, whole;
+            std::vector<double> ourReaders, whole, wholeCpu;
             for (int round = 0; round < Rounds; ++round) {
                 ourReaders.push_back(Milliseconds([&] {
                     ReadReferenceLists(files);
@@ -153,6 +168,7 @@ Times ReadingTimes(const Files& files)
                     if (plans == 0)
                         std::abort();
                 }));
+                const double cpu = CpuMs();
                 whole.push_back(Milliseconds([&] {
                     ReadReferenceLists(files);
                     TextFileReader reader(files.plans.front());
@@ -163,8 +179,9 @@ Times ReadingTimes(const Files& files)
                     if (lines == 0)
                         std::abort();
                 }));
+                wholeCpu.push_back(CpuMs() - cpu);
             }
-            return Times{Median(ourReaders), Median(whole)};
+            return Times{Median(ourReaders), Median(whole), Median(wholeCpu)};
         },
         times);
     return times;
@@ -172,13 +189,15 @@ Times ReadingTimes(const Files& files)
 
 Run MedianRun(const Files& files, int threads)
 {
-    std::vector<double> times;
+    std::vector<double> times, cpu;
     Run run;
     for (int round = 0; round < Rounds; ++round) {
         run = RunCheck(CheckArguments(files), threads);
         times.push_back(run.ms);
+        cpu.push_back(run.cpuMs);
     }
     run.ms = Median(times);
+    run.cpuMs = Median(cpu);
     return run;
 }
 
@@ -189,15 +208,17 @@ bool MeasureSpeed(const Files& files)
     const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
     const Run all = MedianRun(files, static_cast<int>(processors));
     std::printf("  reading the three files with our readers %8.1f ms\n", reading.ourReadersMs);
-    std::printf("  reading them with the plan lines whole   %8.1f ms\n", reading.wholeMs);
+    std::printf("  reading them with the plan lines whole   %8.1f ms  (processor %.1f ms)\n", reading.wholeMs,
+                reading.wholeCpuMs);
     std::printf(
         "  legwise-check on 1 thread                %8.1f ms  %.2f x the lines whole (aim: 3), %.2f x our "
-        "readers; exit status %d\n",
-        one.ms, one.ms / reading.wholeMs, one.ms / reading.ourReadersMs, one.status);
+        "readers; processor %.1f ms, %.2f x; exit status %d\n",
+        one.ms, one.ms / reading.wholeMs, one.ms / reading.ourReadersMs, one.cpuMs, one.cpuMs / reading.wholeCpuMs,
+        one.status);
     std::printf(
         "  legwise-check on %u threads               %8.1f ms  %.2f x the lines whole, %.2f x as fast as on "
-        "1\n",
-        processors, all.ms, all.ms / reading.wholeMs, one.ms / all.ms);
+        "1; processor %.1f ms\n",
+        processors, all.ms, all.ms / reading.wholeMs, one.ms / all.ms, all.cpuMs);
     return PrintMemory(files, all);
 }
 
