@@ -3,9 +3,9 @@
 // batches in the order of files and lines. Work on a batch that needs no other batch (taking its
 // lines apart, checking its plans) is spread over the processors: a thread of its own reads, and does
 // the work for the batch it has just read whenever the others have fallen behind; helper threads work
-// the batches waiting, the earliest first; the caller works every batch it takes undone. On one
-// processor the caller reads and works each batch itself, with no other thread. The batches are used
-// over and over, so their lines keep their storage. Core, no Qt.
+// the batches waiting, the earliest first; the caller works every batch it takes undone, and later
+// ones while a helper finishes the batch it is to take. On one processor the caller reads and works each batch itself,
+// with no other thread. The batches are used over and over, so their lines keep their storage. Core, no Qt.
 
 #include "planfile/PlanFileReader.h"
 
@@ -123,7 +123,23 @@ public:
                 lock.lock();
                 batch->state = Batch::State::Done;
             }
-            m_changed.wait(lock, [&] { return batch->state == Batch::State::Done; });
+            // While another thread works on it, a batch after it that waits for its work is done here.
+            while (batch->state != Batch::State::Done) {
+                const auto waiting = std::find_if(m_ready.begin(), m_ready.end(), [](const Batch* ready) {
+                    return ready->state == Batch::State::Read;
+                });
+                if (waiting == m_ready.end()) {
+                    m_changed.wait(lock);
+                    continue;
+                }
+                Batch* later = *waiting;
+                later->state = Batch::State::Working;
+                --m_unclaimed;
+                lock.unlock();
+                WorkOn(*later, 0);
+                lock.lock();
+                later->state = Batch::State::Done;
+            }
         }
         if (batch->failure)
             std::rethrow_exception(batch->failure);
