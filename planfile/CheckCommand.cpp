@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
 const char* const PlanCheckUsage =
     R"(Usage: legwise-check --airports FILE --aircraft FILE [--turnaround MINUTES] PLANFILE...
@@ -227,18 +228,19 @@ std::string ReadArguments(const std::vector<CommandArgument>& arguments, Options
 
 const char* LevelText(FindingLevel level) { return level == FindingLevel::Error ? "error" : "warning"; }
 
-// Appends a line of the report, "FILE:LINE: error: TEXT", to `to`; each text up to a zero byte in it,
-// as a C string ends there.
+// Appends a line of the report, "FILE:LINE: error: TEXT", to `to`.
 void AppendReportLine(std::string& to, const std::string& file, std::int64_t line, FindingLevel level,
                       const std::string& text)
 {
-    to.append(file.c_str());
+    // Up to a zero byte, as printf's %s writes a text.
+    auto upToZero = [](const std::string& text) { return std::string_view(text).substr(0, text.find('\0')); };
+    to += upToZero(file);
     to += ':';
     to += std::to_string(line);
     to += ": ";
     to += LevelText(level);
     to += ": ";
-    to.append(text.c_str());
+    to += upToZero(text);
     to += '\n';
 }
 

@@ -30,8 +30,8 @@ struct Finding {
 // Takes each finding as it is found, so that a plan of millions of legs need not hold them all.
 using FindingSink = std::function<void(FindingLevel level, std::string&& text)>;
 
-// Hands the findings of `plan`, walked into `loop`, to `found` in the order of its legs.
-void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinutes, const FindingSink& found);
+// Hands the findings of `plan`, walked into `loop`, to `findings` in the order of its legs.
+void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinutes, const FindingSink& findings);
 // Appends them to `findings`.
 void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinutes, std::vector<Finding>& findings);
 
