@@ -568,9 +568,10 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
             report.Unreadable(file, "the file could not be read to its end");
         batches.Return(batch);
     }
-    for (const Registrations::SharedUse& use : registrations.SharedUses())
+    registrations.ForEachSharedUse([&](const Registrations::SharedUse& use) {
         report.Line(files[static_cast<size_t>(use.file)].text, use.line, FindingLevel::Warning,
                     SharedUseText(use, files));
+    });
     std::fprintf(out, "legwise-check: %s in %s: %s, %s%s\n", CountText(plans, "plan").c_str(),
                  CountText(static_cast<long long>(files.size()), "file").c_str(),
                  CountText(report.Errors(), "error").c_str(), CountText(report.Warnings(), "warning").c_str(),
