@@ -7,7 +7,6 @@
 #include "planfile/Registrations.h"
 
 #include <algorithm>
-#include <array>
 #include <span>
 
 namespace {
