@@ -2,6 +2,7 @@
 
 #include "planfile/BatchLookup.h"
 #include "planfile/LineBatches.h"
+#include "planfile/LongPlanCheck.h"
 #include "planfile/LoopWalk.h"
 #include "planfile/PlanFileReader.h"
 #include "planfile/PlanFindings.h"
@@ -11,10 +12,10 @@
 #include "timetable/TimetableCommand.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
 const char* const PlanCheckUsage =
     R"(Usage: legwise-check --airports FILE --aircraft FILE [--turnaround MINUTES] PLANFILE...
@@ -227,6 +228,22 @@ std::string ReadArguments(const std::vector<CommandArgument>& arguments, Options
 
 const char* LevelText(FindingLevel level) { return level == FindingLevel::Error ? "error" : "warning"; }
 
+// Appends a line of the report, "FILE:LINE: error: TEXT", to `to`.
+void AppendReportLine(std::string& to, const std::string& file, std::int64_t line, FindingLevel level,
+                      const std::string& text)
+{
+    // Up to a zero byte, as printf's %s writes a text.
+    auto upToZero = [](const std::string& text) { return std::string_view(text).substr(0, text.find('\0')); };
+    to += upToZero(file);
+    to += ':';
+    to += std::to_string(line);
+    to += ": ";
+    to += LevelText(level);
+    to += ": ";
+    to += upToZero(text);
+    to += '\n';
+}
+
 class Report {
 public:
     explicit Report(std::FILE* out)
@@ -235,9 +252,17 @@ public:
 
     void Line(const std::string& file, std::int64_t line, FindingLevel level, const std::string& text)
     {
-        std::fprintf(m_out, "%s:%lld: %s: %s\n", file.c_str(), static_cast<long long>(line), LevelText(level),
-                     text.c_str());
-        ++(level == FindingLevel::Error ? m_errors : m_warnings);
+        m_line.clear();
+        AppendReportLine(m_line, file, line, level, text);
+        Lines(m_line, level == FindingLevel::Error ? 1 : 0, level == FindingLevel::Error ? 0 : 1);
+    }
+    // Report lines written ahead, with the errors and warnings among them.
+    void Lines(const std::string& text, int errors, int warnings)
+    {
+        if (!text.empty())
+            std::fwrite(text.data(), 1, text.size(), m_out);
+        m_errors += errors;
+        m_warnings += warnings;
     }
     void Unreadable(const std::string& file, const std::string& reason)
     {
@@ -266,6 +291,7 @@ public:
 
 private:
     std::FILE* m_out;
+    std::string m_line; // room for one line
     int m_errors = 0;
     int m_warnings = 0;
     int m_unreadable = 0;
@@ -428,29 +454,80 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
     return report.Errors() > 0 ? 1 : 0;
 }
 
-// A line of a plan file, taken apart and checked in its batch.
+// A line of a plan file, taken apart and checked in its batch, its lines of the report written beside it.
 struct PendingLine {
     std::string text;
     std::int64_t number = 0;
     PlanLineKind kind = PlanLineKind::Blank;
     PlanLine plan; // views into `text`
     std::string reason;
-    std::vector<Finding> findings; // of a plan
+    // Longer than LongestBatchedLine: taken apart and checked by the caller in its turn, each finding
+    // written as it is found, since its findings could take many times its size.
+    bool alone = false;
+    std::string report; // its lines of the report
+    int errors = 0;
+    int warnings = 0;
 };
 
-// Takes apart and checks the lines of `batch`, keeping the findings beside them; a plan that surely
-// has no findings is not walked.
-void CheckBatch(LineBatch<PendingLine>& batch, const ReferenceData& data, int turnaround, LookupRoom& room)
+// The longest line checked in its batch: a few thousand legs.
+constexpr size_t LongestBatchedLine = 64 * 1024;
+
+// Appends the note on a lone CR in `line` to its report.
+void NoteLoneCr(const std::string& file, const PendingLine& line, Report& report)
+{
+    if (const std::optional<TextNote> note = LoneCrNote(line.text, line.number))
+        report.Line(file, note->line, FindingLevel::Warning, note->text);
+}
+
+// Takes apart and checks the lines of `batch` of the file named `file`, writing each line's lines of
+// the report beside it; a plan that surely has no findings is not walked. Lines longer than
+// LongestBatchedLine are left to the caller.
+void CheckBatch(LineBatch<PendingLine>& batch, const std::string& file, const ReferenceData& data, int turnaround,
+                LookupRoom& room)
 {
     const auto lines = std::span(batch.lines).first(batch.count);
-    for (PendingLine& line : lines)
-        line.findings.clear();
-    LookUpPlans(lines, data, room, [&](PendingLine& line, const AircraftSpeed* aircraft, auto places) {
-        if (SurelyWithoutFindings(line.plan, aircraft, places, turnaround))
-            return;
-        WalkLoop(line.plan, aircraft, places, room.loop);
-        CheckPlan(line.plan, room.loop, turnaround, line.findings);
-    });
+    for (PendingLine& line : lines) {
+        line.report.clear();
+        line.errors = 0;
+        line.warnings = 0;
+        line.alone = line.text.size() > LongestBatchedLine;
+        if (const std::optional<TextNote> note = LoneCrNote(line.text, line.number); note && !line.alone) {
+            AppendReportLine(line.report, file, note->line, FindingLevel::Warning, note->text);
+            ++line.warnings;
+        }
+    }
+    auto found = [&](PendingLine& line) {
+        return [&](FindingLevel level, std::string&& text) {
+            AppendReportLine(line.report, file, line.number, level, text);
+            ++(level == FindingLevel::Error ? line.errors : line.warnings);
+        };
+    };
+    for (size_t begin = 0, end = 0; begin < lines.size(); begin = end + 1) {
+        for (end = begin; end < lines.size() && !lines[end].alone;)
+            ++end;
+        LookUpPlans(lines.subspan(begin, end - begin), data, room,
+                    [&](PendingLine& line, const AircraftSpeed* aircraft, auto places) {
+                        if (SurelyWithoutFindings(line.plan, aircraft, places, turnaround))
+                            return;
+                        WalkLoop(line.plan, aircraft, places, room.loop);
+                        CheckPlan(line.plan, room.loop, turnaround, found(line));
+                    });
+        for (PendingLine& line : lines.subspan(begin, end - begin)) {
+            if (line.kind == PlanLineKind::Refused)
+                found(line)(FindingLevel::Error, std::move(line.reason));
+        }
+    }
+}
+
+// Takes apart and checks a line too long for its batch, writing each finding as it is found.
+void CheckAlone(PendingLine& line, const std::string& file, const ReferenceData& data, int turnaround, Report& report)
+{
+    NoteLoneCr(file, line, report);
+    line.kind =
+        CheckLongPlanLine(line.text, data, turnaround, line.plan, line.reason,
+                          [&](FindingLevel level, std::string&& text) { report.Line(file, line.number, level, text); });
+    if (line.kind == PlanLineKind::Refused)
+        report.Line(file, line.number, FindingLevel::Error, line.reason);
 }
 
 void CheckFiles(const Options& options, const ReferenceData& data, Report& report, std::FILE* out)
@@ -462,25 +539,28 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
     paths.reserve(files.size());
     for (const CommandArgument& file : files)
         paths.push_back(file.path);
-    std::array<LookupRoom, 2> rooms;
-    LineBatches<PendingLine> batches(std::move(paths), [&](LineBatch<PendingLine>& batch, int worker) {
-        CheckBatch(batch, data, options.turnaround, rooms[static_cast<size_t>(worker)]);
-    });
+    const unsigned threads = ProcessorsToUse();
+    std::vector<LookupRoom> rooms(threads);
+    LineBatches<PendingLine> batches(
+        std::move(paths),
+        [&](LineBatch<PendingLine>& batch, int worker) {
+            CheckBatch(batch, files[batch.file].text, data, options.turnaround, rooms[static_cast<size_t>(worker)]);
+        },
+        threads);
     while (LineBatch<PendingLine>* batch = batches.Take()) {
         const std::string& file = files[batch->file].text;
         if (!batch->openError.empty())
             report.Unreadable(file, batch->openError);
-        for (const PendingLine& line : std::span(batch->lines).first(batch->count)) {
-            if (const std::optional<TextNote> note = LoneCrNote(line.text, line.number))
-                report.Line(file, note->line, FindingLevel::Warning, note->text);
-            if (line.kind == PlanLineKind::Refused)
-                report.Line(file, line.number, FindingLevel::Error, line.reason);
+        for (PendingLine& line : std::span(batch->lines).first(batch->count)) {
+            if (line.alone)
+                CheckAlone(line, file, data, options.turnaround, report);
+            report.Lines(line.report, line.errors, line.warnings);
+            if (line.report.capacity() > LongestBatchedLine)
+                std::string().swap(line.report); // a line of many findings leaves no large room behind
             if (line.kind != PlanLineKind::Plan)
                 continue;
             ++plans;
             registrations.Add(line.plan.registration, static_cast<int>(batch->file), line.number);
-            for (const Finding& finding : line.findings)
-                report.Line(file, line.number, finding.level, finding.text);
         }
         if (const std::optional<TextNote> note = TextStopNote(batch->stop))
             report.Line(file, note->line, FindingLevel::Warning, note->text);
@@ -488,9 +568,10 @@ void CheckFiles(const Options& options, const ReferenceData& data, Report& repor
             report.Unreadable(file, "the file could not be read to its end");
         batches.Return(batch);
     }
-    for (const Registrations::SharedUse& use : registrations.SharedUses())
+    registrations.ForEachSharedUse([&](const Registrations::SharedUse& use) {
         report.Line(files[static_cast<size_t>(use.file)].text, use.line, FindingLevel::Warning,
                     SharedUseText(use, files));
+    });
     std::fprintf(out, "legwise-check: %s in %s: %s, %s%s\n", CountText(plans, "plan").c_str(),
                  CountText(static_cast<long long>(files.size()), "file").c_str(),
                  CountText(report.Errors(), "error").c_str(), CountText(report.Warnings(), "warning").c_str(),

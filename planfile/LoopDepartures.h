@@ -22,6 +22,36 @@ constexpr long long GivenFlight(long long departureClock, long long arrivalClock
     return LoopModulo(arrivalClock - departureClock, period);
 }
 
+// The departures of a loop walked one leg at a time, for a plan too long to hold: Start with leg 1's
+// time as written, Next with each later leg's (its moment after leg 1's departure), and End for the
+// moment leg 1 departs again. WalkDepartures below walks with it.
+class DepartureWalk {
+public:
+    explicit DepartureWalk(long long period)
+        : m_period(period)
+    {}
+    void Start(long long firstClock) { m_first = m_before = firstClock; }
+    long long Next(long long clock)
+    {
+        m_moment += LoopModulo(clock - m_before, m_period);
+        m_before = clock;
+        return m_moment;
+    }
+    // The loop's length, a multiple of the period, and at least one period even when every leg departs
+    // at the same time.
+    long long End() const
+    {
+        const long long loop = m_moment + LoopModulo(m_first - m_before, m_period);
+        return loop == 0 ? m_period : loop;
+    }
+
+private:
+    long long m_period;
+    long long m_first = 0;
+    long long m_before = 0;
+    long long m_moment = 0;
+};
+
 // Walks the departures of `count` legs (at least one) whose times as written are `clockAt(i)`, in a
 // plan of period `period`. Calls `atDeparture(i, moment)` for each leg in order, with the moment it
 // departs after leg 1's departure, and returns the moment leg 1 departs again: the loop's length, a
@@ -29,16 +59,10 @@ constexpr long long GivenFlight(long long departureClock, long long arrivalClock
 template <typename ClockAt, typename AtDeparture>
 long long WalkDepartures(size_t count, long long period, ClockAt clockAt, AtDeparture atDeparture)
 {
-    const long long first = clockAt(size_t{0});
-    long long before = first;
-    long long moment = 0;
-    atDeparture(size_t{0}, moment);
-    for (size_t i = 1; i < count; ++i) {
-        const long long clock = clockAt(i);
-        moment += LoopModulo(clock - before, period);
-        before = clock;
-        atDeparture(i, moment);
-    }
-    const long long loop = moment + LoopModulo(first - before, period);
-    return loop == 0 ? period : loop;
+    DepartureWalk walk(period);
+    walk.Start(clockAt(size_t{0}));
+    atDeparture(size_t{0}, 0LL);
+    for (size_t i = 1; i < count; ++i)
+        atDeparture(i, walk.Next(clockAt(i)));
+    return walk.End();
 }

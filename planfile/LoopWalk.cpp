@@ -31,6 +31,30 @@ void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop)
     WalkLoop(plan, data.aircraft.Find(plan.aircraftKey), places, loop);
 }
 
+void WalkLeg(const PlanLeg& leg, int periodSeconds, int knots, std::string_view from, const AirportPlace* fromPlace,
+             const AirportPlace* place, WalkedLeg& walked)
+{
+    walked = WalkedLeg{};
+    walked.place = place;
+    walked.from = from;
+    walked.to = leg.destination;
+    walked.departureClock = leg.departure.Clock();
+    const std::optional<GeoPoint> fromPoint = PointOf(fromPlace);
+    const std::optional<GeoPoint> toPoint = PointOf(place);
+    if (fromPoint && toPoint) {
+        walked.distanceNm = GreatCircleNm(*fromPoint, *toPoint);
+        if (knots > 0)
+            walked.cruiseSeconds = FlightMinutes(*walked.distanceNm, knots) * 60LL;
+    }
+    if (leg.arrival) {
+        walked.givenSeconds = GivenFlight(walked.departureClock, leg.arrival->Clock(), periodSeconds);
+        walked.fixedArrival = leg.fixedArrival;
+    }
+    walked.flightSeconds = walked.givenSeconds ? walked.givenSeconds : walked.cruiseSeconds;
+}
+
+int CruiseKnots(const AircraftSpeed* aircraft) { return aircraft ? aircraft->knots.value_or(0) : 0; }
+
 void WalkLoop(const PlanLine& plan, const AircraftSpeed* aircraft, std::span<const AirportPlace* const> places,
               WalkedLoop& loop)
 {
@@ -38,30 +62,13 @@ void WalkLoop(const PlanLine& plan, const AircraftSpeed* aircraft, std::span<con
     loop.week = plan.week;
     loop.legs.resize(plan.legs.size());
     loop.aircraft = aircraft;
-    // 0 when the aircraft cannot be timed.
-    const int knots = loop.aircraft ? loop.aircraft->knots.value_or(0) : 0;
+    const int knots = CruiseKnots(aircraft);
     const size_t count = plan.legs.size();
+    // Each airport is looked up once, as a destination; it is the next leg's departure airport.
     for (size_t i = 0; i < count; ++i) {
-        const PlanLeg& leg = plan.legs[i];
-        WalkedLeg& walked = loop.legs[i];
-        walked = WalkedLeg{};
-        // Each airport is looked up once, as a destination; it is the next leg's departure airport.
-        walked.place = places[i];
-        walked.from = plan.legs[(i + count - 1) % count].destination;
-        walked.to = leg.destination;
-        walked.departureClock = leg.departure.Clock();
-        const std::optional<GeoPoint> from = PointOf(places[(i + count - 1) % count]);
-        const std::optional<GeoPoint> to = PointOf(walked.place);
-        if (from && to) {
-            walked.distanceNm = GreatCircleNm(*from, *to);
-            if (knots > 0)
-                walked.cruiseSeconds = FlightMinutes(*walked.distanceNm, knots) * 60LL;
-        }
-        if (leg.arrival) {
-            walked.givenSeconds = GivenFlight(walked.departureClock, leg.arrival->Clock(), plan.periodSeconds);
-            walked.fixedArrival = leg.fixedArrival;
-        }
-        walked.flightSeconds = walked.givenSeconds ? walked.givenSeconds : walked.cruiseSeconds;
+        const size_t before = (i + count - 1) % count;
+        WalkLeg(plan.legs[i], plan.periodSeconds, knots, plan.legs[before].destination, places[before], places[i],
+                loop.legs[i]);
     }
     loop.loopSeconds = WalkDepartures(
         count, plan.periodSeconds, [&](size_t i) { return loop.legs[i].departureClock; },

@@ -44,6 +44,14 @@ void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop)
 void WalkLoop(const PlanLine& plan, const AircraftSpeed* aircraft, std::span<const AirportPlace* const> places,
               WalkedLoop& loop);
 
+// One leg walked from `from` (placed at `fromPlace`) to its destination (placed at `place`; either
+// null when the airport file lacks it), at `knots` (0: the aircraft cannot be timed); its departure
+// moment and ground time are left to the walk of the loop.
+void WalkLeg(const PlanLeg& leg, int periodSeconds, int knots, std::string_view from, const AirportPlace* fromPlace,
+             const AirportPlace* place, WalkedLeg& walked);
+// The aircraft's cruise speed, 0 when it cannot be timed.
+int CruiseKnots(const AircraftSpeed* aircraft);
+
 // True only when walking and checking `plan` would find nothing: the aircraft and every destination
 // are known and placed, no arrival is fixed, the legs fit the period, and each ground time is at least
 // the turnaround even with the flight before it taken a minute longer than it can be. The flight is

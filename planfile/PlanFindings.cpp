@@ -7,13 +7,10 @@
 namespace {
 std::string LegName(size_t index) { return "leg " + std::to_string(index + 1); }
 
-void Add(std::vector<Finding>& findings, FindingLevel level, std::string text)
-{
-    findings.push_back(Finding{level, std::move(text)});
-}
+void Add(const FindingSink& found, FindingLevel level, std::string text) { found(level, std::move(text)); }
 
 // Each airport that cannot be placed is named once per plan, however many legs touch it.
-void CheckAirport(const WalkedLeg& walked, std::unordered_set<std::string_view>& named, std::vector<Finding>& findings)
+void CheckAirport(const WalkedLeg& walked, std::unordered_set<std::string_view>& named, const FindingSink& findings)
 {
     if (!walked.place || walked.place->position || !named.insert(walked.to).second)
         return;
@@ -23,7 +20,7 @@ void CheckAirport(const WalkedLeg& walked, std::unordered_set<std::string_view>&
 }
 
 void CheckFixedArrival(size_t index, const PlanLeg& leg, const WalkedLeg& walked, bool week,
-                       std::vector<Finding>& findings)
+                       const FindingSink& findings)
 {
     if (!walked.fixedArrival || !walked.cruiseSeconds)
         return;
@@ -73,44 +70,62 @@ std::string ClockText(int clock, bool week)
 
 void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinutes, std::vector<Finding>& findings)
 {
+    CheckPlan(plan, loop, turnaroundMinutes, [&](FindingLevel level, std::string&& text) {
+        findings.push_back(Finding{level, std::move(text)});
+    });
+}
+
+void CheckPlanHeader(const PlanLine& plan, const AircraftSpeed* aircraft, long long loopSeconds,
+                     const FindingSink& findings)
+{
     const std::string key(plan.aircraftKey);
-    if (!loop.aircraft)
+    if (!aircraft)
         Add(findings, FindingLevel::Error, "aircraft " + key + " is not in the aircraft file");
-    else if (!loop.aircraft->knots)
+    else if (!aircraft->knots)
         Add(findings, FindingLevel::Warning,
-            "aircraft " + key + " cannot be timed: line " + std::to_string(loop.aircraft->line)
+            "aircraft " + key + " cannot be timed: line " + std::to_string(aircraft->line)
                 + " of the aircraft file gives no cruise speed");
 
-    if (loop.loopSeconds > loop.periodSeconds)
+    if (loopSeconds > plan.periodSeconds)
         Add(findings, FindingLevel::Error,
             "the legs need more than the period of " + std::string(plan.period)
                 + ": in the order of their departures they come round to leg 1 only after "
-                + DurationText(loop.loopSeconds));
+                + DurationText(loopSeconds));
+}
 
+void CheckLeg(const LegInLoop& at, int turnaroundMinutes, std::unordered_set<std::string_view>& named,
+              const FindingSink& findings)
+{
+    const WalkedLeg& walked = at.walked;
+    if (!walked.place)
+        Add(findings, FindingLevel::Error,
+            LegName(at.index) + ": the destination " + std::string(walked.to) + " is not in the airport file");
+    CheckAirport(walked, named, findings);
+    CheckFixedArrival(at.index, at.leg, walked, at.week, findings);
+    if (!walked.groundSeconds || *walked.groundSeconds >= turnaroundMinutes * 60LL)
+        return;
+    const std::string departs = LegName(at.nextIndex) + " departs from " + std::string(walked.to) + " at "
+                                + PlanTimeText(at.nextDeparture) + ", " + DurationText(*walked.groundSeconds);
+    const std::string arrival = ClockText(*walked.ArrivalClock(at.week), at.week);
+    std::string text = departs;
+    if (*walked.groundSeconds < 0) {
+        text += " before its aircraft arrives there at " + arrival + " (" + LegName(at.index) + ")";
+        Add(findings, FindingLevel::Error, std::move(text));
+    } else {
+        text += " after its aircraft arrives at " + arrival + " (" + LegName(at.index)
+                + "): less than the turnaround of " + std::to_string(turnaroundMinutes) + " min";
+        Add(findings, FindingLevel::Warning, std::move(text));
+    }
+}
+
+void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinutes, const FindingSink& findings)
+{
+    CheckPlanHeader(plan, loop.aircraft, loop.loopSeconds, findings);
     std::unordered_set<std::string_view> named; // a plan may have many thousands of legs
     const size_t count = plan.legs.size();
     for (size_t i = 0; i < count; ++i) {
-        const WalkedLeg& walked = loop.legs[i];
-        if (!walked.place)
-            Add(findings, FindingLevel::Error,
-                LegName(i) + ": the destination " + std::string(walked.to) + " is not in the airport file");
-        CheckAirport(walked, named, findings);
-        CheckFixedArrival(i, plan.legs[i], walked, plan.week, findings);
-        if (!walked.groundSeconds || *walked.groundSeconds >= turnaroundMinutes * 60LL)
-            continue;
         const size_t next = (i + 1) % count;
-        const std::string departs = LegName(next) + " departs from " + std::string(walked.to) + " at "
-                                    + PlanTimeText(plan.legs[next].departure) + ", "
-                                    + DurationText(*walked.groundSeconds);
-        const std::string arrival = ClockText(*walked.ArrivalClock(plan.week), plan.week);
-        std::string text = departs;
-        if (*walked.groundSeconds < 0) {
-            text += " before its aircraft arrives there at " + arrival + " (" + LegName(i) + ")";
-            Add(findings, FindingLevel::Error, std::move(text));
-        } else {
-            text += " after its aircraft arrives at " + arrival + " (" + LegName(i) + "): less than the turnaround of "
-                    + std::to_string(turnaroundMinutes) + " min";
-            Add(findings, FindingLevel::Warning, std::move(text));
-        }
+        CheckLeg(LegInLoop{i, plan.legs[i], loop.legs[i], next, plan.legs[next].departure, plan.week},
+                 turnaroundMinutes, named, findings);
     }
 }

@@ -205,7 +205,10 @@ bool ReadLeg(Fields& fields, bool week, size_t number, PlanLeg& leg, std::string
 }
 } // namespace
 
-PlanLineKind ReadPlanLine(std::string_view line, PlanLine& plan, std::string& reason)
+namespace {
+// ReadPlanLine's reading, with each leg read into `legs.Slot()` and handed on by `legs.Keep()`.
+template <typename Legs>
+PlanLineKind ReadPlan(std::string_view line, PlanLine& plan, std::string& reason, Legs& legs)
 {
     const std::string_view text = TrimLeftView(line);
     if (text.empty())
@@ -244,14 +247,39 @@ PlanLineKind ReadPlanLine(std::string_view line, PlanLine& plan, std::string& re
 
     plan.legs.clear();
     // A comma at the very end leaves one empty field, which no leg owns.
+    size_t count = 0;
     while (!fields.AtEnd() && !fields.OnlyTrailingComma()) {
-        PlanLeg& leg = plan.legs.emplace_back();
-        if (!ReadLeg(fields, plan.week, plan.legs.size(), leg, reason))
+        if (!ReadLeg(fields, plan.week, ++count, legs.Slot(), reason))
             return PlanLineKind::Refused;
+        legs.Keep();
     }
-    if (plan.legs.empty())
+    if (count == 0)
         return refuse("the plan has no legs");
     return PlanLineKind::Plan;
+}
+} // namespace
+
+PlanLineKind ReadPlanLine(std::string_view line, PlanLine& plan, std::string& reason)
+{
+    // Each leg read in place at the end of the plan's legs.
+    struct InPlace {
+        PlanLine& plan;
+        PlanLeg& Slot() { return plan.legs.emplace_back(); }
+        void Keep() {}
+    } legs{plan};
+    return ReadPlan(line, plan, reason, legs);
+}
+
+PlanLineKind ReadPlanLineLegs(std::string_view line, PlanLine& plan, std::string& reason,
+                              const std::function<void(const PlanLeg&)>& each)
+{
+    struct Handed {
+        const std::function<void(const PlanLeg&)>& each;
+        PlanLeg leg;
+        PlanLeg& Slot() { return leg; }
+        void Keep() { each(leg); }
+    } legs{each, {}};
+    return ReadPlan(line, plan, reason, legs);
 }
 
 std::string PlanTimeText(PlanTime time)

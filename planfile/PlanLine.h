@@ -4,6 +4,7 @@
 // departure time, arrival time (may be empty), flight level, F or R, flight number, destination.
 // Comment lines begin with ";" or "//". Core, no Qt.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,10 @@ enum class PlanLineKind { Blank, Comment, Plan, Refused };
 // `line`; for a line that is no plan the reader knows, `reason` says why, for the user. Fields are
 // taken without the blanks around them; nothing is guessed.
 PlanLineKind ReadPlanLine(std::string_view line, PlanLine& plan, std::string& reason);
+// The same for a line too long to hold all its legs: each leg is handed to `each` as it is read, and
+// `plan` gets the header alone. A line refused for a leg has had the legs before it handed on.
+PlanLineKind ReadPlanLineLegs(std::string_view line, PlanLine& plan, std::string& reason,
+                              const std::function<void(const PlanLeg&)>& each);
 
 // "HH:MM" or "HH:MM:SS", with "D/" in front when the time has a day.
 std::string PlanTimeText(PlanTime time);

@@ -7,7 +7,6 @@
 #include "planfile/Registrations.h"
 
 #include <algorithm>
-#include <array>
 #include <span>
 
 namespace {
@@ -74,7 +73,7 @@ struct TableLine {
     bool unplaced = false; // an airport of the plan is not in the airport file or has no position
 };
 
-// Storage each of the two threads keeps for its batches.
+// Storage each thread keeps for its batches.
 struct TableRoom : LookupRoom {
     std::vector<Finding> findings;
 };
@@ -116,10 +115,14 @@ PlanTable ReadPlanTable(const std::filesystem::path& path, const ReferenceData& 
     table.rows.reserve(static_cast<size_t>(room / 32));
     table.text.reserve(static_cast<size_t>(room / 4));
     Registrations registrations;
-    std::array<TableRoom, 2> rooms;
-    LineBatches<TableLine, OffsetLineReader> batches({path}, [&](LineBatch<TableLine>& batch, int worker) {
-        CountBatch(batch, data, turnaround, rooms[static_cast<size_t>(worker)]);
-    });
+    const unsigned threads = ProcessorsToUse();
+    std::vector<TableRoom> rooms(threads);
+    LineBatches<TableLine, OffsetLineReader> batches(
+        {path},
+        [&](LineBatch<TableLine>& batch, int worker) {
+            CountBatch(batch, data, turnaround, rooms[static_cast<size_t>(worker)]);
+        },
+        threads);
     while (LineBatch<TableLine>* batch = batches.Take()) {
         if (!batch->openError.empty()) {
             table.error = batch->openError;

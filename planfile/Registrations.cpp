@@ -24,7 +24,7 @@ void Registrations::Add(std::string_view registration, int file, std::int64_t li
     m_bytes.append(registration);
 }
 
-std::vector<Registrations::SharedUse> Registrations::SharedUses() const
+void Registrations::ForEachSharedUse(const std::function<void(const SharedUse&)>& visit) const
 {
     // The uses by hash, then text; within one registration in the order they were added. The sort
     // moves the hashes with the uses' numbers, so that it compares without looking elsewhere.
@@ -44,9 +44,15 @@ std::vector<Registrations::SharedUse> Registrations::SharedUses() const
         if (runStart[run + 1] - runStart[run] > 1)
             std::sort(byHash.begin() + runStart[run], byHash.begin() + runStart[run + 1]);
     }
+    // Each shared use as its use, the other use it names and how many plans share the registration.
+    struct Shared {
+        std::uint32_t use = 0;
+        std::uint32_t other = 0;
+        std::uint32_t plans = 0;
+    };
+    std::vector<Shared> uses;
     // Only a hash that comes more than once is looked at further: its uses, apart by their text, since
     // different registrations may share a hash. Within one registration they stay in the order added.
-    std::vector<SharedUse> uses;
     std::vector<std::uint32_t> group;
     for (size_t begin = 0, end = 0; begin < byHash.size(); begin = end) {
         for (end = begin + 1; end < byHash.size() && byHash[end].first == byHash[begin].first; ++end) {
@@ -65,16 +71,25 @@ std::vector<Registrations::SharedUse> Registrations::SharedUses() const
             if (last - first < 2)
                 continue;
             // The first use names the second; every later one names the first.
-            for (size_t i = first; i < last; ++i) {
-                const Use& use = m_uses[group[i]];
-                const Use& other = m_uses[group[i == first ? first + 1 : first]];
-                uses.push_back(SharedUse{FileOf(use), LineOf(use), std::string(text), static_cast<int>(last - first),
-                                         FileOf(other), LineOf(other)});
-            }
+            for (size_t i = first; i < last; ++i)
+                uses.push_back(
+                    Shared{group[i], group[i == first ? first + 1 : first], static_cast<std::uint32_t>(last - first)});
         }
     }
-    std::sort(uses.begin(), uses.end(), [](const SharedUse& a, const SharedUse& b) {
-        return std::tie(a.file, a.line) < std::tie(b.file, b.line);
-    });
+    byHash = {};
+    std::sort(uses.begin(), uses.end(),
+              [&](const Shared& a, const Shared& b) { return m_uses[a.use].place < m_uses[b.use].place; });
+    for (const Shared& shared : uses) {
+        const Use& use = m_uses[shared.use];
+        const Use& other = m_uses[shared.other];
+        visit(SharedUse{FileOf(use), LineOf(use), std::string(Text(use)), static_cast<int>(shared.plans), FileOf(other),
+                        LineOf(other)});
+    }
+}
+
+std::vector<Registrations::SharedUse> Registrations::SharedUses() const
+{
+    std::vector<SharedUse> uses;
+    ForEachSharedUse([&](const SharedUse& use) { uses.push_back(use); });
     return uses;
 }

@@ -5,6 +5,7 @@
 // end, to find the registrations used twice. Core, no Qt.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,8 @@ public:
     };
     // Every line whose registration another plan uses as well, in the order of files and lines.
     std::vector<SharedUse> SharedUses() const;
+    // The same handed to `visit` one at a time, so that millions of them are never held at once.
+    void ForEachSharedUse(const std::function<void(const SharedUse&)>& visit) const;
 
 private:
     struct Use {

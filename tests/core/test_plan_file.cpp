@@ -4,6 +4,7 @@
 #include "plan/Composition.h"
 #include "planfile/CheckCommand.h"
 #include "planfile/CodeTable.h"
+#include "planfile/LongPlanCheck.h"
 #include "planfile/LoopWalk.h"
 #include "planfile/PlanFindings.h"
 #include "planfile/Registrations.h"
@@ -83,10 +84,21 @@ std::string Findings(std::string_view line, int turnaround = DefaultTurnaroundMi
         places.push_back(data.airports.Find(leg.destination));
     if (!findings.empty() && SurelyWithoutFindings(plan, data.aircraft.Find(plan.aircraftKey), places, turnaround))
         return "the quick test passed a plan with findings";
+    // A line too long to hold its legs is checked a stretch at a time, and must find the same.
+    std::vector<Finding> stretched;
+    const PlanLineKind kind =
+        CheckLongPlanLine(line, data, turnaround, plan, reason, [&](FindingLevel level, std::string&& text) {
+            stretched.push_back(Finding{level, std::move(text)});
+        });
     std::string text;
-    for (const Finding& finding : findings)
+    for (size_t i = 0; i < findings.size() || i < stretched.size(); ++i) {
+        const Finding& finding = i < findings.size() ? findings[i] : stretched[i];
+        if (kind != PlanLineKind::Plan || i >= stretched.size() || i >= findings.size()
+            || stretched[i].text != finding.text || stretched[i].level != finding.level)
+            return "checked a stretch at a time, finding " + std::to_string(i + 1) + " differs: " + finding.text;
         text += std::string(text.empty() ? "" : " | ") + (finding.level == FindingLevel::Error ? "E: " : "W: ")
                 + finding.text;
+    }
     return text;
 }
 } // namespace
@@ -279,6 +291,16 @@ TEST(PlanFile, FindsEachFaultOfAPlan)
     for (const auto& [line, findings] : rows)
         EXPECT_EQ(Findings(line), findings) << line;
     EXPECT_EQ(Findings("JET7,R,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:40,,350,F,2,EDDF", 18), "");
+    // Thousands of legs, walked a stretch at a time across the stretches' ends: each leg's findings at
+    // its number, with the legs before and after it.
+    std::string longLine = "JET7,R,50%,WEEK,IFR";
+    for (int leg = 0; leg < 10000; ++leg)
+        longLine += leg % 3 == 0   ? ",1/06:00,@1/06:21,1,F,1,EDDM"
+                    : leg % 3 == 1 ? ",1/06:00,,1,R,2,XXXX"
+                                   : ",2/06:00,,1,F,3,EDDQ";
+    const std::string found = Findings(longLine);
+    EXPECT_EQ(found.find("checked a stretch"), std::string::npos) << found.substr(0, 300);
+    EXPECT_NE(found.find("leg 9999: the destination EDDQ"), std::string::npos) << found.substr(0, 300);
     EXPECT_EQ(DurationText(-3 * 3600 - 5), "3 h 00 min 5 s");
     EXPECT_EQ(DurationText(3599), "59 min 59 s");
 }
@@ -432,7 +454,21 @@ TEST(PlanFile, ALargeCheckReportsEveryFaultInTheOrderOfFilesAndLines)
         for (int line = 1; line <= lines; ++line) {
             const std::string where = name + ":" + std::to_string(line) + ": ";
             const std::string registration = "R" + name.substr(0, 1) + std::to_string(line);
-            if (line % 1499 == 0) {
+            if (line % 7919 == 0) { // a plan of 4,000 legs, checked on its own, refused the second time
+                file += "JET7," + registration + ",50%,24Hr,IFR";
+                for (int leg = 1; leg <= 4000; ++leg) {
+                    file += leg < 4000 || line == 7919 ? ",06:00,,350,F,1,EDDQ" : ",06:00,,350,X\r,1,EDDQ";
+                    if (line == 7919)
+                        expected += where + "error: leg " + std::to_string(leg)
+                                    + ": the destination EDDQ is not in the airport file\n";
+                }
+                file += "\r\n";
+                if (line != 7919)
+                    expected += where + "warning: a lone CR (carriage return) ends no line here; the line goes on "
+                                + "after it\n" + where + "error: leg 4000: the fourth field \"X\" is neither F nor R\n";
+                errors += line == 7919 ? 4000 : 1;
+                plans += line == 7919 ? 1 : 0;
+            } else if (line % 1499 == 0) {
                 file += "; a comment\r\n";
             } else if (line % 997 == 0) {
                 file += "JET7," + registration + ",50%,24Hr,IFR,06:00,,350,F,1,EDDQ,08:00,,350,F,2,EDDF\r\n";
@@ -469,17 +505,30 @@ TEST(PlanFile, ALargeCheckReportsEveryFaultInTheOrderOfFilesAndLines)
               [&](const auto& a, const auto& b) { return place(a.first) < place(b.first); });
     for (const auto& [where, text] : warnings)
         expected += where + ": " + text + "\n";
-    int status = 0;
-    const std::string report = CheckInProcess(
-        {"--airports", "airports.txt", "--aircraft", "aircraft.txt", "a.txt", "b.txt"}, folder.path, status);
-    EXPECT_EQ(status, 1);
-    const size_t summary = report.rfind("legwise-check: ");
-    ASSERT_NE(summary, std::string::npos) << report;
-    EXPECT_EQ(report.substr(0, summary), expected);
     EXPECT_GT(warnings.size(), 40u);
-    EXPECT_EQ(report.substr(summary), "legwise-check: " + std::to_string(plans)
-                                          + " plans in 2 files: " + std::to_string(errors) + " errors, "
-                                          + std::to_string(warnings.size()) + " warnings\n");
+    // On one processor, on as many as this machine has, and on more threads than batches wait.
+    for (const char* threads : {"1", "2", "3", "8"}) {
+#ifdef _WIN32
+        _putenv_s("LEGWISE_THREADS", threads);
+#else
+        setenv("LEGWISE_THREADS", threads, 1);
+#endif
+        int status = 0;
+        const std::string report = CheckInProcess(
+            {"--airports", "airports.txt", "--aircraft", "aircraft.txt", "a.txt", "b.txt"}, folder.path, status);
+#ifdef _WIN32
+        _putenv_s("LEGWISE_THREADS", "");
+#else
+        unsetenv("LEGWISE_THREADS");
+#endif
+        EXPECT_EQ(status, 1) << threads << " threads";
+        const size_t summary = report.rfind("legwise-check: ");
+        ASSERT_NE(summary, std::string::npos) << report;
+        EXPECT_EQ(report.substr(0, summary), expected) << threads << " threads";
+        EXPECT_EQ(report.substr(summary), "legwise-check: " + std::to_string(plans)
+                                              + " plans in 2 files: " + std::to_string(errors) + " errors, "
+                                              + std::to_string(warnings.size() + 1) + " warnings\n");
+    }
 }
 
 // A file the user may not read ends the check with status 2 and says which file, before any plan.
