@@ -151,6 +151,28 @@ private slots:
     }
 #endif
 
+    // The plan file's bytes are judged as the file check judges them, below what is said of its plans.
+    void aLoneCrInThePlanFileIsAWarningBelowItsPlans()
+    {
+        ResetState();
+        WorkingFolder folder;
+        UseInputFiles(folder, ExampleAircraft, ExampleAirports);
+        WriteBytes(folder.Path("flightplanspersonal.txt"), ";\r\r\n" + ExamplePlanLine + "\r\n");
+        Platform::TestSeam::Reset();
+        QString shown;
+        Platform::TestSeam::SetModalHandler([&shown](QDialog& dialog) {
+            const PlanCheckWindow& window = *static_cast<CPlanDialog&>(dialog).CheckWindow();
+            (void)QTest::qWaitFor([&] { return LabelText(window, "ExistingPlans").startsWith("The plan file holds"); });
+            shown = LabelText(window, "ExistingPlans");
+            dialog.done(IDCANCEL);
+        });
+        CPlanDialog dialog(nullptr);
+        dialog.Run();
+        Platform::TestSeam::Reset();
+        QCOMPARE(shown, QStringLiteral("The plan file holds 1 plan.\nWarning: line 1 of the plan file: a lone CR "
+                                       "(carriage return) ends no line here; the line goes on after it."));
+    }
+
     void leg1DepartsFromTheTypedAirportAndAdviceFollowedSettles()
     {
         ResetState();
