@@ -375,8 +375,6 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
     }
     Registrations registrations;
     std::string line;
-    // The notes on the line's bytes, as the check gives them: a lone CR before the line's findings, a
-    // Ctrl-Z that ends the text there after them.
     std::optional<TextNote> crNote;
     while (reader.Next()) {
         if (reader.LineNumber() == options.explainLine) {
@@ -393,10 +391,6 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
     std::optional<TextNote> stopNote = TextStopNote(reader.Stop());
     if (stopNote && stopNote->line != options.explainLine)
         stopNote.reset();
-    const auto printNote = [&](const std::optional<TextNote>& note) {
-        if (note)
-            report.Line(file.text, note->line, FindingLevel::Warning, note->text);
-    };
     if (reader.LineNumber() < options.explainLine && !stopNote) {
         std::fprintf(err, "legwise-check: %s has %s, no line %d\n", file.text.c_str(),
                      CountText(reader.LineNumber(), "line").c_str(), options.explainLine);
@@ -407,15 +401,17 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
         allRead = AddRegistrations(files[i], static_cast<int>(i), registrations, report) && allRead;
     PlanLine plan;
     std::string reason;
+    // The notes on the line's bytes first, as the report gives them on this line.
+    for (const std::optional<TextNote>& note : {crNote, stopNote}) {
+        if (note)
+            report.Line(file.text, note->line, FindingLevel::Warning, note->text);
+    }
     const PlanLineKind kind = ReadPlanLine(line, plan, reason);
-    printNote(crNote);
     if (kind == PlanLineKind::Refused) {
         report.Line(file.text, options.explainLine, FindingLevel::Error, reason);
-        printNote(stopNote);
         return allRead ? 1 : 2;
     }
     if (kind != PlanLineKind::Plan) {
-        printNote(stopNote);
         std::fprintf(err, "legwise-check: line %d of %s holds no plan (%s)\n", options.explainLine, file.text.c_str(),
                      kind == PlanLineKind::Comment               ? "a comment"
                      : reader.LineNumber() < options.explainLine ? "the text ends there"
@@ -436,7 +432,6 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
     CheckPlan(plan, loop, options.turnaround, findings);
     for (const Finding& finding : findings)
         report.Line(file.text, options.explainLine, finding.level, finding.text);
-    printNote(stopNote);
     for (const Registrations::SharedUse& use : registrations.SharedUses()) {
         if (use.file == 0 && use.line == options.explainLine)
             report.Line(file.text, use.line, FindingLevel::Warning, SharedUseText(use, files));
