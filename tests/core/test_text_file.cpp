@@ -9,6 +9,7 @@
 #include "ScratchFolder.h"
 
 #include <atomic>
+#include <cstdlib>
 
 TEST(TextFile, ReadsOnlyWhatWasChosenAndCreatesANewFileOnlyWhereNoneIsYet)
 {
@@ -115,4 +116,32 @@ TEST(TextFile, ReadingCreatesNothingAndANewNameReplacesNothing)
     }
     EXPECT_EQ(ReadBytes(folder / "old.txt"), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 1) << "no file left over";
+}
+
+// What the handler of a signal or of a closed console does before the system ends the program without
+// unwinding it: the file being written goes, on Windows while it is still open.
+TEST(TextFile, AFileBeingWrittenGoesWhenTheProgramIsEnded)
+{
+    // The statement runs in a process of its own, which on Windows runs this test again from its start:
+    // the first process names the folder for both.
+    const char* const named = std::getenv("LEGWISE_ENDED_FOLDER");
+    const fs::path folder =
+        named ? fs::path(named)
+              : fs::temp_directory_path() / ("legwise-ended-" + std::to_string(std::random_device()()));
+#ifdef _WIN32
+    _putenv_s("LEGWISE_ENDED_FOLDER", folder.string().c_str());
+#else
+    setenv("LEGWISE_ENDED_FOLDER", folder.c_str(), 1);
+#endif
+    fs::create_directories(folder);
+    EXPECT_EXIT(
+        {
+            WholeFileWriter writer(folder / "new.txt");
+            const bool wrote = writer.Write("bytes");
+            RemoveUnfinishedFiles();
+            std::_Exit(wrote && !writer.Write("more") ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+    EXPECT_TRUE(fs::is_empty(folder));
+    fs::remove_all(folder);
 }
