@@ -595,8 +595,10 @@ int RunCheckProgram(const std::string& arguments, const fs::path& output)
         program = LEGWISE_CHECK_PROGRAM;
     // Started directly, its output in a file handle it inherits: no command interpreter in between.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE file = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared for writing as well: under Wine, once a death test has run, a handle an earlier child
+    // inherited was seen to outlive that child for a moment.
+    const HANDLE file = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return -1;
     const std::string line = "\"" + program.string() + "\" " + arguments;
