@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <mutex>
 #include <system_error>
 
 #include <fcntl.h>
@@ -16,6 +17,8 @@
 #endif
 #include <windows.h>
 #else
+#include <csignal>
+#include <pthread.h>
 #include <unistd.h>
 #endif
 
@@ -493,6 +496,38 @@ struct UnfinishedFile {
 UnfinishedFile g_unfinished[UnfinishedSlots];
 std::atomic<bool> g_ending{false}; // the program is being ended: writers stop
 
+// While a temporary file is created and remembered, the clean-up waits: a Ctrl+C at that moment would
+// otherwise miss the file. Signals are held back in this thread, the only one a shift writes from;
+// on Windows the console handler, a thread of its own, waits for the lock.
+#ifdef _WIN32
+std::mutex g_creating;
+class CleanUpHeld {
+public:
+    CleanUpHeld() { g_creating.lock(); }
+    ~CleanUpHeld() { g_creating.unlock(); }
+    CleanUpHeld(const CleanUpHeld&) = delete;
+    CleanUpHeld& operator=(const CleanUpHeld&) = delete;
+};
+#else
+class CleanUpHeld {
+public:
+    CleanUpHeld()
+    {
+        sigset_t ending;
+        sigemptyset(&ending);
+        for (const int signal : EndingSignals)
+            sigaddset(&ending, signal);
+        pthread_sigmask(SIG_BLOCK, &ending, &m_before);
+    }
+    ~CleanUpHeld() { pthread_sigmask(SIG_SETMASK, &m_before, nullptr); }
+    CleanUpHeld(const CleanUpHeld&) = delete;
+    CleanUpHeld& operator=(const CleanUpHeld&) = delete;
+
+private:
+    sigset_t m_before{};
+};
+#endif
+
 int Remember(const std::filesystem::path& temporary)
 {
     const auto& native = temporary.native();
@@ -520,6 +555,30 @@ void Forget(int slot)
         g_unfinished[slot].used.store(false);
 }
 
+// A new file that RemoveUnfinishedFiles can remove while it is open. On Windows it is opened with leave
+// to delete it: deleted then, it goes once its last handle closes, at the latest when the system ends
+// the program.
+OpenedFile CreateRemovable(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    const HANDLE handle =
+        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+        if (fd < 0)
+            CloseHandle(handle);
+        else if (std::FILE* file = _fdopen(fd, "wb"))
+            return {file, 0, {}};
+        else
+            _close(fd);
+        DeleteFileW(path.c_str());
+    }
+    // Not made that way: made as any new file is, or refused with the reason.
+#endif
+    return OpenPlainFile(path, FileAccess::CreateNew);
+}
+
 // A new file beside `destination`, created with the usual permissions of a new file. Hidden on
 // systems that hide dot files; it lives only until the rename or the clean-up.
 std::FILE* CreateTemporaryBeside(const std::filesystem::path& destination, std::filesystem::path& temporary,
@@ -534,7 +593,7 @@ std::FILE* CreateTemporaryBeside(const std::filesystem::path& destination, std::
         name += ".tmp";
         temporary = destination;
         temporary.replace_filename(name);
-        const OpenedFile created = OpenPlainFile(temporary, FileAccess::CreateNew);
+        const OpenedFile created = CreateRemovable(temporary);
         reason = created.reason;
         if (created.file || created.errorNumber != EEXIST)
             return created.file;
@@ -546,6 +605,7 @@ std::FILE* CreateTemporaryBeside(const std::filesystem::path& destination, std::
 WholeFileWriter::WholeFileWriter(const std::filesystem::path& destination)
     : m_destination(destination)
 {
+    const CleanUpHeld held;
     m_file = CreateTemporaryBeside(destination, m_temporary, m_error);
     if (m_file)
         m_slot = Remember(m_temporary);
@@ -629,12 +689,21 @@ void RemoveUnfinishedFiles()
 {
     g_ending.store(true);
 #ifdef _WIN32
-    // An open file cannot be removed here: the writers see g_ending, fail their next write and
-    // remove their files themselves. The system ends the program within seconds all the same.
+    // Each file goes once the program ends (CreateRemovable). One that cannot be deleted yet, which
+    // another program holds open without leave to delete it, is tried again a little while: its
+    // writer sees g_ending, fails its next write and removes the file itself. The system ends the
+    // program within seconds all the same.
+    const std::lock_guard<std::mutex> held(g_creating);
+    bool deleted[UnfinishedSlots] = {};
     for (int wait = 0; wait < 150; ++wait) {
         bool any = false;
-        for (const UnfinishedFile& file : g_unfinished)
-            any = any || file.used.load();
+        for (int slot = 0; slot < UnfinishedSlots; ++slot) {
+            const UnfinishedFile& file = g_unfinished[slot];
+            if (deleted[slot] || !file.used.load() || file.path[0] == 0)
+                continue;
+            deleted[slot] = DeleteFileW(file.path) || GetLastError() == ERROR_FILE_NOT_FOUND;
+            any = any || !deleted[slot];
+        }
         if (!any)
             return;
         Sleep(20);

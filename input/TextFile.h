@@ -3,6 +3,7 @@
 // reading turns CR LF into LF, keeps a lone CR and ends at the first byte 0x1A;
 // writing turns every LF into CR LF.
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -178,7 +179,11 @@ private:
 // Gives `from` the name `to` only when no file has that name, in one step of the file system.
 std::error_code RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
-// Removes the temporary files of every WholeFileWriter not yet committed. Safe in a signal handler on
-// POSIX systems; on Windows, from a console control handler, it asks the writers to stop and waits
-// a little for them to remove their files.
+// Removes the temporary files of every WholeFileWriter not yet committed, and makes the writers stop.
+// Safe in a signal handler on POSIX systems. On Windows, from a console control handler, it deletes
+// the open files, which go once the program ends, and waits a little for any it cannot delete yet.
 void RemoveUnfinishedFiles();
+#ifndef _WIN32
+// The signals whose handler calls RemoveUnfinishedFiles: Ctrl+C, kill and a closed terminal.
+inline constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+#endif

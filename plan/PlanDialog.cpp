@@ -10,6 +10,7 @@
 #include "input/Text.h"
 #include "plan/Composition.h"
 #include "plan/PlanOutput.h"
+#include "planfile/PlanFindings.h"
 #include "res/DialogTemplates.h"
 
 #include <QLabel>
@@ -334,17 +335,23 @@ void CPlanDialog::ShowExistingPlans()
         m_checkWindow->ShowExistingPlans(m_existingPlansState);
         return;
     }
-    const QString count = QStringLiteral("The plan file holds %1 plans.").arg(m_existingPlans->registrations.size());
+    const QString count = QStringLiteral("The plan file holds %1.")
+                              .arg(QString::fromStdString(
+                                  CountText(static_cast<long long>(m_existingPlans->registrations.size()), "plan")));
+    // What the file check would say of the file's bytes, below what is said of its plans.
+    const std::string notes = m_existingPlans->NotesText();
+    const QString notesText = notes.empty() ? QString() : QStringLiteral("\n") + QString::fromStdString(notes);
     if (!m_draft.headerAccepted) {
-        m_checkWindow->ShowExistingPlans(count);
+        m_checkWindow->ShowExistingPlans(count + notesText);
         return;
     }
     const std::string registration = AcceptedRegistration(m_draft);
     const std::vector<int> lines = m_existingPlans->LinesOf(registration);
     m_checkWindow->ShowExistingPlans(
-        lines.empty() ? count + QStringLiteral(" None uses the registration %1.").arg(FromWindows1252(registration))
-                      : QStringLiteral("The registration %1 already has a plan in the plan file, %2.")
-                            .arg(FromWindows1252(registration), QString::fromStdString(LinesText(lines))));
+        (lines.empty() ? count + QStringLiteral(" None uses the registration %1.").arg(FromWindows1252(registration))
+                       : QStringLiteral("The registration %1 already has a plan in the plan file, %2.")
+                             .arg(FromWindows1252(registration), QString::fromStdString(LinesText(lines))))
+        + notesText);
 }
 
 void CPlanDialog::OnOK()

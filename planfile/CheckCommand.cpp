@@ -401,9 +401,12 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
     }
     Registrations registrations;
     std::string line;
+    std::optional<TextNote> crNote;
     while (reader.Next()) {
-        if (reader.LineNumber() == options.explainLine)
+        if (reader.LineNumber() == options.explainLine) {
             line = reader.Text();
+            crNote = LoneCrNote(line, options.explainLine);
+        }
         if (reader.Kind() == PlanLineKind::Plan)
             registrations.Add(reader.Plan().registration, 0, reader.LineNumber());
     }
@@ -411,7 +414,10 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
         report.Unreadable(file.text, "the file could not be read to its end");
         return 2;
     }
-    if (reader.LineNumber() < options.explainLine) {
+    std::optional<TextNote> stopNote = TextStopNote(reader.Stop());
+    if (stopNote && stopNote->line != options.explainLine)
+        stopNote.reset();
+    if (reader.LineNumber() < options.explainLine && !stopNote) {
         std::fprintf(err, "legwise-check: %s has %s, no line %d\n", file.text.c_str(),
                      CountText(reader.LineNumber(), "line").c_str(), options.explainLine);
         return 2;
@@ -421,6 +427,11 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
         allRead = AddRegistrations(files[i], static_cast<int>(i), registrations, report) && allRead;
     PlanLine plan;
     std::string reason;
+    // The notes on the line's bytes first, as the report gives them on this line.
+    for (const std::optional<TextNote>& note : {crNote, stopNote}) {
+        if (note)
+            report.Line(file.text, note->line, FindingLevel::Warning, note->text);
+    }
     const PlanLineKind kind = ReadPlanLine(line, plan, reason);
     if (kind == PlanLineKind::Refused) {
         report.Line(file.text, options.explainLine, FindingLevel::Error, reason);
@@ -428,7 +439,9 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
     }
     if (kind != PlanLineKind::Plan) {
         std::fprintf(err, "legwise-check: line %d of %s holds no plan (%s)\n", options.explainLine, file.text.c_str(),
-                     kind == PlanLineKind::Comment ? "a comment" : "a blank line");
+                     kind == PlanLineKind::Comment               ? "a comment"
+                     : reader.LineNumber() < options.explainLine ? "the text ends there"
+                                                                 : "a blank line");
         return 2;
     }
     WalkedLoop loop;

@@ -151,7 +151,7 @@ extern "C" void OnEndingSignal(int signal)
 
 void RemoveUnfinishedFilesAtTheEnd()
 {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : EndingSignals) {
         struct sigaction action {};
         struct sigaction before {};
         action.sa_handler = OnEndingSignal;

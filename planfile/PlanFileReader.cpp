@@ -87,6 +87,30 @@ bool PlanFileReader::NextLine(std::string& line)
     return true;
 }
 
+bool ReadNotedLines(const std::filesystem::path& path, std::string& error,
+                    const std::function<bool(std::string_view, std::int64_t)>& add,
+                    const std::function<void(TextNote&&)>& note)
+{
+    PlanFileReader reader(path);
+    error = reader.OpenError();
+    if (!error.empty())
+        return false;
+    std::string line;
+    while (reader.NextLine(line)) {
+        if (std::optional<TextNote> crNote = LoneCrNote(line, reader.LineNumber()))
+            note(std::move(*crNote));
+        if (!add(line, reader.LineNumber()))
+            return true;
+    }
+    if (std::optional<TextNote> stopNote = TextStopNote(reader.Stop()))
+        note(std::move(*stopNote));
+    if (reader.HadReadError()) {
+        error = "the file could not be read to its end";
+        return false;
+    }
+    return true;
+}
+
 namespace {
 constexpr size_t MostAirportsReserved = 4'000'000;
 
@@ -116,28 +140,6 @@ void Keep(CodeTable<Entry>& table, std::string_view code, const Entry& entry)
     Entry& kept = table.Insert(code, added);
     if (added || (!kept.Known() && entry.Known()))
         kept = entry;
-}
-
-bool ReadLines(const std::filesystem::path& path, std::string& error, std::vector<TextNote>& notes,
-               const std::function<void(std::string_view, std::int64_t)>& add)
-{
-    PlanFileReader reader(path);
-    error = reader.OpenError();
-    if (!error.empty())
-        return false;
-    std::string line;
-    while (reader.NextLine(line)) {
-        if (std::optional<TextNote> note = LoneCrNote(line, reader.LineNumber()))
-            notes.push_back(std::move(*note));
-        add(line, reader.LineNumber());
-    }
-    if (std::optional<TextNote> note = TextStopNote(reader.Stop()))
-        notes.push_back(std::move(*note));
-    if (reader.HadReadError()) {
-        error = "the file could not be read to its end";
-        return false;
-    }
-    return true;
 }
 
 AirportPlace PlaceOnLine(std::string_view line, std::int64_t lineNumber)
@@ -241,6 +243,11 @@ bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std
 
 bool ReadAircraftFile(const std::filesystem::path& path, ReferenceData& data, std::string& error)
 {
-    return ReadLines(path, error, data.aircraftNotes,
-                     [&](std::string_view line, std::int64_t number) { AddAircraftLine(data, line, number); });
+    return ReadNotedLines(
+        path, error,
+        [&](std::string_view line, std::int64_t number) {
+            AddAircraftLine(data, line, number);
+            return true;
+        },
+        [&](TextNote&& note) { data.aircraftNotes.push_back(std::move(note)); });
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,13 @@ struct TextNote {
 std::optional<TextNote> LoneCrNote(std::string_view line, std::int64_t lineNumber);
 // The note for a 0x1A that ended the text with bytes after it; nothing when none did.
 std::optional<TextNote> TextStopNote(const TextStop& stop);
+
+// Reads `path` as the check reads a file, handing each line and its number to `add` until it returns
+// false, and each note on the file's bytes (a lone CR, a 0x1A that ends the text early) to `note`.
+// False, with the reason in `error`, when the file cannot be opened or read to its end.
+bool ReadNotedLines(const std::filesystem::path& path, std::string& error,
+                    const std::function<bool(std::string_view, std::int64_t)>& add,
+                    const std::function<void(TextNote&&)>& note);
 
 // Reads a plan file, or the airport or aircraft file: only a file that exists, a UTF-8 byte-order mark
 // at its start skipped, UTF-16 text refused.

@@ -554,7 +554,8 @@ TEST(PlanFile, AnAircraftFileThatCannotBeOpenedEndsTheCheck)
 }
 
 // A file named twice is read once; --explain gives every finding of its line, registrations counted
-// over the files after it; counts take their words; each file that cannot be read is named and counted.
+// over the files after it, and the notes on the line's bytes; counts take their words; each file that cannot be read is
+// named and counted.
 TEST(PlanFile, TheReportCountsEachFileOnceAndNamesWhatCannotBeRead)
 {
     ScratchFolder folder;
@@ -564,6 +565,7 @@ TEST(PlanFile, TheReportCountsEachFileOnceAndNamesWhatCannotBeRead)
                "JET7,R1,100%,2Hr,IFR,06:00,08:10,350,F,1,EDDM\n"
                "JET7,R2,50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\n");
     WriteBytes(folder / "b.txt", "JET7,R1,50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\n");
+    WriteBytes(folder / "cr.txt", ";\rA\n\x1A\n");
     const std::string missing = UnreadableReason(folder / "none.txt");
     std::vector<std::tuple<std::vector<std::string>, std::string, int>> rows = {
         {{"ok.txt", "./ok.txt", "b.txt"},
@@ -580,6 +582,14 @@ TEST(PlanFile, TheReportCountsEachFileOnceAndNamesWhatCannotBeRead)
          "ok.txt:1: warning: registration R1 is used by 2 plans (also b.txt:1)\n",
          0},
         {{"--explain", "b.txt:2"}, "legwise-check: b.txt has 1 line, no line 2\n", 2},
+        {{"--explain", "cr.txt:1"},
+         "cr.txt:1: warning: a lone CR (carriage return) ends no line here; the line goes on after it\n"
+         "legwise-check: line 1 of cr.txt holds no plan (a comment)\n",
+         2},
+        {{"--explain", "cr.txt:2"},
+         "cr.txt:2: warning: a Ctrl-Z byte: the text ends here; 1 byte after it is not read\n"
+         "legwise-check: line 2 of cr.txt holds no plan (the text ends there)\n",
+         2},
         {{"--airports", "none.txt", "--aircraft", "none.txt", "ok.txt"},
          "legwise-check: the airport file none.txt cannot be read: " + missing
              + "\nlegwise-check: the aircraft file none.txt cannot be read: " + missing
@@ -634,8 +644,10 @@ int RunCheckProgram(const std::string& arguments, const fs::path& output)
         program = LEGWISE_CHECK_PROGRAM;
     // Started directly, its output in a file handle it inherits: no command interpreter in between.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE file = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared for writing as well: under Wine, once a death test has run, a handle an earlier child
+    // inherited was seen to outlive that child for a moment.
+    const HANDLE file = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return -1;
     const std::string line = "\"" + program.string() + "\" " + arguments;

@@ -4,14 +4,21 @@
 #include "planfile/SeasonShift.h"
 
 #include "check/Calendar.h"
+#include "input/TextFile.h"
 
 #include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <functional>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace {
 ReferenceData Airports()
@@ -241,3 +248,36 @@ TEST(SeasonShift, AnUnfinishedShiftLeavesNoFileBehind)
         EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 1) << c.name;
     }
 }
+
+#ifndef _WIN32
+// Ended by Ctrl+C, kill or a closed terminal while it writes, the shift leaves no file behind.
+TEST(SeasonShift, AShiftEndedBySignalLeavesNoFileBehind)
+{
+    ScratchFolder folder;
+    WriteBytes(folder / "ap.txt", "EDDF,N50* 2.00',E8* 34.00',364\n");
+    WriteBytes(folder / "ac.txt", "JET7,450,\"Jet\"\n");
+    std::string plans;
+    for (int i = 0; i < 150000; ++i)
+        plans += "JET7,R,100%,24Hr,IFR,06:00,,350,F,1,EDDF\r\n";
+    WriteBytes(folder / "plans.txt", plans);
+    const auto temporary = [&] {
+        return std::any_of(fs::directory_iterator(folder.path), fs::directory_iterator(),
+                           [](const fs::directory_entry& entry) { return entry.path().extension() == ".tmp"; });
+    };
+    for (const int signal : EndingSignals) {
+        const pid_t child = fork();
+        if (child == 0 && chdir(folder.path.c_str()) == 0)
+            execl(LEGWISE_CHECK_PROGRAM, "legwise-check", "--airports", "ap.txt", "--aircraft", "ac.txt", "--shift",
+                  "2025-01-15", "2025-07-15", "--out", "new.txt", "plans.txt", nullptr);
+        if (child == 0)
+            _exit(127);
+        int status = 0;
+        while (!temporary() && waitpid(child, &status, WNOHANG) == 0) {
+        }
+        kill(child, signal);
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_FALSE(temporary() || fs::exists(folder / "new.txt")) << signal;
+    }
+}
+#endif

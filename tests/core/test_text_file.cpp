@@ -9,6 +9,7 @@
 #include "ScratchFolder.h"
 
 #include <atomic>
+#include <cstdlib>
 
 TEST(TextFile, ReadsOnlyWhatWasChosenAndCreatesANewFileOnlyWhereNoneIsYet)
 {
@@ -21,9 +22,10 @@ TEST(TextFile, ReadsOnlyWhatWasChosenAndCreatesANewFileOnlyWhereNoneIsYet)
 #endif
 }
 
-// The readers of the checks, the plan lines' and the shift's, by the same table: a UTF-8 byte-order
-// mark is skipped, UTF-16 text refused, a lone CR stays in its line, and a 0x1A with bytes after it
-// is found on its line. Line numbers go on past 2^31 from a reader started near there.
+// The readers of the checks, the plan lines', the shift's and the plan check's, by the same table: a
+// UTF-8 byte-order mark is skipped, UTF-16 text refused, a lone CR stays in its line, and a 0x1A with
+// bytes after it is found on its line; the plan check says so under the plan file's plans. Line numbers go on past 2^31
+// from a reader started near there.
 TEST(TextFile, TheCheckReadersAgreeOnMarksCrsAndTheEndOfTheText)
 {
     using namespace std::string_literals;
@@ -33,17 +35,27 @@ TEST(TextFile, TheCheckReadersAgreeOnMarksCrsAndTheEndOfTheText)
         const char* lines; // each line and its number; or the refusal
         std::uint64_t stopLine;
         std::uint64_t bytesAfter;
+        const char* notes; // what the plan check shows of them
     } cases[] = {
-        {"\xEF\xBB\xBFJET7,R\r\nB\n", "1:JET7,R|2:B|", 0, 0},
-        {"A\rB\r\nC", "1:A\rB|2:C|", 0, 0},
-        {"A\nB\x1A tail\n", "1:A|2:B|", 2, 6},
-        {"A\n\x1A\x1A", "1:A|", 2, 1},
-        {"A\n\x1A", "1:A|", 0, 0},
+        {"\xEF\xBB\xBFJET7,R\r\nB\n", "1:JET7,R|2:B|", 0, 0, ""},
+        {"A\rB\r\nC", "1:A\rB|2:C|", 0, 0,
+         "Warning: line 1 of the plan file: a lone CR (carriage return) ends no line here; the line goes on after it."},
+        {"A\nB\x1A tail\n", "1:A|2:B|", 2, 6,
+         "Warning: line 2 of the plan file: a Ctrl-Z byte: the text ends here; 6 bytes after it are not read."},
+        {"A\n\x1A\x1A", "1:A|", 2, 1,
+         "Warning: line 2 of the plan file: a Ctrl-Z byte: the text ends here; 1 byte after it is not read."},
+        {"A\n\x1A", "1:A|", 0, 0, ""},
         {"\xFF\xFE"
          "A\0\n\0"s,
-         "is UTF-16 text; save it as ANSI (Windows-1252)", 0, 0},
-        {"\0A\0\n"s, "is UTF-16 text; save it as ANSI (Windows-1252)", 0, 0},
+         "is UTF-16 text; save it as ANSI (Windows-1252)", 0, 0, ""},
+        {"\0A\0\n"s, "is UTF-16 text; save it as ANSI (Windows-1252)", 0, 0, ""},
+        {"\rB\n\rB\n\rB\n\rB\n\x1Axy", "1:\rB|2:\rB|3:\rB|4:\rB|", 5, 2,
+         "Warning: line 1 of the plan file: a lone CR (carriage return) ends no line here; the line goes on after it.\n"
+         "Warning: line 2 of the plan file: a lone CR (carriage return) ends no line here; the line goes on after it.\n"
+         "Warning: line 5 of the plan file: a Ctrl-Z byte: the text ends here; 2 bytes after it are not read.\n"
+         "Warning: 2 more lines with a lone CR."},
     };
+    const std::atomic<bool> stop = false;
     int index = 0;
     for (const auto& c : cases) {
         const fs::path file = folder / ("case" + std::to_string(++index) + ".txt");
@@ -59,10 +71,12 @@ TEST(TextFile, TheCheckReadersAgreeOnMarksCrsAndTheEndOfTheText)
             readRaw += std::to_string(raw.LineNumber()) + ":" + std::string(raw.Line()) + "|";
         EXPECT_EQ(read, c.lines) << index;
         EXPECT_EQ(readRaw, c.lines) << index;
-        for (const TextStop stop : {lines.Stop(), raw.Stop()}) {
-            EXPECT_EQ(stop.line, c.stopLine) << index;
-            EXPECT_EQ(stop.bytesAfter, c.bytesAfter) << index;
+        for (const TextStop textStop : {lines.Stop(), raw.Stop()}) {
+            EXPECT_EQ(textStop.line, c.stopLine) << index;
+            EXPECT_EQ(textStop.bytesAfter, c.bytesAfter) << index;
         }
+        const ExistingPlans plans = ReadExistingPlans(file, stop);
+        EXPECT_EQ(plans.ok ? plans.NotesText() : plans.error, plans.ok ? c.notes : c.lines) << index;
     }
     const std::int64_t near = (std::int64_t{1} << 31) - 1;
     PlanFileReader lines(folder / "case2.txt", near);
@@ -79,8 +93,6 @@ TEST(TextFile, TheCheckReadersAgreeOnMarksCrsAndTheEndOfTheText)
     registrations.Add("D-A", 0, 5);
     EXPECT_EQ(registrations.SharedUses().back().line, near + 2);
     EXPECT_EQ(registrations.SharedUses().front().otherLine, near + 2);
-    const std::atomic<bool> stop = false;
-    EXPECT_EQ(ReadExistingPlans(folder / "case7.txt", stop).error, Utf16Reason) << "the plan check's read";
 }
 
 // A check never creates the file it was to read; a new name is given only where none is yet.
@@ -104,4 +116,29 @@ TEST(TextFile, ReadingCreatesNothingAndANewNameReplacesNothing)
     }
     EXPECT_EQ(ReadBytes(folder / "old.txt"), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 1) << "no file left over";
+}
+
+// What the handler of a signal or of a closed console does before the system ends the program without
+// unwinding it: the file being written goes, on Windows while it is still open.
+TEST(TextFile, AFileBeingWrittenGoesWhenTheProgramIsEnded)
+{
+    // The statement runs in a process of its own, on Windows this test run again: the first names the folder.
+    const char* const named = std::getenv("LEGWISE_ENDED");
+    const fs::path folder =
+        named ? fs::path(named) : fs::temp_directory_path() / ("legwise-" + std::to_string(std::random_device()()));
+#ifdef _WIN32
+    _putenv_s("LEGWISE_ENDED", folder.string().c_str());
+#else
+    setenv("LEGWISE_ENDED", folder.c_str(), 1);
+#endif
+    fs::create_directories(folder);
+    EXPECT_EXIT(
+        {
+            WholeFileWriter writer(folder / "new.txt");
+            RemoveUnfinishedFiles();
+            std::_Exit(writer.Write("bytes") ? 1 : 0);
+        },
+        testing::ExitedWithCode(0), "");
+    EXPECT_TRUE(fs::is_empty(folder));
+    fs::remove_all(folder);
 }

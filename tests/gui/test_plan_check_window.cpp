@@ -130,26 +130,43 @@ private slots:
         QCOMPARE(written[1], written[0]);
     }
 
-#ifndef _WIN32
-    void aPipeInThePlanFilesPlaceIsNotOpened()
+    // A pipe in the plan file's place is not opened; the file's bytes are judged as the file check
+    // judges them, below what is said of its plans.
+    void thePlanFileIsReadOnlyWhenPlainAndItsBytesJudged()
     {
-        ResetState();
-        WorkingFolder folder;
-        UseInputFiles(folder, ExampleAircraft, ExampleAirports);
-        QCOMPARE(mkfifo(folder.Path("flightplanspersonal.txt").c_str(), 0600), 0); // opening it to read would wait
-        Platform::TestSeam::Reset();
-        QString shown;
-        Platform::TestSeam::SetModalHandler([&shown](QDialog& dialog) {
-            shown = LabelText(*static_cast<CPlanDialog&>(dialog).CheckWindow(), "ExistingPlans");
-            dialog.done(IDCANCEL);
-        });
-        CPlanDialog dialog(nullptr);
-        dialog.Run();
-        Platform::TestSeam::Reset();
-        QCOMPARE(shown,
-                 QStringLiteral("The plan file flightplanspersonal.txt is not a plain file, so it was not read."));
-    }
+        const std::pair<std::string, QString> cases[] = {
+            {"", "The plan file flightplanspersonal.txt is not a plain file, so it was not read."}, // a pipe
+            {";\r\r\n" + ExamplePlanLine + "\r\n",
+             "The plan file holds 1 plan.\nWarning: line 1 of the plan file: a lone CR (carriage return) ends no "
+             "line here; the line goes on after it."},
+        };
+        for (const auto& [bytes, expected] : cases) {
+            ResetState();
+            WorkingFolder folder;
+            UseInputFiles(folder, ExampleAircraft, ExampleAirports);
+            if (!bytes.empty())
+                WriteBytes(folder.Path("flightplanspersonal.txt"), bytes);
+#ifdef _WIN32
+            else
+                continue;
+#else
+            else // opening it to read would wait
+                QCOMPARE(mkfifo(folder.Path("flightplanspersonal.txt").c_str(), 0600), 0);
 #endif
+            Platform::TestSeam::Reset();
+            QString shown;
+            Platform::TestSeam::SetModalHandler([&shown](QDialog& dialog) {
+                const PlanCheckWindow& window = *static_cast<CPlanDialog&>(dialog).CheckWindow();
+                (void)QTest::qWaitFor([&] { return LabelText(window, "ExistingPlans").startsWith("The plan file "); });
+                shown = LabelText(window, "ExistingPlans");
+                dialog.done(IDCANCEL);
+            });
+            CPlanDialog dialog(nullptr);
+            dialog.Run();
+            Platform::TestSeam::Reset();
+            QCOMPARE(shown, expected);
+        }
+    }
 
     void leg1DepartsFromTheTypedAirportAndAdviceFollowedSettles()
     {
