@@ -10,6 +10,9 @@
 #include <span>
 
 namespace {
+// The lone CRs a table names; a file with more says how many more.
+constexpr size_t KeptNotes = 20;
+
 // Field `index` of a line that is no plan, as far as it has one, for its row.
 std::string_view Field(std::string_view line, int index)
 {
@@ -129,8 +132,15 @@ PlanTable ReadPlanTable(const std::filesystem::path& path, const ReferenceData& 
             return table;
         }
         for (const TableLine& line : std::span(batch->lines).first(batch->count)) {
-            if (line.kind == PlanLineKind::Blank || line.kind == PlanLineKind::Comment)
+            std::optional<TextNote> note = LoneCrNote(line.text, line.number);
+            if (note && table.notes.size() < KeptNotes)
+                table.notes.push_back(std::move(*note));
+            else if (note)
+                ++table.notesLeftOut;
+            if (line.kind == PlanLineKind::Blank || line.kind == PlanLineKind::Comment) {
+                table.notesOffRows += note.has_value();
                 continue;
+            }
             if (line.unplaced)
                 table.unplaced.push_back(static_cast<std::uint32_t>(table.rows.size()));
             PlanRow& row = table.rows.emplace_back();
@@ -138,6 +148,7 @@ PlanTable ReadPlanTable(const std::filesystem::path& path, const ReferenceData& 
             row.offset = line.offset;
             row.textAt = static_cast<std::uint32_t>(table.text.size());
             row.plan = line.kind == PlanLineKind::Plan;
+            row.warnings = note.has_value();
             if (!row.plan) {
                 row.aircraftSize = Append(table.text, Field(line.text, 0));
                 row.registrationSize = Append(table.text, Field(line.text, 1));
@@ -150,8 +161,12 @@ PlanTable ReadPlanTable(const std::filesystem::path& path, const ReferenceData& 
             row.periodSize = Append(table.text, line.plan.period);
             row.legs = static_cast<std::uint32_t>(line.plan.legs.size());
             row.errors = line.errors;
-            row.warnings = line.warnings;
+            row.warnings += line.warnings;
             registrations.Add(line.plan.registration, 0, row.line);
+        }
+        if (std::optional<TextNote> note = TextStopNote(batch->stop)) {
+            table.notes.push_back(std::move(*note));
+            ++table.notesOffRows;
         }
         if (batch->readError)
             table.error = "the file could not be read to its end";
@@ -183,6 +198,8 @@ bool ReadPlanDetail(const std::filesystem::path& path, const PlanTable& table, c
     }
     detail.line.assign(reader.Line());
     detail.findings.clear();
+    if (std::optional<TextNote> note = LoneCrNote(detail.line, row.line))
+        detail.findings.push_back({FindingLevel::Warning, std::move(note->text)});
     std::string reason;
     detail.plan = ReadPlanLine(detail.line, detail.parsed, reason) == PlanLineKind::Plan;
     if (!detail.plan) {

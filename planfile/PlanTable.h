@@ -35,6 +35,10 @@ struct PlanTable {
     std::vector<std::pair<std::int64_t, std::string>> shared; // line: the warning on its shared registration
     std::vector<std::uint32_t> unplaced;                      // rows of plans with an airport that has no place
     std::string error;                                        // why the file could not be read
+    // Notes on the file's bytes: the first lone CRs, and a 0x1A that ends the text early; how many more.
+    std::vector<TextNote> notes;
+    std::int64_t notesLeftOut = 0;
+    std::int64_t notesOffRows = 0; // the notes on lines without a row, which no row counts as its warning
     bool cancelled = false;
 
     std::string_view Aircraft(const PlanRow& row) const { return {text.data() + row.textAt, row.aircraftSize}; }

@@ -697,16 +697,23 @@ void CheckWindow::Read()
             m_model->SetTable(&loaded->table);
             m_saveAs->setEnabled(true);
             long long errors = 0;
-            long long warnings = 0;
+            long long warnings = loaded->table.notesOffRows;
             long long plans = 0;
             for (const PlanRow& row : loaded->table.rows) {
                 errors += row.errors;
                 warnings += row.warnings;
                 plans += row.plan;
             }
-            ShowStatus(QStringLiteral("%1 in %2: %3, %4.")
-                           .arg(Plural(plans, "plan"), QFileInfo(QStringFromPath(loaded->plan)).fileName(),
-                                Plural(errors, "error"), Plural(warnings, "warning")));
+            QString status = QStringLiteral("%1 in %2: %3, %4.")
+                                 .arg(Plural(plans, "plan"), QFileInfo(QStringFromPath(loaded->plan)).fileName(),
+                                      Plural(errors, "error"), Plural(warnings, "warning"));
+            // The file's bytes: the first note, and how many more the file has.
+            if (const std::vector<TextNote>& notes = loaded->table.notes; !notes.empty()) {
+                status += QStringLiteral(" Line %1: %2.").arg(notes.front().line).arg(Text(notes.front().text));
+                if (const long long more = static_cast<long long>(notes.size()) - 1 + loaded->table.notesLeftOut)
+                    status += QStringLiteral(" %1 on the file's bytes.").arg(Plural(more, "more note"));
+            }
+            ShowStatus(status);
             m_plans->resizeColumnsToContents();
             const int row = m_model->RowOfLine(selectedLine);
             if (m_model->rowCount() > 0)

@@ -261,6 +261,19 @@ private slots:
         }
         QVERIFY(!Exists(folder.Path("missing.txt")));
 
+        // A lone CR and a Ctrl-Z that ends the text early: the status names the first, counts the rest,
+        // and the plan whose line holds the CR says so first among its findings.
+        WriteBytes(folder.Path("bytes.txt"),
+                   ";a\rb\nJET7,D-AI\rLA,100%,24Hr,IFR,06:00,,350,F,1,EDDM,07:00,,350,F,2,EDDF\n"
+                   "\x1AJET7,D-AILB\n");
+        ReadWindow bytes(folder, "bytes.txt");
+        QCOMPARE(Find<QLabel>(bytes.window, "Status")->text(),
+                 "1 plan in bytes.txt: 0 errors, 3 warnings. Line 1: a lone CR (carriage return) ends no line here; "
+                 "the line goes on after it. 2 more notes on the file's bytes.");
+        QCOMPARE(Rows(*Find<QTableView>(bytes.window, "Plans")->model()), QStringList({"2|D-AI\rLA|JET7|24Hr|2|0|1"}));
+        QCOMPARE(Items(*Find<QListWidget>(bytes.window, "Findings")).value(0),
+                 "Warning: a lone CR (carriage return) ends no line here; the line goes on after it");
+
         // The planner's plan file in the current folder is offered, as the personal copies are.
         QCOMPARE(Find<QLineEdit>(CheckWindow(), "PlanFile")->text(), QString());
         WriteBytes(folder.Path("flightplanspersonal.txt"), Plans);
