@@ -119,7 +119,10 @@ int NoWindow(const std::string& reason)
 BOOL WINAPI OnConsoleEvent(DWORD)
 {
     RemoveUnfinishedFiles();
-    return FALSE; // then the program ends as it would have
+    // Ended here, with the status Windows gives a program stopped by Ctrl+C: the work still running
+    // on the main thread would otherwise report the file it lost as a failed write, or end with 0.
+    TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
+    return TRUE;
 }
 
 void RemoveUnfinishedFilesAtTheEnd() { SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
