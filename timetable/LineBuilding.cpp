@@ -12,6 +12,15 @@
 namespace {
 constexpr std::uint32_t None = UINT32_MAX;
 
+void Prefetch(const void* address)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
 struct Event {
     std::uint64_t key = 0; // the airport, the time, then 0 for an arrival and 1 for a departure
     std::uint32_t leg = 0;
@@ -24,19 +33,20 @@ struct Event {
 // Sorts `values`, whose bits above `bits` are 0 and which are in order already by their bits below
 // `sorted`, eleven bits at a time from there: in a few passes over them, where a sort by comparisons
 // takes many. Each pass keeps the order of equal digits, so the order below `sorted` stays.
-void SortNumbers(std::vector<std::uint64_t>& values, int sorted, int bits)
+template <typename Number>
+void SortNumbers(std::vector<Number>& values, int sorted, int bits)
 {
     constexpr int Step = 11;
-    std::vector<std::uint64_t> other(values.size());
+    std::vector<Number> other(values.size());
     std::vector<std::uint32_t> counts(size_t{1} << Step);
     for (int shift = sorted; shift < bits; shift += Step) {
         std::fill(counts.begin(), counts.end(), 0);
-        for (const std::uint64_t value : values)
+        for (const Number value : values)
             ++counts[value >> shift & (counts.size() - 1)];
         std::uint32_t at = 0;
         for (std::uint32_t& count : counts)
             at += std::exchange(count, at);
-        for (const std::uint64_t value : values)
+        for (const Number value : values)
             other[counts[value >> shift & (counts.size() - 1)]++] = value;
         values.swap(other);
     }
@@ -235,18 +245,27 @@ private:
 
 ChainResult ChainLegs(std::span<const ChainLeg> legs, int period) { return Chainer(legs, period).Run(); }
 
-long long FewestAircraft(std::span<const ChainLeg> legs, int period)
+namespace {
+// The aircraft the excesses of departures over arrivals ask for, from the events of every airport in
+// time order, each an airport, a time and 1 for a departure in one number.
+template <typename Number>
+long long LargestExcesses(std::span<const ChainLeg> legs, int period, int timeBits, int bits)
 {
+    std::vector<Number> events;
+    events.reserve(legs.size() * 2);
+    for (const ChainLeg& leg : legs) {
+        events.push_back(
+            static_cast<Number>(Number{leg.to} << timeBits | static_cast<Number>(leg.ready % period) << 1));
+        events.push_back(static_cast<Number>(Number{leg.from} << timeBits | static_cast<Number>(leg.departs) << 1 | 1));
+    }
+    SortNumbers(events, 0, bits);
     long long aircraft = 0;
-    for (const ChainLeg& leg : legs)
-        aircraft += leg.ready >= period;
-    const std::vector<Event> events = SortedEvents(legs, period);
     long long excess = 0;
     long long largest = 0;
     for (size_t i = 0; i < events.size(); ++i) {
-        excess += events[i].Departure() ? 1 : -1;
+        excess += (events[i] & 1) != 0 ? 1 : -1;
         largest = std::max(largest, excess);
-        if (i + 1 == events.size() || events[i + 1].Airport() != events[i].Airport()) {
+        if (i + 1 == events.size() || events[i + 1] >> timeBits != events[i] >> timeBits) {
             aircraft += largest;
             excess = 0;
             largest = 0;
@@ -254,29 +273,52 @@ long long FewestAircraft(std::span<const ChainLeg> legs, int period)
     }
     return aircraft;
 }
+} // namespace
+
+long long FewestAircraft(std::span<const ChainLeg> legs, int period)
+{
+    long long aircraft = 0;
+    std::uint32_t airports = 0;
+    for (const ChainLeg& leg : legs) {
+        aircraft += leg.ready >= period;
+        airports = std::max({airports, leg.from, leg.to});
+    }
+    // Which leg an event belongs to does not count here: the events sort as numbers of 32 bits when
+    // they fit, in fewer passes over less memory than the linking's.
+    const int timeBits = std::bit_width(static_cast<unsigned>(period)) + 1; // the time and the kind
+    const int bits = std::bit_width(airports) + timeBits;
+    return aircraft
+           + (bits <= 32 ? LargestExcesses<std::uint32_t>(legs, period, timeBits, bits)
+                         : LargestExcesses<std::uint64_t>(legs, period, timeBits, bits));
+}
 
 namespace {
 class FleetBuilder {
 public:
-    FleetBuilder(const Timetable& table, const TimetableWeek& week, int turnaround)
+    FleetBuilder(const Timetable& table, const TimetableWeek& week, int turnaround, int dailyHashBits)
         : m_table(table),
           m_week(week),
           m_turnaround(turnaround),
-          m_excess(table.airports.size(), 0)
+          m_excess(table.airports.size(), 0),
+          m_hashMask(dailyHashBits >= 53 ? (1ull << 53) - 1 : (1ull << std::max(dailyHashBits, 0)) - 1)
     {}
 
     Fleet Run()
     {
+        // What the building asks of each flight again and again lies side by side, in the order of the
+        // week's flights, rather than in the rows far apart.
         m_dailyKeys.resize(m_week.flights.size());
-        for (std::uint32_t i = 0; i < m_week.flights.size(); ++i)
-            m_dailyKeys[i] = MakeDailyKey(i);
+        m_routes.resize(m_week.flights.size());
         std::vector<std::uint32_t> registered;
         std::vector<std::vector<std::uint32_t>> byType(m_table.aircraft.size());
         for (std::uint32_t i = 0; i < m_week.flights.size(); ++i) {
-            if (Row(i).registration.size > 0)
+            const TimetableRow& row = Row(i);
+            m_routes[i] = {row.from, row.to};
+            m_dailyKeys[i] = MakeDailyKey(i);
+            if (row.registration.size > 0)
                 registered.push_back(i);
             else
-                byType[Row(i).aircraft].push_back(i);
+                byType[row.aircraft].push_back(i);
         }
         RegisteredLines(registered);
         for (std::vector<std::uint32_t>& flights : byType)
@@ -299,9 +341,12 @@ private:
             m_fleet.leftOut.push_back({flight, reason});
     }
 
-    // The same flight every day at the same universal time: same row texts and airports, same minutes.
-    // The time of day in the high bits, so that flights sorted by their keys are in the order of the day;
-    // the rest a hash of the others (two flights told apart only by it once in 2^53 pairs).
+    std::uint32_t From(std::uint32_t flight) const { return m_routes[flight].from; }
+    std::uint32_t To(std::uint32_t flight) const { return m_routes[flight].to; }
+
+    // The same flight every day at the same universal time: same flight number, level and airports,
+    // same minutes. The key holds the time of day in the high bits, so that flights sorted by their keys
+    // are in the order of the day, and a hash of the rest below: equal keys are compared in full.
     std::uint64_t DailyKey(std::uint32_t flight) const { return m_dailyKeys[flight]; }
     std::uint64_t MakeDailyKey(std::uint32_t flight) const
     {
@@ -313,30 +358,54 @@ private:
               std::hash<std::string_view>()(Text(row.level))})
             hash = (hash ^ part) * 0x9e3779b97f4a7c15ull;
         hash ^= hash >> 29;
-        return static_cast<std::uint64_t>(f.departs % MinutesPerDay) << 53 | (hash & ((1ull << 53) - 1));
+        return static_cast<std::uint64_t>(f.departs % MinutesPerDay) << 53 | (hash & m_hashMask);
+    }
+    // The order of flights by what makes them one daily flight; 0 when they are one.
+    int CompareDaily(std::uint32_t a, std::uint32_t b) const
+    {
+        const TimetableRow& x = Row(a);
+        const TimetableRow& y = Row(b);
+        if (&x != &y) {
+            if (const int texts = Text(x.flight).compare(Text(y.flight)))
+                return texts;
+            if (const int levels = Text(x.level).compare(Text(y.level)))
+                return levels;
+            if (x.from != y.from || x.to != y.to)
+                return std::tie(x.from, x.to) < std::tie(y.from, y.to) ? -1 : 1;
+        }
+        const int minutes = m_week.flights[a].minutes - m_week.flights[b].minutes;
+        const int departs = m_week.flights[a].departs % MinutesPerDay - m_week.flights[b].departs % MinutesPerDay;
+        return minutes != 0 ? minutes : departs;
     }
 
     // One flight of each group of seven that fly daily, sorted by time of day; empty unless all do.
-    // `rest` gets the flights that do not.
-    std::vector<std::uint32_t> DailyFlights(std::vector<std::uint32_t>& flights, std::vector<std::uint32_t>& rest) const
+    // `flights` is left sorted by the groups, each in the order of the week, so that the group of the
+    // daily flight i begins at flights[(*starts)[i]] when `starts` is given. `rest` gets the flights
+    // that do not fly daily.
+    std::vector<std::uint32_t> DailyFlights(std::vector<std::uint32_t>& flights, std::vector<std::uint32_t>& rest,
+                                            std::vector<std::uint32_t>* starts = nullptr) const
     {
         struct Keyed { // sorted in one block of memory, by key, departure, then flight
             std::uint64_t key;
             std::uint64_t departsAndFlight;
         };
         // First into the minute of the day the keys begin with, then each minute's few sorted.
-        std::vector<std::uint32_t> starts(MinutesPerDay + 1, 0);
+        std::vector<std::uint32_t> minutes(MinutesPerDay + 1, 0);
         for (const std::uint32_t flight : flights)
-            ++starts[(DailyKey(flight) >> 53) + 1];
-        for (size_t minute = 1; minute < starts.size(); ++minute)
-            starts[minute] += starts[minute - 1];
+            ++minutes[(DailyKey(flight) >> 53) + 1];
+        for (size_t minute = 1; minute < minutes.size(); ++minute)
+            minutes[minute] += minutes[minute - 1];
         std::vector<Keyed> keyed(flights.size());
-        std::vector<std::uint32_t> at(starts.begin(), starts.end() - 1);
-        for (const std::uint32_t flight : flights)
+        std::vector<std::uint32_t> at(minutes.begin(), minutes.end() - 1);
+        for (const std::uint32_t flight : flights) {
             keyed[at[DailyKey(flight) >> 53]++] = {
                 DailyKey(flight), static_cast<std::uint64_t>(m_week.flights[flight].departs) << 32 | flight};
-        for (size_t minute = 0; minute + 1 < starts.size(); ++minute)
-            std::sort(keyed.begin() + starts[minute], keyed.begin() + starts[minute + 1],
+            // Flights of one key are compared below in the order of their keys, all over the rows: their
+            // rows are asked for now, in the order they lie in.
+            Prefetch(&Row(flight));
+        }
+        for (size_t minute = 0; minute + 1 < minutes.size(); ++minute)
+            std::sort(keyed.begin() + minutes[minute], keyed.begin() + minutes[minute + 1],
                       [](const Keyed& a, const Keyed& b) {
                           return a.key != b.key ? a.key < b.key : a.departsAndFlight < b.departsAndFlight;
                       });
@@ -345,17 +414,30 @@ private:
         std::vector<std::uint32_t> daily;
         for (size_t begin = 0; begin < flights.size();) {
             size_t end = begin + 1;
-            while (end < flights.size() && DailyKey(flights[end]) == DailyKey(flights[begin]))
-                ++end;
-            bool everyDay = end - begin == 7;
-            for (size_t i = begin + 1; everyDay && i < end; ++i)
-                everyDay = m_week.flights[flights[i]].departs / MinutesPerDay
-                           != m_week.flights[flights[i - 1]].departs / MinutesPerDay;
-            if (everyDay)
-                daily.push_back(flights[begin]);
-            else
-                rest.insert(rest.end(), flights.begin() + static_cast<long>(begin),
-                            flights.begin() + static_cast<long>(end));
+            bool same = true;
+            for (; end < flights.size() && DailyKey(flights[end]) == DailyKey(flights[begin]); ++end)
+                same = same && CompareDaily(flights[end], flights[begin]) == 0;
+            const auto first = flights.begin() + static_cast<long>(begin);
+            const auto last = flights.begin() + static_cast<long>(end);
+            // Flights that share a key but differ: each group on its own, still in the order of the week.
+            if (!same)
+                std::stable_sort(first, last, [&](std::uint32_t a, std::uint32_t b) { return CompareDaily(a, b) < 0; });
+            for (auto group = first; group != last;) {
+                const auto groupEnd =
+                    same ? last : std::find_if(group, last, [&](std::uint32_t f) { return CompareDaily(f, *group); });
+                bool everyDay = groupEnd - group == 7;
+                for (auto i = group + 1; everyDay && i != groupEnd; ++i)
+                    everyDay =
+                        m_week.flights[*i].departs / MinutesPerDay != m_week.flights[*(i - 1)].departs / MinutesPerDay;
+                if (everyDay) {
+                    daily.push_back(*group);
+                    if (starts)
+                        starts->push_back(static_cast<std::uint32_t>(group - flights.begin()));
+                } else {
+                    rest.insert(rest.end(), group, groupEnd);
+                }
+                group = groupEnd;
+            }
             begin = end;
         }
         return daily;
@@ -395,10 +477,10 @@ private:
                     problem = "registration " + std::string(registration) + " flies two aircraft types: "
                               + FlightName(flight) + " a " + m_table.aircraft[Row(flight).aircraft].key + ", "
                               + FlightName(next) + " a " + m_table.aircraft[Row(next).aircraft].key;
-                else if (Row(next).from != Row(flight).to)
+                else if (From(next) != To(flight))
                     problem = "the line of registration " + std::string(registration) + " breaks: " + FlightName(flight)
-                              + " arrives at " + m_table.airports[Row(flight).to].code + ", the next, "
-                              + FlightName(next) + ", departs from " + m_table.airports[Row(next).from].code;
+                              + " arrives at " + m_table.airports[To(flight)].code + ", the next, " + FlightName(next)
+                              + ", departs from " + m_table.airports[From(next)].code;
             }
             if (!problem.empty()) {
                 LeaveOut(line, problem);
@@ -420,7 +502,7 @@ private:
     {
         const WeekFlight& f = m_week.flights[flight];
         const int departs = f.departs % period;
-        return {Row(flight).from, Row(flight).to, departs, departs + f.minutes + m_turnaround};
+        return {From(flight), To(flight), departs, departs + f.minutes + m_turnaround};
     }
 
     // Leaves out departures from airports the type leaves more often than it reaches, each from the
@@ -429,11 +511,11 @@ private:
     {
         std::vector<std::uint32_t> touched;
         for (const std::uint32_t flight : flights) {
-            for (const std::uint32_t airport : {Row(flight).from, Row(flight).to})
+            for (const std::uint32_t airport : {From(flight), To(flight)})
                 if (m_excess[airport] == 0)
                     touched.push_back(airport);
-            ++m_excess[Row(flight).from];
-            --m_excess[Row(flight).to];
+            ++m_excess[From(flight)];
+            --m_excess[To(flight)];
         }
         std::vector<std::uint32_t> work;
         for (const std::uint32_t airport : touched) {
@@ -446,8 +528,8 @@ private:
             return;
         }
         std::sort(flights.begin(), flights.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return std::tie(Row(a).from, m_week.flights[a].departs, a)
-                   < std::tie(Row(b).from, m_week.flights[b].departs, b);
+            return std::make_tuple(From(a), m_week.flights[a].departs, a)
+                   < std::make_tuple(From(b), m_week.flights[b].departs, b);
         });
         std::vector<bool> removed(flights.size(), false);
         const std::string& key = m_table.aircraft[flights.empty() ? 0 : Row(flights[0]).aircraft].key;
@@ -458,14 +540,14 @@ private:
                 continue;
             }
             const auto first = std::lower_bound(flights.begin(), flights.end(), airport,
-                                                [&](std::uint32_t f, std::uint32_t a) { return Row(f).from < a; });
+                                                [&](std::uint32_t f, std::uint32_t a) { return From(f) < a; });
             size_t pick = flights.size();
-            for (auto at = first; at != flights.end() && Row(*at).from == airport; ++at) {
+            for (auto at = first; at != flights.end() && From(*at) == airport; ++at) {
                 const auto index = static_cast<size_t>(at - flights.begin());
                 if (removed[index])
                     continue;
                 pick = index;
-                if (m_excess[Row(*at).to] < 0)
+                if (m_excess[To(*at)] < 0)
                     break;
             }
             removed[pick] = true;
@@ -473,8 +555,8 @@ private:
             LeaveOut(std::span(&flight, 1),
                      key + " leaves " + m_table.airports[airport].code + " more often than it reaches it in the week");
             --m_excess[airport];
-            if (++m_excess[Row(flight).to] > 0)
-                work.push_back(Row(flight).to);
+            if (++m_excess[To(flight)] > 0)
+                work.push_back(To(flight));
         }
         for (const std::uint32_t airport : touched)
             m_excess[airport] = 0;
@@ -532,7 +614,7 @@ private:
         if (!rest.empty() || daily.empty() || !ComesRoundInADay(daily))
             return;
         for (size_t i = 0; i < daily.size(); ++i) {
-            if (Row(daily[i]).to != Row(daily[(i + 1) % daily.size()]).from)
+            if (To(daily[i]) != From(daily[(i + 1) % daily.size()]))
                 return;
         }
         line.flights = std::move(daily);
@@ -566,7 +648,8 @@ private:
     Choice DailyThenWeekly(std::vector<std::uint32_t> kept) const
     {
         std::vector<std::uint32_t> weekly;
-        const std::vector<std::uint32_t> dailyFlights = DailyFlights(kept, weekly);
+        std::vector<std::uint32_t> starts; // of each daily flight's group in kept
+        const std::vector<std::uint32_t> dailyFlights = DailyFlights(kept, weekly, &starts);
         std::vector<std::uint32_t> fitting; // into dailyFlights: those whose flight and turnaround fit a day
         std::vector<ChainLeg> legs;
         for (std::uint32_t i = 0; i < dailyFlights.size(); ++i) {
@@ -588,13 +671,9 @@ private:
             lines.push_back(std::move(fleetLine));
         }
         // The seven days of every other daily flight join the week's flights.
-        for (const std::uint32_t flight : kept) {
-            const auto found =
-                std::lower_bound(dailyFlights.begin(), dailyFlights.end(), flight,
-                                 [&](std::uint32_t a, std::uint32_t b) { return DailyKey(a) < DailyKey(b); });
-            if (found != dailyFlights.end() && DailyKey(*found) == DailyKey(flight)
-                && !inDailyLine[static_cast<size_t>(found - dailyFlights.begin())])
-                weekly.push_back(flight);
+        for (size_t i = 0; i < dailyFlights.size(); ++i) {
+            if (!inDailyLine[i])
+                weekly.insert(weekly.end(), kept.begin() + starts[i], kept.begin() + starts[i] + 7);
         }
         Choice choice = WeekLines(weekly);
         choice.lines.insert(choice.lines.begin(), std::make_move_iterator(lines.begin()),
@@ -606,12 +685,18 @@ private:
     const TimetableWeek& m_week;
     int m_turnaround;
     std::vector<int> m_excess;              // by airport: departures less arrivals of the type being built
+    std::uint64_t m_hashMask;               // of the hash in a daily key
     std::vector<std::uint64_t> m_dailyKeys; // by flight
+    struct Route {
+        std::uint32_t from;
+        std::uint32_t to;
+    };
+    std::vector<Route> m_routes; // by flight
     Fleet m_fleet;
 };
 } // namespace
 
-Fleet BuildFleet(const Timetable& table, const TimetableWeek& week, int turnaround)
+Fleet BuildFleet(const Timetable& table, const TimetableWeek& week, int turnaround, int dailyHashBits)
 {
-    return FleetBuilder(table, week, turnaround).Run();
+    return FleetBuilder(table, week, turnaround, dailyHashBits).Run();
 }

@@ -227,6 +227,7 @@ private:
         const auto index = static_cast<std::uint32_t>(m_table.airports.size());
         m_table.airports.push_back({std::string(code), place});
         known = index + 1;
+        m_recentAirports.Keep(code, index);
         return index;
     }
 
@@ -248,6 +249,7 @@ private:
         const auto index = static_cast<std::uint32_t>(m_table.aircraft.size());
         m_table.aircraft.push_back({std::string(key), speed});
         known = index + 1;
+        m_recentAircraft.Keep(key, index);
         return index;
     }
 
@@ -285,7 +287,7 @@ private:
             return Refuse("to: " + reason);
         if (*from == *to)
             return Refuse("from and to are the same airport, " + std::string(Field(From)));
-        row.departs = MinutesFromText(Field(Departs));
+        row.departs = static_cast<std::int16_t>(MinutesFromText(Field(Departs)));
         if (row.departs < 0)
             return Refuse("departs \"" + std::string(Field(Departs)) + "\" is no local time HH:MM");
         const std::optional<std::uint8_t> days = DaysFromText(Field(Days));
@@ -389,12 +391,12 @@ std::optional<LocalArrival> ArrivalFromText(std::string_view text)
     if (sign != std::string_view::npos) {
         const std::string_view shift = TrimLeftView(text.substr(sign));
         if (shift == "+1" || shift == "+2" || shift == "-1")
-            arrival.dayShift = (shift[0] == '-' ? -1 : 1) * (shift[1] - '0');
+            arrival.dayShift = static_cast<std::int8_t>((shift[0] == '-' ? -1 : 1) * (shift[1] - '0'));
         else
             return std::nullopt;
         text = TrimRightView(text.substr(0, sign));
     }
-    arrival.minutes = MinutesFromText(text);
+    arrival.minutes = static_cast<std::int16_t>(MinutesFromText(text));
     if (arrival.minutes < 0)
         return std::nullopt;
     return arrival;

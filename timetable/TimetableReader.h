@@ -30,8 +30,8 @@ int MinutesFromText(std::string_view text);
 
 // A local arrival: "HH:MM", optionally followed by "+1", "+2" or "-1" when it falls on another day.
 struct LocalArrival {
-    int minutes = 0;
-    int dayShift = 0;
+    std::int16_t minutes = 0;
+    std::int8_t dayShift = 0;
 };
 std::optional<LocalArrival> ArrivalFromText(std::string_view text);
 
@@ -58,7 +58,7 @@ struct TimetableRow {
     std::uint32_t from = 0; // into Timetable::airports
     std::uint32_t to = 0;
     std::uint32_t aircraft = 0; // into Timetable::aircraft
-    int departs = 0;            // local minutes after midnight
+    std::int16_t departs = 0;   // local minutes after midnight
     std::optional<LocalArrival> arrives;
     std::uint8_t days = 0;            // DaysFromText
     std::int32_t validFrom = INT_MIN; // days since 1970-01-01, inclusive
