@@ -315,7 +315,7 @@ public:
             const TimetableRow& row = Row(i);
             m_routes[i] = {row.from, row.to};
             m_dailyKeys[i] = MakeDailyKey(i);
-            if (row.registration.size > 0)
+            if (row.registrationSize > 0)
                 registered.push_back(i);
             else
                 byType[row.aircraft].push_back(i);
@@ -355,7 +355,7 @@ private:
         std::uint64_t hash = std::hash<std::string_view>()(Text(row.flight));
         for (const std::uint64_t part :
              {std::uint64_t{row.from}, std::uint64_t{row.to}, static_cast<std::uint64_t>(f.minutes),
-              std::hash<std::string_view>()(Text(row.level))})
+              std::hash<std::string_view>()(m_table.Level(row))})
             hash = (hash ^ part) * 0x9e3779b97f4a7c15ull;
         hash ^= hash >> 29;
         return static_cast<std::uint64_t>(f.departs % MinutesPerDay) << 53 | (hash & m_hashMask);
@@ -368,7 +368,7 @@ private:
         if (&x != &y) {
             if (const int texts = Text(x.flight).compare(Text(y.flight)))
                 return texts;
-            if (const int levels = Text(x.level).compare(Text(y.level)))
+            if (const int levels = m_table.Level(x).compare(m_table.Level(y)))
                 return levels;
             if (x.from != y.from || x.to != y.to)
                 return std::tie(x.from, x.to) < std::tie(y.from, y.to) ? -1 : 1;
@@ -459,13 +459,13 @@ private:
     void RegisteredLines(std::vector<std::uint32_t>& flights)
     {
         std::sort(flights.begin(), flights.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return std::make_tuple(Text(Row(a).registration), m_week.flights[a].departs, a)
-                   < std::make_tuple(Text(Row(b).registration), m_week.flights[b].departs, b);
+            return std::make_tuple(m_table.Registration(Row(a)), m_week.flights[a].departs, a)
+                   < std::make_tuple(m_table.Registration(Row(b)), m_week.flights[b].departs, b);
         });
         for (size_t begin = 0; begin < flights.size();) {
-            const std::string_view registration = Text(Row(flights[begin]).registration);
+            const std::string_view registration = m_table.Registration(Row(flights[begin]));
             size_t end = begin + 1;
-            while (end < flights.size() && Text(Row(flights[end]).registration) == registration)
+            while (end < flights.size() && m_table.Registration(Row(flights[end])) == registration)
                 ++end;
             const std::span<const std::uint32_t> line(flights.data() + begin, end - begin);
             begin = end;

@@ -25,7 +25,7 @@ std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, c
     for (const std::uint32_t index : line.flights) {
         const WeekFlight& flight = week.flights[index];
         const TimetableRow& row = table.rows[flight.row];
-        std::string_view level = table.Text(row.level);
+        std::string_view level = table.Level(row);
         if (level.empty()) {
             const AirportPlace& from = *table.airports[row.from].place;
             const AirportPlace& to = *table.airports[row.to].place;
@@ -37,7 +37,7 @@ std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, c
         AppendLeg(plan, !line.daily, flight.departs / MinutesPerDay, departs, level, table.Text(row.flight),
                   table.airports[row.to].code);
         // The arrival goes into the empty field after the departure: ",D/HH:MM," is where it begins.
-        if (row.arrives)
+        if (row.HasArrival())
             plan.insert(plan.find(',', leg + 1) + 1, clock(flight.departs + flight.minutes));
     }
     return plan;

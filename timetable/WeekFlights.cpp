@@ -114,7 +114,7 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
     week.flights.reserve(table.rows.size()); // most rows fly once a week or more
     for (std::uint32_t index = 0; index < table.rows.size(); ++index) {
         const TimetableRow& row = table.rows[index];
-        const int cruise = row.arrives ? 0 : cruises.Minutes(table, row);
+        const int cruise = row.HasArrival() ? 0 : cruises.Minutes(table, row);
         bool inWeek = false;
         const size_t first = week.flights.size();
         std::string problem;
@@ -130,14 +130,14 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
             }
             const std::int64_t departs = date * MinutesPerDay + row.departs - offset;
             int minutes = cruise;
-            if (row.arrives) {
-                const std::int64_t arrivalDate = date + row.arrives->dayShift;
+            if (row.HasArrival()) {
+                const std::int64_t arrivalDate = date + row.arrivesDayShift;
                 const int arrivalOffset = offsets.At(row.to, arrivalDate);
                 if (arrivalOffset == NoOffset) {
                     problem = "airport " + table.airports[row.to].code + " lies in a zone whose offset is not known";
                     break;
                 }
-                const std::int64_t arrives = arrivalDate * MinutesPerDay + row.arrives->minutes - arrivalOffset;
+                const std::int64_t arrives = arrivalDate * MinutesPerDay + row.arrives - arrivalOffset;
                 if (arrives <= departs) {
                     problem = "the flight arrives before it departs, in universal time";
                     break;

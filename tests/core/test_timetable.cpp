@@ -120,7 +120,7 @@ TEST(Timetable, RowsAreReadOrRefusedWithTheirLineNumbers)
         Data());
     ASSERT_EQ(table.rows.size(), 1u);
     EXPECT_EQ(table.Text(table.rows[0].flight), "EX \"1\"");
-    EXPECT_EQ(table.Text(table.rows[0].level), "340");
+    EXPECT_EQ(table.Level(table.rows[0]), "340");
     EXPECT_EQ(table.rowsRead, 10);
     std::string refused;
     for (const RowProblem& row : table.refused)
