@@ -360,6 +360,17 @@ private:
         hash ^= hash >> 29;
         return static_cast<std::uint64_t>(f.departs % MinutesPerDay) << 53 | (hash & m_hashMask);
     }
+    // Whether two flights of one key are one daily flight; as CompareDaily(a, b) == 0, sooner.
+    bool SameDaily(std::uint32_t a, std::uint32_t b) const
+    {
+        const WeekFlight& x = m_week.flights[a];
+        const WeekFlight& y = m_week.flights[b];
+        if (x.minutes != y.minutes || x.departs % MinutesPerDay != y.departs % MinutesPerDay)
+            return false;
+        return x.row == y.row
+               || (From(a) == From(b) && To(a) == To(b) && Text(Row(a).flight) == Text(Row(b).flight)
+                   && m_table.Level(Row(a)) == m_table.Level(Row(b)));
+    }
     // The order of flights by what makes them one daily flight; 0 when they are one.
     int CompareDaily(std::uint32_t a, std::uint32_t b) const
     {
@@ -389,34 +400,43 @@ private:
             std::uint64_t key;
             std::uint64_t departsAndFlight;
         };
-        // First into the minute of the day the keys begin with, then each minute's few sorted.
-        std::vector<std::uint32_t> minutes(MinutesPerDay + 1, 0);
-        for (const std::uint32_t flight : flights)
-            ++minutes[(DailyKey(flight) >> 53) + 1];
-        for (size_t minute = 1; minute < minutes.size(); ++minute)
-            minutes[minute] += minutes[minute - 1];
+        auto before = [](const Keyed& a, const Keyed& b) {
+            return a.key != b.key ? a.key < b.key : a.departsAndFlight < b.departsAndFlight;
+        };
         std::vector<Keyed> keyed(flights.size());
-        std::vector<std::uint32_t> at(minutes.begin(), minutes.end() - 1);
-        for (const std::uint32_t flight : flights) {
-            keyed[at[DailyKey(flight) >> 53]++] = {
-                DailyKey(flight), static_cast<std::uint64_t>(m_week.flights[flight].departs) << 32 | flight};
+        auto keep = [&](size_t at, std::uint32_t flight) {
+            keyed[at] = {DailyKey(flight), static_cast<std::uint64_t>(m_week.flights[flight].departs) << 32 | flight};
             // Flights of one key are compared below in the order of their keys, all over the rows: their
             // rows are asked for now, in the order they lie in.
             Prefetch(&Row(flight));
+        };
+        if (flights.size() < MinutesPerDay) { // the flights of a line: sorted at once
+            for (size_t i = 0; i < flights.size(); ++i)
+                keep(i, flights[i]);
+            std::sort(keyed.begin(), keyed.end(), before);
+        } else { // first into the minute of the day the keys begin with, then each minute's few sorted
+            std::vector<std::uint32_t> minutes(MinutesPerDay + 1, 0);
+            for (const std::uint32_t flight : flights)
+                ++minutes[(DailyKey(flight) >> 53) + 1];
+            for (size_t minute = 1; minute < minutes.size(); ++minute)
+                minutes[minute] += minutes[minute - 1];
+            std::vector<std::uint32_t> at(minutes.begin(), minutes.end() - 1);
+            for (const std::uint32_t flight : flights)
+                keep(at[DailyKey(flight) >> 53]++, flight);
+            for (size_t minute = 0; minute + 1 < minutes.size(); ++minute)
+                std::sort(keyed.begin() + minutes[minute], keyed.begin() + minutes[minute + 1], before);
         }
-        for (size_t minute = 0; minute + 1 < minutes.size(); ++minute)
-            std::sort(keyed.begin() + minutes[minute], keyed.begin() + minutes[minute + 1],
-                      [](const Keyed& a, const Keyed& b) {
-                          return a.key != b.key ? a.key < b.key : a.departsAndFlight < b.departsAndFlight;
-                      });
         for (size_t i = 0; i < flights.size(); ++i)
             flights[i] = static_cast<std::uint32_t>(keyed[i].departsAndFlight);
         std::vector<std::uint32_t> daily;
         for (size_t begin = 0; begin < flights.size();) {
             size_t end = begin + 1;
+            while (end < flights.size() && DailyKey(flights[end]) == DailyKey(flights[begin]))
+                ++end;
+            // Fewer than seven are no daily flight, however they are grouped.
             bool same = true;
-            for (; end < flights.size() && DailyKey(flights[end]) == DailyKey(flights[begin]); ++end)
-                same = same && CompareDaily(flights[end], flights[begin]) == 0;
+            for (size_t i = begin + 1; same && end - begin >= 7 && i < end; ++i)
+                same = SameDaily(flights[i], flights[begin]);
             const auto first = flights.begin() + static_cast<long>(begin);
             const auto last = flights.begin() + static_cast<long>(end);
             // Flights that share a key but differ: each group on its own, still in the order of the week.
