@@ -1,5 +1,7 @@
 #include "timetable/LineBuilding.h"
 
+#include "timetable/Prefetch.h"
+
 #include <algorithm>
 #include <bit>
 #include <climits>
@@ -11,15 +13,6 @@
 
 namespace {
 constexpr std::uint32_t None = UINT32_MAX;
-
-void Prefetch(const void* address)
-{
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
-}
 
 struct Event {
     std::uint64_t key = 0; // the airport, the time, then 0 for an arrival and 1 for a departure
