@@ -358,7 +358,7 @@ private:
     {
         const WeekFlight& x = m_week.flights[a];
         const WeekFlight& y = m_week.flights[b];
-        if (x.minutes != y.minutes || x.departs % MinutesPerDay != y.departs % MinutesPerDay)
+        if (x.minutes != y.minutes) // the time of day is the key's
             return false;
         return x.row == y.row
                || (From(a) == From(b) && To(a) == To(b) && Text(Row(a).flight) == Text(Row(b).flight)
