@@ -304,6 +304,13 @@ public:
         m_routes.resize(m_week.flights.size());
         std::vector<std::uint32_t> registered;
         std::vector<std::vector<std::uint32_t>> byType(m_table.aircraft.size());
+        {
+            std::vector<std::uint32_t> counts(m_table.aircraft.size(), 0);
+            for (const WeekFlight& flight : m_week.flights)
+                ++counts[m_table.rows[flight.row].aircraft];
+            for (size_t type = 0; type < counts.size(); ++type)
+                byType[type].reserve(counts[type]);
+        }
         for (std::uint32_t i = 0; i < m_week.flights.size(); ++i) {
             const TimetableRow& row = Row(i);
             m_routes[i] = {row.from, row.to};

@@ -190,7 +190,8 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
             // Minutes since 1970-01-01 00:00, a Thursday: Sunday 00:00 was 4 days before.
             const auto sinceSunday =
                 static_cast<int>(((departs + 4 * MinutesPerDay) % MinutesPerWeek + MinutesPerWeek) % MinutesPerWeek);
-            week.flights.push_back({index, sinceSunday, minutes, static_cast<std::uint8_t>(weekday)});
+            week.flights.push_back(
+                {index, static_cast<std::uint16_t>(sinceSunday), static_cast<std::uint8_t>(weekday), minutes});
         }
         // A row refused on one of its days flies on none.
         if (!problem.empty()) {
