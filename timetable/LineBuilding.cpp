@@ -353,9 +353,11 @@ private:
         const WeekFlight& f = m_week.flights[flight];
         const TimetableRow& row = Row(flight);
         std::uint64_t hash = std::hash<std::string_view>()(Text(row.flight));
+        // Most rows give no level: the hash of none is worked out once.
+        static const std::uint64_t noLevel = std::hash<std::string_view>()(std::string_view());
         for (const std::uint64_t part :
              {std::uint64_t{row.from}, std::uint64_t{row.to}, static_cast<std::uint64_t>(f.minutes),
-              std::hash<std::string_view>()(m_table.Level(row))})
+              row.levelSize == 0 ? noLevel : std::hash<std::string_view>()(m_table.Level(row))})
             hash = (hash ^ part) * 0x9e3779b97f4a7c15ull;
         hash ^= hash >> 29;
         return static_cast<std::uint64_t>(f.departs % MinutesPerDay) << 53 | (hash & m_hashMask);
