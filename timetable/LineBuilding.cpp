@@ -298,10 +298,7 @@ public:
 
     Fleet Run()
     {
-        // What the building asks of each flight again and again lies side by side, in the order of the
-        // week's flights, rather than in the rows far apart.
         m_dailyKeys.resize(m_week.flights.size());
-        m_routes.resize(m_week.flights.size());
         std::vector<std::uint32_t> registered;
         std::vector<std::vector<std::uint32_t>> byType(m_table.aircraft.size());
         {
@@ -313,7 +310,6 @@ public:
         }
         for (std::uint32_t i = 0; i < m_week.flights.size(); ++i) {
             const TimetableRow& row = Row(i);
-            m_routes[i] = {row.from, row.to};
             m_dailyKeys[i] = MakeDailyKey(i);
             if (row.registrationSize > 0)
                 registered.push_back(i);
@@ -341,8 +337,8 @@ private:
             m_fleet.leftOut.push_back({flight, reason});
     }
 
-    std::uint32_t From(std::uint32_t flight) const { return m_routes[flight].from; }
-    std::uint32_t To(std::uint32_t flight) const { return m_routes[flight].to; }
+    std::uint32_t From(std::uint32_t flight) const { return Row(flight).from; }
+    std::uint32_t To(std::uint32_t flight) const { return Row(flight).to; }
 
     // The same flight every day at the same universal time: same flight number, level and airports,
     // same minutes. The key holds the time of day in the high bits, so that flights sorted by their keys
@@ -709,11 +705,6 @@ private:
     std::vector<int> m_excess;              // by airport: departures less arrivals of the type being built
     std::uint64_t m_hashMask;               // of the hash in a daily key
     std::vector<std::uint64_t> m_dailyKeys; // by flight
-    struct Route {
-        std::uint32_t from;
-        std::uint32_t to;
-    };
-    std::vector<Route> m_routes; // by flight
     Fleet m_fleet;
 };
 } // namespace
