@@ -1,5 +1,7 @@
 #include "timetable/LineBuilding.h"
 
+#include "timetable/Prefetch.h"
+
 #include <algorithm>
 #include <bit>
 #include <climits>
@@ -24,19 +26,20 @@ struct Event {
 // Sorts `values`, whose bits above `bits` are 0 and which are in order already by their bits below
 // `sorted`, eleven bits at a time from there: in a few passes over them, where a sort by comparisons
 // takes many. Each pass keeps the order of equal digits, so the order below `sorted` stays.
-void SortNumbers(std::vector<std::uint64_t>& values, int sorted, int bits)
+template <typename Number>
+void SortNumbers(std::vector<Number>& values, int sorted, int bits)
 {
     constexpr int Step = 11;
-    std::vector<std::uint64_t> other(values.size());
+    std::vector<Number> other(values.size());
     std::vector<std::uint32_t> counts(size_t{1} << Step);
     for (int shift = sorted; shift < bits; shift += Step) {
         std::fill(counts.begin(), counts.end(), 0);
-        for (const std::uint64_t value : values)
+        for (const Number value : values)
             ++counts[value >> shift & (counts.size() - 1)];
         std::uint32_t at = 0;
         for (std::uint32_t& count : counts)
             at += std::exchange(count, at);
-        for (const std::uint64_t value : values)
+        for (const Number value : values)
             other[counts[value >> shift & (counts.size() - 1)]++] = value;
         values.swap(other);
     }
@@ -235,18 +238,27 @@ private:
 
 ChainResult ChainLegs(std::span<const ChainLeg> legs, int period) { return Chainer(legs, period).Run(); }
 
-long long FewestAircraft(std::span<const ChainLeg> legs, int period)
+namespace {
+// The aircraft the excesses of departures over arrivals ask for, from the events of every airport in
+// time order, each an airport, a time and 1 for a departure in one number.
+template <typename Number>
+long long LargestExcesses(std::span<const ChainLeg> legs, int period, int timeBits, int bits)
 {
+    std::vector<Number> events;
+    events.reserve(legs.size() * 2);
+    for (const ChainLeg& leg : legs) {
+        events.push_back(
+            static_cast<Number>(Number{leg.to} << timeBits | static_cast<Number>(leg.ready % period) << 1));
+        events.push_back(static_cast<Number>(Number{leg.from} << timeBits | static_cast<Number>(leg.departs) << 1 | 1));
+    }
+    SortNumbers(events, 0, bits);
     long long aircraft = 0;
-    for (const ChainLeg& leg : legs)
-        aircraft += leg.ready >= period;
-    const std::vector<Event> events = SortedEvents(legs, period);
     long long excess = 0;
     long long largest = 0;
     for (size_t i = 0; i < events.size(); ++i) {
-        excess += events[i].Departure() ? 1 : -1;
+        excess += (events[i] & 1) != 0 ? 1 : -1;
         largest = std::max(largest, excess);
-        if (i + 1 == events.size() || events[i + 1].Airport() != events[i].Airport()) {
+        if (i + 1 == events.size() || events[i + 1] >> timeBits != events[i] >> timeBits) {
             aircraft += largest;
             excess = 0;
             largest = 0;
@@ -254,29 +266,55 @@ long long FewestAircraft(std::span<const ChainLeg> legs, int period)
     }
     return aircraft;
 }
+} // namespace
+
+long long FewestAircraft(std::span<const ChainLeg> legs, int period)
+{
+    long long aircraft = 0;
+    std::uint32_t airports = 0;
+    for (const ChainLeg& leg : legs) {
+        aircraft += leg.ready >= period;
+        airports = std::max({airports, leg.from, leg.to});
+    }
+    // Which leg an event belongs to does not count here: the events sort as numbers of 32 bits when
+    // they fit, in fewer passes over less memory than the linking's.
+    const int timeBits = std::bit_width(static_cast<unsigned>(period)) + 1; // the time and the kind
+    const int bits = std::bit_width(airports) + timeBits;
+    return aircraft
+           + (bits <= 32 ? LargestExcesses<std::uint32_t>(legs, period, timeBits, bits)
+                         : LargestExcesses<std::uint64_t>(legs, period, timeBits, bits));
+}
 
 namespace {
 class FleetBuilder {
 public:
-    FleetBuilder(const Timetable& table, const TimetableWeek& week, int turnaround)
+    FleetBuilder(const Timetable& table, const TimetableWeek& week, int turnaround, int dailyHashBits)
         : m_table(table),
           m_week(week),
           m_turnaround(turnaround),
-          m_excess(table.airports.size(), 0)
+          m_excess(table.airports.size(), 0),
+          m_hashMask(dailyHashBits >= 53 ? (1ull << 53) - 1 : (1ull << std::max(dailyHashBits, 0)) - 1)
     {}
 
     Fleet Run()
     {
         m_dailyKeys.resize(m_week.flights.size());
-        for (std::uint32_t i = 0; i < m_week.flights.size(); ++i)
-            m_dailyKeys[i] = MakeDailyKey(i);
         std::vector<std::uint32_t> registered;
         std::vector<std::vector<std::uint32_t>> byType(m_table.aircraft.size());
+        {
+            std::vector<std::uint32_t> counts(m_table.aircraft.size(), 0);
+            for (const WeekFlight& flight : m_week.flights)
+                ++counts[m_table.rows[flight.row].aircraft];
+            for (size_t type = 0; type < counts.size(); ++type)
+                byType[type].reserve(counts[type]);
+        }
         for (std::uint32_t i = 0; i < m_week.flights.size(); ++i) {
-            if (Row(i).registration.size > 0)
+            const TimetableRow& row = Row(i);
+            m_dailyKeys[i] = MakeDailyKey(i);
+            if (row.registrationSize > 0)
                 registered.push_back(i);
             else
-                byType[Row(i).aircraft].push_back(i);
+                byType[row.aircraft].push_back(i);
         }
         RegisteredLines(registered);
         for (std::vector<std::uint32_t>& flights : byType)
@@ -299,47 +337,93 @@ private:
             m_fleet.leftOut.push_back({flight, reason});
     }
 
-    // The same flight every day at the same universal time: same row texts and airports, same minutes.
-    // The time of day in the high bits, so that flights sorted by their keys are in the order of the day;
-    // the rest a hash of the others (two flights told apart only by it once in 2^53 pairs).
+    std::uint32_t From(std::uint32_t flight) const { return Row(flight).from; }
+    std::uint32_t To(std::uint32_t flight) const { return Row(flight).to; }
+
+    // The same flight every day at the same universal time: same flight number, level and airports,
+    // same minutes. The key holds the time of day in the high bits, so that flights sorted by their keys
+    // are in the order of the day, and a hash of the rest below: equal keys are compared in full.
     std::uint64_t DailyKey(std::uint32_t flight) const { return m_dailyKeys[flight]; }
     std::uint64_t MakeDailyKey(std::uint32_t flight) const
     {
         const WeekFlight& f = m_week.flights[flight];
         const TimetableRow& row = Row(flight);
         std::uint64_t hash = std::hash<std::string_view>()(Text(row.flight));
+        // Most rows give no level: the hash of none is worked out once.
+        static const std::uint64_t noLevel = std::hash<std::string_view>()(std::string_view());
         for (const std::uint64_t part :
              {std::uint64_t{row.from}, std::uint64_t{row.to}, static_cast<std::uint64_t>(f.minutes),
-              std::hash<std::string_view>()(Text(row.level))})
+              row.levelSize == 0 ? noLevel : std::hash<std::string_view>()(m_table.Level(row))})
             hash = (hash ^ part) * 0x9e3779b97f4a7c15ull;
         hash ^= hash >> 29;
-        return static_cast<std::uint64_t>(f.departs % MinutesPerDay) << 53 | (hash & ((1ull << 53) - 1));
+        return static_cast<std::uint64_t>(f.departs % MinutesPerDay) << 53 | (hash & m_hashMask);
+    }
+    // Whether two flights of one key are one daily flight; as CompareDaily(a, b) == 0, sooner.
+    bool SameDaily(std::uint32_t a, std::uint32_t b) const
+    {
+        const WeekFlight& x = m_week.flights[a];
+        const WeekFlight& y = m_week.flights[b];
+        if (x.minutes != y.minutes) // the time of day is the key's
+            return false;
+        return x.row == y.row
+               || (From(a) == From(b) && To(a) == To(b) && Text(Row(a).flight) == Text(Row(b).flight)
+                   && m_table.Level(Row(a)) == m_table.Level(Row(b)));
+    }
+    // The order of flights by what makes them one daily flight; 0 when they are one.
+    int CompareDaily(std::uint32_t a, std::uint32_t b) const
+    {
+        const TimetableRow& x = Row(a);
+        const TimetableRow& y = Row(b);
+        if (&x != &y) {
+            if (const int texts = Text(x.flight).compare(Text(y.flight)))
+                return texts;
+            if (const int levels = m_table.Level(x).compare(m_table.Level(y)))
+                return levels;
+            if (x.from != y.from || x.to != y.to)
+                return std::tie(x.from, x.to) < std::tie(y.from, y.to) ? -1 : 1;
+        }
+        const int minutes = m_week.flights[a].minutes - m_week.flights[b].minutes;
+        const int departs = m_week.flights[a].departs % MinutesPerDay - m_week.flights[b].departs % MinutesPerDay;
+        return minutes != 0 ? minutes : departs;
     }
 
     // One flight of each group of seven that fly daily, sorted by time of day; empty unless all do.
-    // `rest` gets the flights that do not.
-    std::vector<std::uint32_t> DailyFlights(std::vector<std::uint32_t>& flights, std::vector<std::uint32_t>& rest) const
+    // `flights` is left sorted by the groups, each in the order of the week, so that the group of the
+    // daily flight i begins at flights[(*starts)[i]] when `starts` is given. `rest` gets the flights
+    // that do not fly daily.
+    std::vector<std::uint32_t> DailyFlights(std::vector<std::uint32_t>& flights, std::vector<std::uint32_t>& rest,
+                                            std::vector<std::uint32_t>* starts = nullptr) const
     {
         struct Keyed { // sorted in one block of memory, by key, departure, then flight
             std::uint64_t key;
             std::uint64_t departsAndFlight;
         };
-        // First into the minute of the day the keys begin with, then each minute's few sorted.
-        std::vector<std::uint32_t> starts(MinutesPerDay + 1, 0);
-        for (const std::uint32_t flight : flights)
-            ++starts[(DailyKey(flight) >> 53) + 1];
-        for (size_t minute = 1; minute < starts.size(); ++minute)
-            starts[minute] += starts[minute - 1];
+        auto before = [](const Keyed& a, const Keyed& b) {
+            return a.key != b.key ? a.key < b.key : a.departsAndFlight < b.departsAndFlight;
+        };
         std::vector<Keyed> keyed(flights.size());
-        std::vector<std::uint32_t> at(starts.begin(), starts.end() - 1);
-        for (const std::uint32_t flight : flights)
-            keyed[at[DailyKey(flight) >> 53]++] = {
-                DailyKey(flight), static_cast<std::uint64_t>(m_week.flights[flight].departs) << 32 | flight};
-        for (size_t minute = 0; minute + 1 < starts.size(); ++minute)
-            std::sort(keyed.begin() + starts[minute], keyed.begin() + starts[minute + 1],
-                      [](const Keyed& a, const Keyed& b) {
-                          return a.key != b.key ? a.key < b.key : a.departsAndFlight < b.departsAndFlight;
-                      });
+        auto keep = [&](size_t at, std::uint32_t flight) {
+            keyed[at] = {DailyKey(flight), static_cast<std::uint64_t>(m_week.flights[flight].departs) << 32 | flight};
+            // Flights of one key are compared below in the order of their keys, all over the rows: their
+            // rows are asked for now, in the order they lie in.
+            Prefetch(&Row(flight));
+        };
+        if (flights.size() < MinutesPerDay) { // the flights of a line: sorted at once
+            for (size_t i = 0; i < flights.size(); ++i)
+                keep(i, flights[i]);
+            std::sort(keyed.begin(), keyed.end(), before);
+        } else { // first into the minute of the day the keys begin with, then each minute's few sorted
+            std::vector<std::uint32_t> minutes(MinutesPerDay + 1, 0);
+            for (const std::uint32_t flight : flights)
+                ++minutes[(DailyKey(flight) >> 53) + 1];
+            for (size_t minute = 1; minute < minutes.size(); ++minute)
+                minutes[minute] += minutes[minute - 1];
+            std::vector<std::uint32_t> at(minutes.begin(), minutes.end() - 1);
+            for (const std::uint32_t flight : flights)
+                keep(at[DailyKey(flight) >> 53]++, flight);
+            for (size_t minute = 0; minute + 1 < minutes.size(); ++minute)
+                std::sort(keyed.begin() + minutes[minute], keyed.begin() + minutes[minute + 1], before);
+        }
         for (size_t i = 0; i < flights.size(); ++i)
             flights[i] = static_cast<std::uint32_t>(keyed[i].departsAndFlight);
         std::vector<std::uint32_t> daily;
@@ -347,15 +431,31 @@ private:
             size_t end = begin + 1;
             while (end < flights.size() && DailyKey(flights[end]) == DailyKey(flights[begin]))
                 ++end;
-            bool everyDay = end - begin == 7;
-            for (size_t i = begin + 1; everyDay && i < end; ++i)
-                everyDay = m_week.flights[flights[i]].departs / MinutesPerDay
-                           != m_week.flights[flights[i - 1]].departs / MinutesPerDay;
-            if (everyDay)
-                daily.push_back(flights[begin]);
-            else
-                rest.insert(rest.end(), flights.begin() + static_cast<long>(begin),
-                            flights.begin() + static_cast<long>(end));
+            // Fewer than seven are no daily flight, however they are grouped.
+            bool same = true;
+            for (size_t i = begin + 1; same && end - begin >= 7 && i < end; ++i)
+                same = SameDaily(flights[i], flights[begin]);
+            const auto first = flights.begin() + static_cast<long>(begin);
+            const auto last = flights.begin() + static_cast<long>(end);
+            // Flights that share a key but differ: each group on its own, still in the order of the week.
+            if (!same)
+                std::stable_sort(first, last, [&](std::uint32_t a, std::uint32_t b) { return CompareDaily(a, b) < 0; });
+            for (auto group = first; group != last;) {
+                const auto groupEnd =
+                    same ? last : std::find_if(group, last, [&](std::uint32_t f) { return CompareDaily(f, *group); });
+                bool everyDay = groupEnd - group == 7;
+                for (auto i = group + 1; everyDay && i != groupEnd; ++i)
+                    everyDay =
+                        m_week.flights[*i].departs / MinutesPerDay != m_week.flights[*(i - 1)].departs / MinutesPerDay;
+                if (everyDay) {
+                    daily.push_back(*group);
+                    if (starts)
+                        starts->push_back(static_cast<std::uint32_t>(group - flights.begin()));
+                } else {
+                    rest.insert(rest.end(), group, groupEnd);
+                }
+                group = groupEnd;
+            }
             begin = end;
         }
         return daily;
@@ -377,13 +477,13 @@ private:
     void RegisteredLines(std::vector<std::uint32_t>& flights)
     {
         std::sort(flights.begin(), flights.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return std::make_tuple(Text(Row(a).registration), m_week.flights[a].departs, a)
-                   < std::make_tuple(Text(Row(b).registration), m_week.flights[b].departs, b);
+            return std::make_tuple(m_table.Registration(Row(a)), m_week.flights[a].departs, a)
+                   < std::make_tuple(m_table.Registration(Row(b)), m_week.flights[b].departs, b);
         });
         for (size_t begin = 0; begin < flights.size();) {
-            const std::string_view registration = Text(Row(flights[begin]).registration);
+            const std::string_view registration = m_table.Registration(Row(flights[begin]));
             size_t end = begin + 1;
-            while (end < flights.size() && Text(Row(flights[end]).registration) == registration)
+            while (end < flights.size() && m_table.Registration(Row(flights[end])) == registration)
                 ++end;
             const std::span<const std::uint32_t> line(flights.data() + begin, end - begin);
             begin = end;
@@ -395,10 +495,10 @@ private:
                     problem = "registration " + std::string(registration) + " flies two aircraft types: "
                               + FlightName(flight) + " a " + m_table.aircraft[Row(flight).aircraft].key + ", "
                               + FlightName(next) + " a " + m_table.aircraft[Row(next).aircraft].key;
-                else if (Row(next).from != Row(flight).to)
+                else if (From(next) != To(flight))
                     problem = "the line of registration " + std::string(registration) + " breaks: " + FlightName(flight)
-                              + " arrives at " + m_table.airports[Row(flight).to].code + ", the next, "
-                              + FlightName(next) + ", departs from " + m_table.airports[Row(next).from].code;
+                              + " arrives at " + m_table.airports[To(flight)].code + ", the next, " + FlightName(next)
+                              + ", departs from " + m_table.airports[From(next)].code;
             }
             if (!problem.empty()) {
                 LeaveOut(line, problem);
@@ -420,7 +520,7 @@ private:
     {
         const WeekFlight& f = m_week.flights[flight];
         const int departs = f.departs % period;
-        return {Row(flight).from, Row(flight).to, departs, departs + f.minutes + m_turnaround};
+        return {From(flight), To(flight), departs, departs + f.minutes + m_turnaround};
     }
 
     // Leaves out departures from airports the type leaves more often than it reaches, each from the
@@ -429,11 +529,11 @@ private:
     {
         std::vector<std::uint32_t> touched;
         for (const std::uint32_t flight : flights) {
-            for (const std::uint32_t airport : {Row(flight).from, Row(flight).to})
+            for (const std::uint32_t airport : {From(flight), To(flight)})
                 if (m_excess[airport] == 0)
                     touched.push_back(airport);
-            ++m_excess[Row(flight).from];
-            --m_excess[Row(flight).to];
+            ++m_excess[From(flight)];
+            --m_excess[To(flight)];
         }
         std::vector<std::uint32_t> work;
         for (const std::uint32_t airport : touched) {
@@ -446,8 +546,8 @@ private:
             return;
         }
         std::sort(flights.begin(), flights.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return std::tie(Row(a).from, m_week.flights[a].departs, a)
-                   < std::tie(Row(b).from, m_week.flights[b].departs, b);
+            return std::make_tuple(From(a), m_week.flights[a].departs, a)
+                   < std::make_tuple(From(b), m_week.flights[b].departs, b);
         });
         std::vector<bool> removed(flights.size(), false);
         const std::string& key = m_table.aircraft[flights.empty() ? 0 : Row(flights[0]).aircraft].key;
@@ -458,14 +558,14 @@ private:
                 continue;
             }
             const auto first = std::lower_bound(flights.begin(), flights.end(), airport,
-                                                [&](std::uint32_t f, std::uint32_t a) { return Row(f).from < a; });
+                                                [&](std::uint32_t f, std::uint32_t a) { return From(f) < a; });
             size_t pick = flights.size();
-            for (auto at = first; at != flights.end() && Row(*at).from == airport; ++at) {
+            for (auto at = first; at != flights.end() && From(*at) == airport; ++at) {
                 const auto index = static_cast<size_t>(at - flights.begin());
                 if (removed[index])
                     continue;
                 pick = index;
-                if (m_excess[Row(*at).to] < 0)
+                if (m_excess[To(*at)] < 0)
                     break;
             }
             removed[pick] = true;
@@ -473,8 +573,8 @@ private:
             LeaveOut(std::span(&flight, 1),
                      key + " leaves " + m_table.airports[airport].code + " more often than it reaches it in the week");
             --m_excess[airport];
-            if (++m_excess[Row(flight).to] > 0)
-                work.push_back(Row(flight).to);
+            if (++m_excess[To(flight)] > 0)
+                work.push_back(To(flight));
         }
         for (const std::uint32_t airport : touched)
             m_excess[airport] = 0;
@@ -532,7 +632,7 @@ private:
         if (!rest.empty() || daily.empty() || !ComesRoundInADay(daily))
             return;
         for (size_t i = 0; i < daily.size(); ++i) {
-            if (Row(daily[i]).to != Row(daily[(i + 1) % daily.size()]).from)
+            if (To(daily[i]) != From(daily[(i + 1) % daily.size()]))
                 return;
         }
         line.flights = std::move(daily);
@@ -566,7 +666,8 @@ private:
     Choice DailyThenWeekly(std::vector<std::uint32_t> kept) const
     {
         std::vector<std::uint32_t> weekly;
-        const std::vector<std::uint32_t> dailyFlights = DailyFlights(kept, weekly);
+        std::vector<std::uint32_t> starts; // of each daily flight's group in kept
+        const std::vector<std::uint32_t> dailyFlights = DailyFlights(kept, weekly, &starts);
         std::vector<std::uint32_t> fitting; // into dailyFlights: those whose flight and turnaround fit a day
         std::vector<ChainLeg> legs;
         for (std::uint32_t i = 0; i < dailyFlights.size(); ++i) {
@@ -588,13 +689,9 @@ private:
             lines.push_back(std::move(fleetLine));
         }
         // The seven days of every other daily flight join the week's flights.
-        for (const std::uint32_t flight : kept) {
-            const auto found =
-                std::lower_bound(dailyFlights.begin(), dailyFlights.end(), flight,
-                                 [&](std::uint32_t a, std::uint32_t b) { return DailyKey(a) < DailyKey(b); });
-            if (found != dailyFlights.end() && DailyKey(*found) == DailyKey(flight)
-                && !inDailyLine[static_cast<size_t>(found - dailyFlights.begin())])
-                weekly.push_back(flight);
+        for (size_t i = 0; i < dailyFlights.size(); ++i) {
+            if (!inDailyLine[i])
+                weekly.insert(weekly.end(), kept.begin() + starts[i], kept.begin() + starts[i] + 7);
         }
         Choice choice = WeekLines(weekly);
         choice.lines.insert(choice.lines.begin(), std::make_move_iterator(lines.begin()),
@@ -606,12 +703,13 @@ private:
     const TimetableWeek& m_week;
     int m_turnaround;
     std::vector<int> m_excess;              // by airport: departures less arrivals of the type being built
+    std::uint64_t m_hashMask;               // of the hash in a daily key
     std::vector<std::uint64_t> m_dailyKeys; // by flight
     Fleet m_fleet;
 };
 } // namespace
 
-Fleet BuildFleet(const Timetable& table, const TimetableWeek& week, int turnaround)
+Fleet BuildFleet(const Timetable& table, const TimetableWeek& week, int turnaround, int dailyHashBits)
 {
-    return FleetBuilder(table, week, turnaround).Run();
+    return FleetBuilder(table, week, turnaround, dailyHashBits).Run();
 }

@@ -59,5 +59,7 @@ struct Fleet {
 };
 
 // The lines of the week: rows with a registration give that aircraft's line, the others are built per
-// aircraft type, keeping `turnaround` minutes on the ground.
-Fleet BuildFleet(const Timetable& table, const TimetableWeek& week, int turnaround);
+// aircraft type, keeping `turnaround` minutes on the ground. Flights that fly daily are found by a key
+// of their time of day and a hash of `dailyHashBits` bits of the rest, then compared in full; a test
+// gives fewer bits so that different flights share keys.
+Fleet BuildFleet(const Timetable& table, const TimetableWeek& week, int turnaround, int dailyHashBits = 53);

@@ -3,6 +3,7 @@
 #include "input/TextFile.h"
 #include "plan/Composition.h"
 #include "planfile/PlanFindings.h"
+#include "timetable/Prefetch.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,7 +26,7 @@ std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, c
     for (const std::uint32_t index : line.flights) {
         const WeekFlight& flight = week.flights[index];
         const TimetableRow& row = table.rows[flight.row];
-        std::string_view level = table.Text(row.level);
+        std::string_view level = table.Level(row);
         if (level.empty()) {
             const AirportPlace& from = *table.airports[row.from].place;
             const AirportPlace& to = *table.airports[row.to].place;
@@ -37,13 +38,42 @@ std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, c
         AppendLeg(plan, !line.daily, flight.departs / MinutesPerDay, departs, level, table.Text(row.flight),
                   table.airports[row.to].code);
         // The arrival goes into the empty field after the departure: ",D/HH:MM," is where it begins.
-        if (row.arrives)
+        if (row.HasArrival())
             plan.insert(plan.find(',', leg + 1) + 1, clock(flight.departs + flight.minutes));
     }
     return plan;
 }
 
 namespace {
+// Asks for what the plans of the next lines read, one link further along the way from a line to its
+// airports for each line nearer: the lines' flights lie all over the rows, and the rows' airports all
+// over the airport file.
+void PrefetchLines(const Timetable& table, const TimetableWeek& week, std::span<const FleetLine> lines)
+{
+    if (lines.size() > 4) {
+        for (const std::uint32_t flight : lines[4].flights)
+            Prefetch(&week.flights[flight]);
+    }
+    if (lines.size() > 3) {
+        for (const std::uint32_t flight : lines[3].flights)
+            Prefetch(&table.rows[week.flights[flight].row]);
+    }
+    if (lines.size() > 2) {
+        for (const std::uint32_t flight : lines[2].flights) {
+            const TimetableRow& row = table.rows[week.flights[flight].row];
+            Prefetch(&table.airports[row.from]);
+            Prefetch(&table.airports[row.to]);
+        }
+    }
+    if (lines.size() > 1) {
+        for (const std::uint32_t flight : lines[1].flights) {
+            const TimetableRow& row = table.rows[week.flights[flight].row];
+            Prefetch(table.airports[row.from].place);
+            Prefetch(table.airports[row.to].place);
+        }
+    }
+}
+
 std::string FlightsText(const Timetable& table, const TimetableWeek& week, const FleetLine& line)
 {
     std::string text;
@@ -79,7 +109,9 @@ WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_vi
     std::vector<Finding> findings;
     std::string reason;
     long long number = 0;
-    for (const FleetLine& line : fleet.lines) {
+    for (size_t at = 0; at < fleet.lines.size(); ++at) {
+        PrefetchLines(table, week, std::span(fleet.lines).subspan(at));
+        const FleetLine& line = fleet.lines[at];
         std::string registration = line.registration;
         if (registration.empty()) {
             char running[24];

@@ -16,6 +16,25 @@ constexpr std::array<std::string_view, Columns> ColumnNames = {"flight", "from",
                                                                "level",  "valid_from", "valid_to"};
 constexpr int RequiredColumns = Aircraft + 1;
 
+// A code of up to eight bytes as one number; four-byte codes, the most common, in one load.
+std::uint64_t CodeHead(std::string_view code)
+{
+    std::uint32_t four = 0;
+    if (code.size() == sizeof four) {
+        std::memcpy(&four, code.data(), sizeof four);
+        return four;
+    }
+    std::uint64_t head = 0;
+    for (size_t i = 0; i < code.size() && i < sizeof head; ++i)
+        head |= std::uint64_t{static_cast<unsigned char>(code[i])} << (8 * i);
+    return head;
+}
+
+size_t CodeSlot(std::uint64_t head, size_t size, int bits)
+{
+    return static_cast<size_t>(((head ^ size) * 0x9e3779b97f4a7c15ull) >> (64 - bits));
+}
+
 // The indices of codes of up to eight bytes met lately, in a table small enough to stay near the
 // processor: rows that name an airport again, as the rows of one aircraft or one airport do, find
 // it here without asking memory far away.
@@ -26,14 +45,15 @@ public:
     {
         if (code.size() > sizeof(std::uint64_t))
             return None;
-        const std::uint64_t head = Head(code);
-        const Slot& slot = m_slots[SlotOf(head, code.size())];
+        const std::uint64_t head = CodeHead(code);
+        const Slot& slot = m_slots[CodeSlot(head, code.size(), Bits)];
         return slot.size == code.size() && slot.head == head ? slot.index : None;
     }
     void Keep(std::string_view code, std::uint32_t index)
     {
         if (code.size() <= sizeof(std::uint64_t))
-            m_slots[SlotOf(Head(code), code.size())] = {Head(code), static_cast<std::uint32_t>(code.size()), index};
+            m_slots[CodeSlot(CodeHead(code), code.size(), Bits)] = {CodeHead(code),
+                                                                    static_cast<std::uint32_t>(code.size()), index};
     }
     static constexpr std::uint32_t None = UINT32_MAX;
 
@@ -43,25 +63,59 @@ private:
         std::uint32_t size = None; // no code has this size
         std::uint32_t index = None;
     };
-    // The code's bytes (at most eight) in one number; four-byte codes, the most common, in one load.
-    static std::uint64_t Head(std::string_view code)
-    {
-        std::uint32_t four = 0;
-        if (code.size() == sizeof four) {
-            std::memcpy(&four, code.data(), sizeof four);
-            return four;
-        }
-        std::uint64_t head = 0;
-        for (size_t i = 0; i < code.size(); ++i)
-            head |= std::uint64_t{static_cast<unsigned char>(code[i])} << (8 * i);
-        return head;
-    }
-    static size_t SlotOf(std::uint64_t head, size_t size)
-    {
-        return static_cast<size_t>(((head ^ size) * 0x9e3779b97f4a7c15ull) >> (64 - Bits));
-    }
     static constexpr int Bits = 12;
     std::vector<Slot> m_slots = std::vector<Slot>(size_t{1} << Bits);
+};
+
+// Every code met and a number for it: a code of up to eight bytes lies in its slot with its number,
+// found or added in one visit to memory; longer ones go to a table of their own.
+class CodeNumbers {
+public:
+    // The number for `code`, 0 when it is added.
+    std::uint32_t& Insert(std::string_view code)
+    {
+        if (code.size() > sizeof(std::uint64_t)) {
+            bool added = false;
+            return m_long.Insert(code, added);
+        }
+        if ((m_count + 1) * 2 > m_slots.size())
+            Grow();
+        const std::uint64_t head = CodeHead(code);
+        const auto size = static_cast<std::uint32_t>(code.size() + 1);
+        for (size_t i = CodeSlot(head, size, m_bits);; i = (i + 1) & (m_slots.size() - 1)) {
+            Slot& slot = m_slots[i];
+            if (slot.size == 0) {
+                slot = {head, size, 0};
+                ++m_count;
+                return slot.number;
+            }
+            if (slot.head == head && slot.size == size)
+                return slot.number;
+        }
+    }
+
+private:
+    struct Slot {
+        std::uint64_t head = 0;
+        std::uint32_t size = 0; // of the code plus one; 0 while empty
+        std::uint32_t number = 0;
+    };
+    void Grow()
+    {
+        std::vector<Slot> old(size_t{1} << ++m_bits);
+        old.swap(m_slots);
+        for (const Slot& slot : old) {
+            size_t i = CodeSlot(slot.head, slot.size, m_bits);
+            while (slot.size != 0 && m_slots[i].size != 0)
+                i = (i + 1) & (m_slots.size() - 1);
+            if (slot.size != 0)
+                m_slots[i] = slot;
+        }
+    }
+    int m_bits = 6;
+    size_t m_count = 0;
+    std::vector<Slot> m_slots = std::vector<Slot>(size_t{1} << m_bits);
+    CodeTable<std::uint32_t> m_long;
 };
 
 // Reads the table line by line; a row whose quoted field holds a line break takes the next lines too.
@@ -206,8 +260,7 @@ private:
         }
         if (const std::uint32_t recent = m_recentAirports.Find(code); recent != RecentCodes::None)
             return recent;
-        bool added = false;
-        std::uint32_t& known = m_airportIndex.Insert(code, added); // the index plus one; 0 while unknown
+        std::uint32_t& known = m_airportIndex.Insert(code); // the index plus one; 0 while unknown
         if (known != 0) {
             m_recentAirports.Keep(code, known - 1);
             return known - 1;
@@ -227,6 +280,7 @@ private:
         const auto index = static_cast<std::uint32_t>(m_table.airports.size());
         m_table.airports.push_back({std::string(code), place});
         known = index + 1;
+        m_recentAirports.Keep(code, index);
         return index;
     }
 
@@ -234,8 +288,7 @@ private:
     {
         if (const std::uint32_t recent = m_recentAircraft.Find(key); recent != RecentCodes::None)
             return recent;
-        bool added = false;
-        std::uint32_t& known = m_aircraftIndex.Insert(key, added); // the index plus one; 0 while unknown
+        std::uint32_t& known = m_aircraftIndex.Insert(key); // the index plus one; 0 while unknown
         if (known != 0) {
             m_recentAircraft.Keep(key, known - 1);
             return known - 1;
@@ -248,6 +301,7 @@ private:
         const auto index = static_cast<std::uint32_t>(m_table.aircraft.size());
         m_table.aircraft.push_back({std::string(key), speed});
         known = index + 1;
+        m_recentAircraft.Keep(key, index);
         return index;
     }
 
@@ -285,7 +339,7 @@ private:
             return Refuse("to: " + reason);
         if (*from == *to)
             return Refuse("from and to are the same airport, " + std::string(Field(From)));
-        row.departs = MinutesFromText(Field(Departs));
+        row.departs = static_cast<std::int16_t>(MinutesFromText(Field(Departs)));
         if (row.departs < 0)
             return Refuse("departs \"" + std::string(Field(Departs)) + "\" is no local time HH:MM");
         const std::optional<std::uint8_t> days = DaysFromText(Field(Days));
@@ -294,15 +348,17 @@ private:
                           + "\" are no days of operation (the digits 1 to 7, Monday = 1, with . - or blanks)");
         row.days = *days;
         if (!Field(Arrives).empty()) {
-            row.arrives = ArrivalFromText(Field(Arrives));
-            if (!row.arrives)
+            const std::optional<LocalArrival> arrives = ArrivalFromText(Field(Arrives));
+            if (!arrives)
                 return Refuse("arrives \"" + std::string(Field(Arrives))
                               + "\" is no local time HH:MM (with +1, +2 or -1 for another day)");
+            row.arrives = arrives->minutes;
+            row.arrivesDayShift = arrives->dayShift;
         }
         const std::optional<std::uint32_t> aircraft = AircraftIndex(Field(Aircraft), reason);
         if (!aircraft)
             return Refuse(reason);
-        if (!row.arrives && !m_table.aircraft[*aircraft].speed->knots)
+        if (!row.HasArrival() && !m_table.aircraft[*aircraft].speed->knots)
             return Refuse("aircraft " + std::string(Field(Aircraft)) + " cannot be timed: line "
                           + std::to_string(m_table.aircraft[*aircraft].speed->line)
                           + " of the aircraft file gives no cruise speed, and the row no arrival");
@@ -317,14 +373,15 @@ private:
             const std::optional<std::int64_t> day = Date(column, reason);
             if (!day)
                 return Refuse(reason);
-            (column == ValidFrom ? row.validFrom : row.validTo) = static_cast<std::int32_t>(*day); // 2000 to 2050
+            (column == ValidFrom ? row.validFrom : row.validTo) = static_cast<std::int16_t>(*day); // 2000 to 2050
         }
         row.from = *from;
         row.to = *to;
         row.aircraft = *aircraft;
+        // The flight number, the registration and the level follow one another in the pool.
         row.flight = Keep(Field(Flight));
-        row.registration = Keep(Field(Registration));
-        row.level = Keep(level);
+        row.registrationSize = Keep(Field(Registration)).size;
+        row.levelSize = static_cast<std::uint8_t>(Keep(level).size); // at most three digits
         m_table.rows.push_back(row);
     }
 
@@ -337,8 +394,8 @@ private:
     std::string m_pending;
     int m_lineNumber = 0;
     int m_rowLine = 0;
-    CodeTable<std::uint32_t> m_airportIndex; // codes met, refused ones too
-    CodeTable<std::uint32_t> m_aircraftIndex;
+    CodeNumbers m_airportIndex; // codes met, refused ones too
+    CodeNumbers m_aircraftIndex;
     RecentCodes m_recentAirports; // known ones only
     RecentCodes m_recentAircraft;
 };
@@ -389,12 +446,12 @@ std::optional<LocalArrival> ArrivalFromText(std::string_view text)
     if (sign != std::string_view::npos) {
         const std::string_view shift = TrimLeftView(text.substr(sign));
         if (shift == "+1" || shift == "+2" || shift == "-1")
-            arrival.dayShift = (shift[0] == '-' ? -1 : 1) * (shift[1] - '0');
+            arrival.dayShift = static_cast<std::int8_t>((shift[0] == '-' ? -1 : 1) * (shift[1] - '0'));
         else
             return std::nullopt;
         text = TrimRightView(text.substr(0, sign));
     }
-    arrival.minutes = MinutesFromText(text);
+    arrival.minutes = static_cast<std::int16_t>(MinutesFromText(text));
     if (arrival.minutes < 0)
         return std::nullopt;
     return arrival;

@@ -30,8 +30,8 @@ int MinutesFromText(std::string_view text);
 
 // A local arrival: "HH:MM", optionally followed by "+1", "+2" or "-1" when it falls on another day.
 struct LocalArrival {
-    int minutes = 0;
-    int dayShift = 0;
+    std::int16_t minutes = 0;
+    std::int8_t dayShift = 0;
 };
 std::optional<LocalArrival> ArrivalFromText(std::string_view text);
 
@@ -50,19 +50,23 @@ struct TimetableAircraft {
     const AircraftSpeed* speed = nullptr; // never null
 };
 
+// A row in 40 bytes: a timetable of millions of rows is held whole.
 struct TimetableRow {
     int line = 0; // of the row's first byte
     PoolText flight;
-    PoolText registration;  // empty when the table gives none
-    PoolText level;         // digits, empty when the table gives none
-    std::uint32_t from = 0; // into Timetable::airports
+    std::uint32_t registrationSize = 0; // in the pool after the flight number; 0 when the table gives none
+    std::uint32_t from = 0;             // into Timetable::airports
     std::uint32_t to = 0;
-    std::uint32_t aircraft = 0; // into Timetable::aircraft
-    int departs = 0;            // local minutes after midnight
-    std::optional<LocalArrival> arrives;
-    std::uint8_t days = 0;            // DaysFromText
-    std::int32_t validFrom = INT_MIN; // days since 1970-01-01, inclusive
-    std::int32_t validTo = INT_MAX;
+    std::uint32_t aircraft = 0;         // into Timetable::aircraft
+    std::int16_t departs = 0;           // local minutes after midnight
+    std::int16_t arrives = -1;          // local minutes after midnight at `to`; -1 when the table gives none
+    std::int8_t arrivesDayShift = 0;    // +1, +2 or -1 when the arrival falls on another day
+    std::uint8_t days = 0;              // DaysFromText
+    std::uint8_t levelSize = 0;         // in the pool after the registration: digits, none when the table gives none
+    std::int16_t validFrom = INT16_MIN; // days since 1970-01-01, inclusive (dates of 2000 to 2050 fit)
+    std::int16_t validTo = INT16_MAX;
+
+    bool HasArrival() const { return arrives >= 0; }
 };
 
 struct RowProblem {
@@ -80,6 +84,14 @@ struct Timetable {
     long long rowsRead = 0; // every row that is not blank, refused ones included
 
     std::string_view Text(PoolText text) const { return std::string_view(pool).substr(text.at, text.size); }
+    std::string_view Registration(const TimetableRow& row) const
+    {
+        return std::string_view(pool).substr(row.flight.at + row.flight.size, row.registrationSize);
+    }
+    std::string_view Level(const TimetableRow& row) const
+    {
+        return std::string_view(pool).substr(row.flight.at + row.flight.size + row.registrationSize, row.levelSize);
+    }
 };
 
 // Reads the table in `bytes` (text-mode bytes, lines ending in LF) against the airport and aircraft files.

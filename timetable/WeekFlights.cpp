@@ -3,6 +3,7 @@
 #include "check/Calendar.h"
 #include "check/Geo.h"
 #include "check/TimeZones.h"
+#include "timetable/Prefetch.h"
 
 #include <array>
 #include <unordered_map>
@@ -43,6 +44,15 @@ public:
         return minutes;
     }
 
+    // Asks for what At(airport, ...) reads.
+    void Prefetch(std::uint32_t airport) const
+    {
+        const Offsets& offsets = m_offsets[airport];
+        ::Prefetch(&offsets);
+        if (offsets.known)
+            ::Prefetch(offsets.minutes);
+    }
+
     // Each airport used whose offset at noon changes from Monday to Sunday, at its first change.
     std::vector<WeekOffsetChange> Changes()
     {
@@ -78,10 +88,8 @@ class RecentCruise {
 public:
     int Minutes(const Timetable& table, const TimetableRow& row)
     {
-        Slot& slot = m_slots[static_cast<size_t>(
-            ((std::uint64_t{row.from} << 40 ^ std::uint64_t{row.to} << 20 ^ row.aircraft) * 0x9e3779b97f4a7c15ull)
-            >> (64 - Bits))];
-        if (slot.minutes < 0 || slot.from != row.from || slot.to != row.to || slot.aircraft != row.aircraft) {
+        Slot& slot = SlotOf(row);
+        if (!Holds(slot, row)) {
             const AirportPlace& from = *table.airports[row.from].place;
             const AirportPlace& to = *table.airports[row.to].place;
             const double nm =
@@ -91,6 +99,15 @@ public:
         return slot.minutes;
     }
 
+    // Asks for the airports' places when the route is not among those met lately.
+    void Prefetch(const Timetable& table, const TimetableRow& row)
+    {
+        if (!Holds(SlotOf(row), row)) {
+            ::Prefetch(table.airports[row.from].place);
+            ::Prefetch(table.airports[row.to].place);
+        }
+    }
+
 private:
     struct Slot {
         std::uint32_t from = 0;
@@ -98,6 +115,16 @@ private:
         std::uint32_t aircraft = 0;
         int minutes = -1; // -1: empty
     };
+    Slot& SlotOf(const TimetableRow& row)
+    {
+        return m_slots[static_cast<size_t>(
+            ((std::uint64_t{row.from} << 40 ^ std::uint64_t{row.to} << 20 ^ row.aircraft) * 0x9e3779b97f4a7c15ull)
+            >> (64 - Bits))];
+    }
+    static bool Holds(const Slot& slot, const TimetableRow& row)
+    {
+        return slot.minutes >= 0 && slot.from == row.from && slot.to == row.to && slot.aircraft == row.aircraft;
+    }
     static constexpr int Bits = 12;
     std::vector<Slot> m_slots = std::vector<Slot>(size_t{1} << Bits);
 };
@@ -112,9 +139,25 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
     AirportOffsets offsets(table, week.monday);
     RecentCruise cruises;
     week.flights.reserve(table.rows.size()); // most rows fly once a week or more
+    // The rows name airports all over the file: what a row will read is asked for some rows ahead, its
+    // airports first, their places and offsets later.
+    constexpr size_t Ahead = 8;
     for (std::uint32_t index = 0; index < table.rows.size(); ++index) {
+        if (index + 2 * Ahead < table.rows.size()) {
+            const TimetableRow& later = table.rows[index + 2 * Ahead];
+            Prefetch(&table.airports[later.from]);
+            Prefetch(&table.airports[later.to]);
+        }
+        if (index + Ahead < table.rows.size()) {
+            const TimetableRow& next = table.rows[index + Ahead];
+            offsets.Prefetch(next.from);
+            if (next.HasArrival())
+                offsets.Prefetch(next.to);
+            else
+                cruises.Prefetch(table, next);
+        }
         const TimetableRow& row = table.rows[index];
-        const int cruise = row.arrives ? 0 : cruises.Minutes(table, row);
+        const int cruise = row.HasArrival() ? 0 : cruises.Minutes(table, row);
         bool inWeek = false;
         const size_t first = week.flights.size();
         std::string problem;
@@ -130,14 +173,14 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
             }
             const std::int64_t departs = date * MinutesPerDay + row.departs - offset;
             int minutes = cruise;
-            if (row.arrives) {
-                const std::int64_t arrivalDate = date + row.arrives->dayShift;
+            if (row.HasArrival()) {
+                const std::int64_t arrivalDate = date + row.arrivesDayShift;
                 const int arrivalOffset = offsets.At(row.to, arrivalDate);
                 if (arrivalOffset == NoOffset) {
                     problem = "airport " + table.airports[row.to].code + " lies in a zone whose offset is not known";
                     break;
                 }
-                const std::int64_t arrives = arrivalDate * MinutesPerDay + row.arrives->minutes - arrivalOffset;
+                const std::int64_t arrives = arrivalDate * MinutesPerDay + row.arrives - arrivalOffset;
                 if (arrives <= departs) {
                     problem = "the flight arrives before it departs, in universal time";
                     break;
@@ -147,7 +190,8 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
             // Minutes since 1970-01-01 00:00, a Thursday: Sunday 00:00 was 4 days before.
             const auto sinceSunday =
                 static_cast<int>(((departs + 4 * MinutesPerDay) % MinutesPerWeek + MinutesPerWeek) % MinutesPerWeek);
-            week.flights.push_back({index, sinceSunday, minutes, static_cast<std::uint8_t>(weekday)});
+            week.flights.push_back(
+                {index, static_cast<std::uint16_t>(sinceSunday), static_cast<std::uint8_t>(weekday), minutes});
         }
         // A row refused on one of its days flies on none.
         if (!problem.empty()) {

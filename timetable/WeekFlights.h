@@ -14,11 +14,12 @@
 inline constexpr int MinutesPerDay = 24 * 60;
 inline constexpr int MinutesPerWeek = 7 * MinutesPerDay;
 
+// A flight in 12 bytes: a week of a million flights is held whole.
 struct WeekFlight {
-    std::uint32_t row = 0; // into Timetable::rows
-    int departs = 0;       // universal minutes after Sunday 00:00, 0 to 10079
-    int minutes = 0;       // flight time: to the timetable's arrival, else at cruise speed
-    std::uint8_t day = 1;  // the local day of departure, Monday = 1 to Sunday = 7
+    std::uint32_t row = 0;     // into Timetable::rows
+    std::uint16_t departs = 0; // universal minutes after Sunday 00:00, 0 to 10079
+    std::uint8_t day = 1;      // the local day of departure, Monday = 1 to Sunday = 7
+    std::int32_t minutes = 0;  // flight time: to the timetable's arrival, else at cruise speed
 };
 
 // An airport whose offset changes within the week.

@@ -35,13 +35,13 @@ struct Built {
     Fleet fleet;
 };
 
-Built Build(const std::string& rows, const char* day = "2025-06-18", int turnaround = 30)
+Built Build(const std::string& rows, const char* day = "2025-06-18", int turnaround = 30, int dailyHashBits = 53)
 {
     Built built;
     built.table = ReadTimetableText(
         "flight,from,to,departs,days,aircraft,arrives,registration,valid_from,valid_to\n" + rows, Data());
     built.week = FlightsOfWeek(built.table, *ShiftDayFromText(day));
-    built.fleet = BuildFleet(built.table, built.week, turnaround);
+    built.fleet = BuildFleet(built.table, built.week, turnaround, dailyHashBits);
     return built;
 }
 
@@ -120,7 +120,7 @@ TEST(Timetable, RowsAreReadOrRefusedWithTheirLineNumbers)
         Data());
     ASSERT_EQ(table.rows.size(), 1u);
     EXPECT_EQ(table.Text(table.rows[0].flight), "EX \"1\"");
-    EXPECT_EQ(table.Text(table.rows[0].level), "340");
+    EXPECT_EQ(table.Level(table.rows[0]), "340");
     EXPECT_EQ(table.rowsRead, 10);
     std::string refused;
     for (const RowProblem& row : table.refused)
@@ -223,6 +223,15 @@ TEST(Timetable, BuiltLinesNeedTheFewestAircraft)
         EXPECT_EQ(built.fleet.fewest, c.aircraft) << c.name;
         EXPECT_EQ(built.fleet.builtLines, c.aircraft) << c.name << "\n" << Plans(built);
         EXPECT_TRUE(built.fleet.leftOut.empty()) << c.name << "\n" << Plans(built);
+        // Without the hash every flight of a minute of the day shares its key: told apart all the same, each
+        // daily flight still in a 24Hr plan.
+        const Built unhashed = Build(c.rows, "2025-06-18", 30, 0);
+        auto daily = [](const Built& b) {
+            return std::count_if(b.fleet.lines.begin(), b.fleet.lines.end(),
+                                 [](const FleetLine& l) { return l.daily; });
+        };
+        EXPECT_EQ(daily(unhashed), daily(built)) << c.name << "\n" << Plans(unhashed);
+        EXPECT_EQ(unhashed.fleet.builtLines, c.aircraft) << c.name << "\n" << Plans(unhashed);
     }
     EXPECT_EQ(Plans(Build("A,EDDF,KJFK,10:00,1,WIDE2\nB,KJFK,EDDF,09:00,1,WIDE2\n")),
               "left out A: no line of one week holds it: chained with its type's other flights it comes round only "
