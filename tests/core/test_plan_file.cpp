@@ -641,6 +641,13 @@ TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
         << report();
     EXPECT_EQ(RunCheckProgram(files + "--explain \"" + data + "faults.txt:12345678\"", folder / "out.txt"), 2);
     EXPECT_EQ(report(), "legwise-check: faults.txt has 16 lines, no line 12345678\n");
+    // Each option also as --option=value, and the turnaround written into the same warning.
+    EXPECT_EQ(RunCheckProgram("--airports=\"" + data + "airports.txt\" --aircraft=\"" + data
+                                  + "aircraft.txt\" --turnaround=18 \"" + data + "faults.txt\"",
+                              folder / "out.txt"),
+              1);
+    EXPECT_NE(report().find("faults.txt:9: error:"), std::string::npos) << report();
+    EXPECT_EQ(report().find("less than the turnaround"), std::string::npos) << "18 min is not less than 18";
     EXPECT_EQ(RunCheckProgram(files + "--turnaround 1440 \"" + data + "faults.txt\"", folder / "out.txt"), 1);
     WriteBytes(folder / "one.txt",
                "JET7,R1,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:40,,350,F,2,EDDF\n"
@@ -670,8 +677,10 @@ TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
                             + ": error: cannot be read: " + UnreadableReason(folder / "none.txt") + "\n"
                             + "legwise-check: 0 plans in 1 file: 0 errors, 0 warnings, 1 file could not be read\n");
     EXPECT_FALSE(fs::exists(folder / "none.txt")) << "a check only reads";
-    EXPECT_EQ(RunCheckProgram("--help", folder / "out.txt"), 0);
-    EXPECT_EQ(report(), PlanCheckUsage);
+    for (const char* help : {"--help", "-h", "x.txt -h"}) {
+        EXPECT_EQ(RunCheckProgram(help, folder / "out.txt"), 0) << help;
+        EXPECT_EQ(report(), FromTextMode(ReadBytes(data + "usage.expected"))) << help;
+    }
 }
 
 // The bytes of a file draw their warnings on their lines, in the plan file and in the airport file;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
@@ -87,6 +88,35 @@ struct ReadWindow {
     }
     CheckWindow window;
 };
+
+// legwise-check started as a process in the folder `in`, beside these tests under Wine: its exit
+// status (-1 while it still runs after `seconds`, when it is ended), standard output, then error.
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+Run RunCheckProgram(const QStringList& arguments, const QString& in, const QProcessEnvironment& environment,
+                    int seconds = 30)
+{
+    QString program = QCoreApplication::applicationDirPath() + "/legwise-check";
+    if (!QFileInfo::exists(program) && !QFileInfo::exists(program + ".exe"))
+        program = QStringLiteral(LEGWISE_CHECK_PROGRAM);
+    QProcess process;
+    process.setWorkingDirectory(in);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    Run run;
+    if (!process.waitForFinished(seconds * 1000)) {
+        process.kill();
+        process.waitForFinished();
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+        run.status = process.exitCode();
+    }
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput()).remove(QLatin1Char('\r'));
+    run.err = QString::fromLocal8Bit(process.readAllStandardError()).remove(QLatin1Char('\r'));
+    return run;
+}
 
 void UseFiles(const WorkingFolder& folder)
 {
@@ -313,6 +343,60 @@ private slots:
                              + ": 1 plan with 14 flights."));
         ReadWindow check(folder);
         QCOMPARE(Find<QLabel>(check.window, "Status")->text(), "1 plan in plans.txt: 0 errors, 0 warnings.");
+    }
+
+    // The program's own arguments reach the check; without any, it opens its window, or says why not.
+    void theProgramChecksItsArgumentsOrOpensItsWindow()
+    {
+        WorkingFolder folder;
+        UseFiles(folder);
+        const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        const QStringList files{"--airports", "AirportsPersonal.txt", "--aircraft", "AircraftPersonal.txt"};
+        Run run = RunCheckProgram(files + QStringList{"plans.txt"}, folder.QPath(), environment);
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.out.startsWith("plans.txt:4: warning: leg 2 departs from EDDM at 06:40"), qPrintable(run.out));
+        QVERIFY2(run.out.endsWith("\nlegwise-check: 4 plans in 1 file: 3 errors, 3 warnings\n"), qPrintable(run.out));
+        run = RunCheckProgram({"-h"}, folder.QPath(), environment);
+        QCOMPARE(run.status, 0);
+        QVERIFY(run.out.startsWith("Usage: legwise-check --airports FILE --aircraft FILE [--turnaround MINUTES] "));
+        QVERIFY(
+            run.out.endsWith("\nExit status: 0 no errors, 1 errors found, 2 a file could not be read or "
+                             "the arguments are wrong.\n"));
+        run = RunCheckProgram(files + QStringList{"missing.txt"}, folder.QPath(), environment);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.out.endsWith("legwise-check: 0 plans in 1 file: 0 errors, 0 warnings, 1 file could not be read\n"),
+                 qPrintable(run.out));
+        QVERIFY(!Exists(folder.Path("missing.txt")));
+        // Without arguments, on the platform the tests use, the window stays open until it is closed.
+        QProcessEnvironment offscreen = environment;
+        offscreen.insert("QT_QPA_PLATFORM", "offscreen");
+        QCOMPARE(RunCheckProgram({}, folder.QPath(), offscreen, 3).status, -1);
+#ifndef _WIN32
+        // With no display to open, the usage and why, status 2.
+        QProcessEnvironment noDisplay = environment;
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            noDisplay.remove(name);
+        const std::pair<QString, QString> displays[] = {
+            {"", "there is no display to open the window on (DISPLAY is not set)"},
+            {":9999", "the display :9999 cannot be opened"},
+        };
+        for (const auto& [display, why] : displays) {
+            if (!display.isEmpty())
+                noDisplay.insert("DISPLAY", display);
+            run = RunCheckProgram({}, folder.QPath(), noDisplay);
+            QCOMPARE(run.status, 2);
+            QVERIFY(run.err.startsWith("Usage: legwise-check --airports FILE"));
+            QVERIFY2(run.err.endsWith("wrong.\nlegwise-check: no window: " + why + "\n"), qPrintable(run.err));
+        }
+        // A report that cannot be written whole is no report.
+        QProcess full;
+        full.setStandardOutputFile(QStringLiteral("/dev/full"));
+        full.start(QStringLiteral(LEGWISE_CHECK_PROGRAM), {"--help"});
+        QVERIFY(full.waitForFinished(30000));
+        QCOMPARE(full.exitCode(), 2);
+        QCOMPARE(QString::fromLocal8Bit(full.readAllStandardError()),
+                 QStringLiteral("legwise-check: the report could not be written: No space left on device\n"));
+#endif
     }
 };
 
