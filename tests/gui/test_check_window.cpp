@@ -145,6 +145,14 @@ private slots:
         QCOMPARE(Rows(*plans->model()),
                  QStringList({"2|D-AILA|JET7|24Hr|2|0|1", "3|D-AILM|BUS3|24Hr|2|0|0", "4|D-AILB|JET7|24hr|2|0|1",
                               "5|D-AILA|JET9|24Hr|2|2|1", "6|D-AILH|BUS3|3Hr|no plan|1|0"}));
+        // Numbers stand right-aligned, names left; the file boxes one below the other.
+        QString aligned;
+        for (int column = 0; column < plans->model()->columnCount(); ++column)
+            aligned += plans->model()->index(0, column).data(Qt::TextAlignmentRole).toInt() ? 'R' : 'L';
+        QCOMPARE(aligned, QStringLiteral("RLLLRRR"));
+        const int boxTops[] = {Find<QLineEdit>(window, "PlanFile")->y(), Find<QLineEdit>(window, "AirportFile")->y(),
+                               Find<QLineEdit>(window, "AircraftFile")->y()};
+        QVERIFY(boxTops[0] < boxTops[1] && boxTops[1] < boxTops[2]);
         // Sorted by errors, most first, by a click on the header twice; then only plans with findings.
         QHeaderView* header = plans->horizontalHeader();
         const QPoint errors(header->sectionViewportPosition(5) + 5, header->height() / 2);
@@ -287,6 +295,7 @@ private slots:
             ReadWindow read(folder, name);
             const QString message = Platform::TestSeam::TakeMessages().join("");
             QVERIFY2(message.startsWith("The plan file cannot be read: "), qPrintable(message));
+            QCOMPARE(Find<QLabel>(read.window, "Status")->text().remove(QChar(0x200B)), message);
             QCOMPARE(read.window.findChild<QTableView*>("Plans")->model()->rowCount(), 0);
         }
         QVERIFY(!Exists(folder.Path("missing.txt")));
@@ -323,8 +332,14 @@ private slots:
         Find<QDateEdit>(window, "Week")->setDate(QDate(2026, 12, 9));
         QSignalSpy finished(&window, &CheckWindow::WorkFinished);
         Platform::TestSeam::QueueOpenFileAnswer(folder.QPath("week.csv"));
-        QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
+        QTest::mouseClick(Find<QPushButton>(window, "OpenTimetable"), Qt::LeftButton);
+        QCOMPARE(Find<QLabel>(window, "Status")->text(), "Reading the timetable and building its lines...");
         QVERIFY(finished.wait(20000));
+        // The flights left out stand beside the plans.
+        const QWidget* plans = Find<QTableView>(window, "Plans");
+        const QWidget* leftOut = Find<QTableWidget>(window, "LeftOut");
+        QVERIFY(leftOut->isVisible());
+        QVERIFY(leftOut->mapTo(&window, QPoint()).x() >= plans->mapTo(&window, QPoint(plans->width(), 0)).x());
         QCOMPARE(Rows(*Find<QTableView>(window, "Plans")->model()), QStringList("5|LW0001|JET7|24Hr|2|0|0"));
         QCOMPARE(Rows(*Find<QTableWidget>(window, "LeftOut")->model()),
                  QStringList({"4|||to: airport EDDX is not in the airport file",
@@ -334,6 +349,15 @@ private slots:
                     .startsWith("Week 2026-12-07 to 2026-12-13: 4 rows read, 1 "
                                 "refused"));
 
+        // Never into a file it reads.
+        const std::string timetable = ReadBytes(folder.Path("week.csv"));
+        Platform::TestSeam::QueueSaveFileAnswer(folder.QPath("week.csv"));
+        QTest::mouseClick(Find<QPushButton>(window, "SaveAs"), Qt::LeftButton);
+        QCOMPARE(Platform::TestSeam::TakeMessages(),
+                 QStringList(QDir::toNativeSeparators(folder.QPath("week.csv"))
+                             + " is one of the files read. The plans go to a new file; choose another name."));
+        QVERIFY(!finished.wait(300));
+        QCOMPARE(ReadBytes(folder.Path("week.csv")), timetable);
         WriteBytes(folder.Path("plans.txt"), "old");
         Platform::TestSeam::QueueSaveFileAnswer(folder.QPath("plans.txt"));
         QTest::mouseClick(Find<QPushButton>(window, "SaveAs"), Qt::LeftButton);
