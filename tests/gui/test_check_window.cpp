@@ -276,6 +276,21 @@ private slots:
                  "JET7,D-AILA,100%,24Hr,IFR,05:00,,350,F,101,EDDM,07:00,,350,F,102,EDDF\r\n"
                  "BUS3,D-AILM,80%,24Hr,IFR,05:00,,350,F,111,EDDH,08:00,,350,F,112,EDDF\r\n"
                  "JET7,D-AILB,50%,24hr,ifr,05:00,,350,F,201,EDDM,05:40,,350,R,202,EDDF\r\n");
+        // A shift cancelled writes nothing, and says so.
+        std::string many = clean;
+        for (int i = 0; i < 100000; ++i)
+            many += "JET7,D-AILC,100%,24Hr,IFR,06:00,,350,F,101,EDDM,08:00,,350,F,102,EDDF\r\n";
+        WriteBytes(folder.Path("many.txt"), many);
+        {
+            ReadWindow manyRead(folder, "many.txt");
+            Platform::TestSeam::QueueSaveFileAnswer(folder.QPath("shifted.txt"));
+            QSignalSpy finished(&manyRead.window, &CheckWindow::WorkFinished);
+            QTest::mouseClick(Find<QPushButton>(manyRead.window, "SaveAs"), Qt::LeftButton);
+            QTest::mouseClick(Find<QPushButton>(manyRead.window, "Cancel"), Qt::LeftButton);
+            QVERIFY(finished.wait(20000));
+            QCOMPARE(Find<QLabel>(manyRead.window, "Status")->text(), "Shift cancelled: nothing was written.");
+            QVERIFY(!Exists(folder.Path("shifted.txt")));
+        }
         // The status line says it whole, wrapped at the path's separators in a narrow window.
         cleanWindow.resize(cleanWindow.minimumSizeHint().width(), cleanWindow.height());
         QApplication::processEvents();
