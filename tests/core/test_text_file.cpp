@@ -43,6 +43,7 @@ TEST(TextFile, TheCheckReadersAgreeOnMarksCrsAndTheEndOfTheText)
          "A\0\n\0"s,
          "is UTF-16 text; save it as ANSI (Windows-1252)", 0, 0},
         {"\0A\0\n"s, "is UTF-16 text; save it as ANSI (Windows-1252)", 0, 0},
+        {"A\0\n"s, "is UTF-16 text; save it as ANSI (Windows-1252)", 0, 0}, // an odd byte count: the last one alone
     };
     int index = 0;
     for (const auto& c : cases) {
