@@ -515,6 +515,7 @@ TEST(PlanFile, TheReportCountsEachFileOnceAndNamesWhatCannotBeRead)
                "JET7,R1,100%,2Hr,IFR,06:00,08:10,350,F,1,EDDM\n"
                "JET7,R2,50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\n");
     WriteBytes(folder / "b.txt", "JET7,R1,50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\n");
+    fs::copy_file(folder / "b.txt", folder / "2024");
     const std::string missing = UnreadableReason(folder / "none.txt");
     std::vector<std::tuple<std::vector<std::string>, std::string, int>> rows = {
         {{"ok.txt", "./ok.txt", "b.txt"},
@@ -530,7 +531,7 @@ TEST(PlanFile, TheReportCountsEachFileOnceAndNamesWhatCannotBeRead)
          "(~ at cruise speed; @ a fixed arrival; ground: until the next leg departs)\n"
          "ok.txt:1: warning: registration R1 is used by 2 plans (also b.txt:1)\n",
          0},
-        {{"--explain", "b.txt:2"}, "legwise-check: b.txt has 1 line, no line 2\n", 2},
+        {{"--explain", "2024:2"}, "legwise-check: 2024 has 1 line, no line 2\n", 2}, // a name of digits alone
         {{"--airports", "none.txt", "--aircraft", "none.txt", "ok.txt"},
          "legwise-check: the airport file none.txt cannot be read: " + missing
              + "\nlegwise-check: the aircraft file none.txt cannot be read: " + missing
