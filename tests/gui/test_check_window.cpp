@@ -296,6 +296,7 @@ private slots:
         QApplication::processEvents();
         auto* status = Find<QLabel>(cleanWindow, "Status");
         QCOMPARE(status->text().remove(QChar(0x200B)), written);
+        QCOMPARE(status->text().count(QChar(0x200B)), written.count(QDir::separator())); // a break after each
         const QRect needed =
             status->fontMetrics().boundingRect(QRect(0, 0, status->width(), 10000), Qt::TextWordWrap, status->text());
         QVERIFY(needed.width() <= status->width() && needed.height() <= status->height());
