@@ -293,10 +293,15 @@ TEST(Timetable, PlansComeBackFromTheirTimetable)
     const ScratchFolder folder;
     WriteBytes(folder / "table.csv", "flight,from,to,departs,days,aircraft\n" + rows);
     const std::string examples = SourceDir() + "/examples/";
-    const std::vector<std::string> words = {"--airports",        examples + "airports.txt",
-                                            "--aircraft",        examples + "aircraft.txt",
-                                            "--timetable",       "table.csv",
-                                            "--week=2025-06-18", "--out",
+    const std::vector<std::string> words = {"--airports",
+                                            examples + "airports.txt",
+                                            "--aircraft",
+                                            examples + "aircraft.txt",
+                                            "--timetable",
+                                            "table.csv",
+                                            "--week=2025-06-18",
+                                            "--percent=50",
+                                            "--out",
                                             "plans.txt"};
     int status = 0;
     const std::string printed = Printed(words, folder.path, status);
@@ -305,7 +310,7 @@ TEST(Timetable, PlansComeBackFromTheirTimetable)
     const std::string written = ReadBytes(folder / "plans.txt");
     EXPECT_EQ(
         written.rfind(
-            "\r\n;\r\n;Plans from the timetable table.csv, week 2025-06-16 to 2025-06-22\r\n;\r\nJET7,LW0001,100%,", 0),
+            "\r\n;\r\n;Plans from the timetable table.csv, week 2025-06-16 to 2025-06-22\r\n;\r\nJET7,LW0001,50%,", 0),
         0u)
         << written;
     EXPECT_NE(Printed({"--airports", examples + "airports.txt", "--aircraft", examples + "aircraft.txt", "plans.txt"},
