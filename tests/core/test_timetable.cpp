@@ -183,13 +183,17 @@ TEST(Timetable, LocalTimesBecomeUniversalInTheChosenWeek)
 
 TEST(Timetable, RegistrationsGiveTheLines)
 {
-    EXPECT_EQ(Plans(Build("A,EDDF,EGLL,07:00,1234567,JET7,07:45,D-AAAA\nB,EGLL,EDDF,09:00,1234567,JET7,,D-AAAA\n"
-                          "C,EDDF,EDDM,07:00,1,JET7,,D-BBBB\nD,EDDH,EDDF,09:00,2,JET7,,D-BBBB\n")),
-              "JET7,D-AAAA,100%,24Hr,IFR,05:00,06:45,300,F,A,EGLL,08:00,,300,F,B,EDDF\n"
-              "left out C: the line of registration D-BBBB breaks: flight C (line 4) arrives at EDDM, the next, flight "
-              "D (line 5), departs from EDDH\n"
-              "left out D: the line of registration D-BBBB breaks: flight C (line 4) arrives at EDDM, the next, flight "
-              "D (line 5), departs from EDDH\n");
+    EXPECT_EQ(
+        Plans(Build("A,EDDF,EGLL,07:00,1234567,JET7,07:45,D-AAAA\nB,EGLL,EDDF,09:00,1234567,JET7,,D-AAAA\n"
+                    "C,EDDF,EDDM,07:00,1,JET7,,D-BBBB\nD,EDDH,EDDF,09:00,2,JET7,,D-BBBB\n"
+                    "E,EDDF,EGLL,07:00,1.3....,JET7,,D-CCCC\nF,EGLL,EDDF,12:00,1.3....,JET7,,D-CCCC\n")),
+        "JET7,D-AAAA,100%,24Hr,IFR,05:00,06:45,300,F,A,EGLL,08:00,,300,F,B,EDDF\n"
+        "JET7,D-CCCC,100%,WEEK,IFR,1/05:00,,300,F,E,EGLL,1/11:00,,300,F,F,EDDF,3/05:00,,300,F,E,EGLL,3/11:00,,300,"
+        "F,F,EDDF\n"
+        "left out C: the line of registration D-BBBB breaks: flight C (line 4) arrives at EDDM, the next, flight "
+        "D (line 5), departs from EDDH\n"
+        "left out D: the line of registration D-BBBB breaks: flight C (line 4) arrives at EDDM, the next, flight "
+        "D (line 5), departs from EDDH\n");
 }
 
 TEST(Timetable, BuiltLinesNeedTheFewestAircraft)
