@@ -198,6 +198,9 @@ TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
         nzaa{"NZAA", Nzaa}, vidp{"VIDP", Vidp}, lost{"EDXX", std::nullopt};
     PlanChoices shortTurn = Plan("24Hr", {Leg(7, 0, 0, B), Leg(8, 20, 0, C)});
     shortTurn.minimumTurnaround = 45;
+    // Departures offered from 07:00 to 07:55 only, then from 08:00 on.
+    PlanChoices india = Plan("24Hr", {Leg(8, 0, 6, eddf), Leg(12, 0, 1, vidp)}), indiaLater = india;
+    std::tie(india.firstHour, india.endHour, indiaLater.firstHour) = std::tuple(7, 8, 8);
     const FindingCase cases[] = {
         {"winter times hold until the clocks change", Plan("24Hr", {Leg(6, 30, 0, eddf), Leg(12, 0, 1, egll)}),
          CheckLevel::Note,
@@ -215,9 +218,13 @@ TEST(PlanCheck, FindsWhatIsWrongAndSaysWhatToChoose)
          "No day of the twelve months from 2026-12-07 suits every time difference; leg 1 (KJFK at -5) holds from "
          "2026-12-07 to 2027-03-13 and from 2027-11-07 to 2027-12-06; leg 2 (EDDF at +2) holds from 2027-03-28 to "
          "2027-10-30."},
-        {"India's half hour", Plan("24Hr", {Leg(8, 0, 6, eddf), Leg(12, 0, 1, vidp)}), CheckLevel::Warning,
+        {"India's half hour, its time offered", india, CheckLevel::Warning,
          "Leg 1: VIDP keeps +5:30 (Asia/Kolkata), which the list cannot express. 08:00 at +6 departs at 07:30 local "
          "time. To depart at 08:00 local time, choose 07:30 at +5."},
+        {"India's half hour, its time quiet", indiaLater, CheckLevel::Warning,
+         "Leg 1: VIDP keeps +5:30 (Asia/Kolkata), which the list cannot express. 08:00 at +6 departs at 07:30 local "
+         "time. To depart at 08:00 local time, choose 07:30 at +5. The departure list does not offer that time: "
+         "change the hours without departures."},
         {"New Zealand's summer, a day earlier in a weekly plan",
          Plan("WEEK", {Leg(0, 30, 11, eddf, 0), Leg(12, 0, 1, nzaa, 3)}), CheckLevel::Warning,
          "Leg 1: NZAA keeps +13 (Pacific/Auckland), which the list cannot express. To depart at Sunday 00:30 local "

@@ -7,6 +7,7 @@
 #include "planfile/LongPlanCheck.h"
 #include "planfile/LoopWalk.h"
 #include "planfile/PlanFindings.h"
+#include "planfile/PlanTable.h"
 #include "planfile/Registrations.h"
 
 #include "ScratchFolder.h"
@@ -566,6 +567,7 @@ TEST(PlanFile, TheReportCountsEachFileOnceAndNamesWhatCannotBeRead)
                "JET7,R2,50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\n");
     WriteBytes(folder / "b.txt", "JET7,R1,50%,24Hr,IFR,06:00,,350,F,1,EDDM,08:00,,350,F,2,EDDF\n");
     WriteBytes(folder / "cr.txt", ";\rA\n\x1A\n");
+    fs::copy_file(folder / "b.txt", folder / "2024");
     const std::string missing = UnreadableReason(folder / "none.txt");
     std::vector<std::tuple<std::vector<std::string>, std::string, int>> rows = {
         {{"ok.txt", "./ok.txt", "b.txt"},
@@ -581,7 +583,7 @@ TEST(PlanFile, TheReportCountsEachFileOnceAndNamesWhatCannotBeRead)
          "(~ at cruise speed; @ a fixed arrival; ground: until the next leg departs)\n"
          "ok.txt:1: warning: registration R1 is used by 2 plans (also b.txt:1)\n",
          0},
-        {{"--explain", "b.txt:2"}, "legwise-check: b.txt has 1 line, no line 2\n", 2},
+        {{"--explain", "2024:2"}, "legwise-check: 2024 has 1 line, no line 2\n", 2}, // a name of digits alone
         {{"--explain", "cr.txt:1"},
          "cr.txt:1: warning: a lone CR (carriage return) ends no line here; the line goes on after it\n"
          "legwise-check: line 1 of cr.txt holds no plan (a comment)\n",
@@ -620,15 +622,61 @@ TEST(PlanFile, TheReportCountsEachFileOnceAndNamesWhatCannotBeRead)
 TEST(PlanFile, RegistrationsUsedTwiceAreNamedOnEachLine)
 {
     Registrations registrations;
-    for (const auto& [registration, file, line] : std::vector<std::tuple<const char*, int, int>>{
-             {"D-A", 0, 5}, {"", 0, 6}, {"D-B", 0, 7}, {"D-A", 1, 2}, {"", 1, 3}, {"D-A", 0, 9}, {"D-a", 1, 4}})
+    for (const auto& [registration, file, line] : std::vector<std::tuple<const char*, int, int>>{{"D-A", 0, 5},
+                                                                                                 {"", 0, 6},
+                                                                                                 {"D-B", 0, 7},
+                                                                                                 {"D-A", 1, 2},
+                                                                                                 {"", 1, 3},
+                                                                                                 {"D-A", 0, 9},
+                                                                                                 {"D-a", 1, 4},
+                                                                                                 {"D-C", 0, 3},
+                                                                                                 {"D-C", 1, 8}})
         registrations.Add(registration, file, line);
     std::string uses;
     for (const Registrations::SharedUse& use : registrations.SharedUses())
         uses += std::to_string(use.file) + ":" + std::to_string(use.line) + " " + use.registration + " x"
                 + std::to_string(use.plans) + " also " + std::to_string(use.otherFile) + ":"
                 + std::to_string(use.otherLine) + "; ";
-    EXPECT_EQ(uses, "0:5 D-A x3 also 1:2; 0:9 D-A x3 also 0:5; 1:2 D-A x3 also 0:5; ");
+    EXPECT_EQ(uses,
+              "0:3 D-C x2 also 1:8; 0:5 D-A x3 also 1:2; 0:9 D-A x3 also 0:5; 1:2 D-A x3 also 0:5; 1:8 D-C x2 "
+              "also 0:3; ");
+}
+
+// The window's table: a row per line that is no comment, its texts as the line gives them, and
+// each row's findings read again, the shared registration's warning where it is shared.
+TEST(PlanFile, TheTableShowsEachLineAndReadsItsFindingsAgain)
+{
+    ScratchFolder folder;
+    WriteBytes(folder / "plans.txt",
+               "; plans\n"
+               "JET7,D-A,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:40,,350,F,2,EDDF\n"
+               "JET7 , D-B ,50%,3Hr,IFR,06:00,,350,F,1,EDDM\n\n"
+               "JET7,D-C,50%,24Hr,IFR,06:00,,350,F,1,EDDM,07:00,,350,F,2,EDDF\n"
+               "JET9,D-A,50%,24Hr,IFR,06:00,,350,F,1,EDDX\n");
+    const ReferenceData data = Reference();
+    const PlanTable table = ReadPlanTable(folder / "plans.txt", data, 30);
+    std::string rows;
+    for (const PlanRow& row : table.rows) {
+        rows += std::to_string(row.line) + " " + std::string(table.Registration(row)) + " "
+                + std::string(table.Aircraft(row)) + " " + std::string(table.Period(row)) + " "
+                + (row.plan ? std::to_string(row.legs) : "no plan") + " " + std::to_string(row.errors) + "/"
+                + std::to_string(row.warnings) + ":";
+        PlanDetail detail;
+        std::string error;
+        ASSERT_TRUE(ReadPlanDetail(folder / "plans.txt", table, row, data, 30, detail, error)) << error;
+        for (const Finding& finding : detail.findings)
+            rows += (finding.level == FindingLevel::Error ? " E: " : " W: ") + finding.text;
+        rows += "\n";
+    }
+    EXPECT_EQ(rows,
+              "2 D-A JET7 24Hr 2 0/2: W: leg 2 departs from EDDM at 06:40, 18 min after its aircraft arrives at "
+              "06:22 (leg 1): less than the turnaround of 30 min W: registration D-A is used by 2 plans (also "
+              "line 6)\n"
+              "3 D-B JET7 3Hr no plan 1/0: E: unknown period \"3Hr\" (1Hr, 2Hr, 4Hr, 6Hr, 8Hr, 12Hr, 24Hr or "
+              "WEEK)\n"
+              "5 D-C JET7 24Hr 2 0/0:\n"
+              "6 D-A JET9 24Hr 1 0/2: W: aircraft JET9 cannot be timed: line 4 of the aircraft file gives no "
+              "cruise speed W: registration D-A is used by 2 plans (also line 2)\n");
 }
 
 namespace {
@@ -702,6 +750,13 @@ TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
         << report();
     EXPECT_EQ(RunCheckProgram(files + "--explain \"" + data + "faults.txt:12345678\"", folder / "out.txt"), 2);
     EXPECT_EQ(report(), "legwise-check: faults.txt has 16 lines, no line 12345678\n");
+    // Each option also as --option=value, and the turnaround written into the same warning.
+    EXPECT_EQ(RunCheckProgram("--airports=\"" + data + "airports.txt\" --aircraft=\"" + data
+                                  + "aircraft.txt\" --turnaround=18 \"" + data + "faults.txt\"",
+                              folder / "out.txt"),
+              1);
+    EXPECT_NE(report().find("faults.txt:9: error:"), std::string::npos) << report();
+    EXPECT_EQ(report().find("less than the turnaround"), std::string::npos) << "18 min is not less than 18";
     EXPECT_EQ(RunCheckProgram(files + "--turnaround 1440 \"" + data + "faults.txt\"", folder / "out.txt"), 1);
     WriteBytes(folder / "one.txt",
                "JET7,R1,50%,24Hr,IFR,06:00,,350,F,1,EDDM,06:40,,350,F,2,EDDF\n"
@@ -731,8 +786,10 @@ TEST(PlanFile, TheProgramReportsKnownFaultsAndTheirExitStatus)
                             + ": error: cannot be read: " + UnreadableReason(folder / "none.txt") + "\n"
                             + "legwise-check: 0 plans in 1 file: 0 errors, 0 warnings, 1 file could not be read\n");
     EXPECT_FALSE(fs::exists(folder / "none.txt")) << "a check only reads";
-    EXPECT_EQ(RunCheckProgram("--help", folder / "out.txt"), 0);
-    EXPECT_EQ(report(), PlanCheckUsage);
+    for (const char* help : {"--help", "-h", "x.txt -h"}) {
+        EXPECT_EQ(RunCheckProgram(help, folder / "out.txt"), 0) << help;
+        EXPECT_EQ(report(), FromTextMode(ReadBytes(data + "usage.expected"))) << help;
+    }
 }
 
 // The bytes of a file draw their warnings on their lines, in the plan file and in the airport file;

@@ -22,6 +22,9 @@ TEST(AppendPlan, AddsThePlanAfterTheLastByteOfThePlanFileInAnyLetterCase)
         ASSERT_TRUE(AppendPlan(ResolvePlanFile(folder.path, "flightplanspersonal.txt"), plan).ok);
     EXPECT_EQ(ReadBytes(folder / "FLIGHTPLANSPERSONAL.TXT"), "OLD,NO BREAK" + Bytes + ",\r\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), {}), 1); // no second plan file
+    WriteBytes(folder / "A-Z.TXT", ""); // every letter from A to Z matches its small one
+    ASSERT_TRUE(AppendPlan(ResolvePlanFile(folder.path, "a-z.txt"), "Z").ok);
+    EXPECT_EQ(ReadBytes(folder / "A-Z.TXT"), "Z\r\n");
 }
 
 TEST(AppendPlan, RefusesAPlanFileThatCannotTakeThePlanAndKeepsIt)

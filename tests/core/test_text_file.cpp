@@ -54,6 +54,7 @@ TEST(TextFile, TheCheckReadersAgreeOnMarksCrsAndTheEndOfTheText)
          "Warning: line 2 of the plan file: a lone CR (carriage return) ends no line here; the line goes on after it.\n"
          "Warning: line 5 of the plan file: a Ctrl-Z byte: the text ends here; 2 bytes after it are not read.\n"
          "Warning: 2 more lines with a lone CR."},
+        {"A\0\n"s, "is UTF-16 text; save it as ANSI (Windows-1252)", 0, 0, ""}, // an odd byte count: the last one alone
     };
     const std::atomic<bool> stop = false;
     int index = 0;

@@ -183,13 +183,17 @@ TEST(Timetable, LocalTimesBecomeUniversalInTheChosenWeek)
 
 TEST(Timetable, RegistrationsGiveTheLines)
 {
-    EXPECT_EQ(Plans(Build("A,EDDF,EGLL,07:00,1234567,JET7,07:45,D-AAAA\nB,EGLL,EDDF,09:00,1234567,JET7,,D-AAAA\n"
-                          "C,EDDF,EDDM,07:00,1,JET7,,D-BBBB\nD,EDDH,EDDF,09:00,2,JET7,,D-BBBB\n")),
-              "JET7,D-AAAA,100%,24Hr,IFR,05:00,06:45,300,F,A,EGLL,08:00,,300,F,B,EDDF\n"
-              "left out C: the line of registration D-BBBB breaks: flight C (line 4) arrives at EDDM, the next, flight "
-              "D (line 5), departs from EDDH\n"
-              "left out D: the line of registration D-BBBB breaks: flight C (line 4) arrives at EDDM, the next, flight "
-              "D (line 5), departs from EDDH\n");
+    EXPECT_EQ(
+        Plans(Build("A,EDDF,EGLL,07:00,1234567,JET7,07:45,D-AAAA\nB,EGLL,EDDF,09:00,1234567,JET7,,D-AAAA\n"
+                    "C,EDDF,EDDM,07:00,1,JET7,,D-BBBB\nD,EDDH,EDDF,09:00,2,JET7,,D-BBBB\n"
+                    "E,EDDF,EGLL,07:00,1.3....,JET7,,D-CCCC\nF,EGLL,EDDF,12:00,1.3....,JET7,,D-CCCC\n")),
+        "JET7,D-AAAA,100%,24Hr,IFR,05:00,06:45,300,F,A,EGLL,08:00,,300,F,B,EDDF\n"
+        "JET7,D-CCCC,100%,WEEK,IFR,1/05:00,,300,F,E,EGLL,1/11:00,,300,F,F,EDDF,3/05:00,,300,F,E,EGLL,3/11:00,,300,"
+        "F,F,EDDF\n"
+        "left out C: the line of registration D-BBBB breaks: flight C (line 4) arrives at EDDM, the next, flight "
+        "D (line 5), departs from EDDH\n"
+        "left out D: the line of registration D-BBBB breaks: flight C (line 4) arrives at EDDM, the next, flight "
+        "D (line 5), departs from EDDH\n");
 }
 
 TEST(Timetable, BuiltLinesNeedTheFewestAircraft)
@@ -302,10 +306,15 @@ TEST(Timetable, PlansComeBackFromTheirTimetable)
     const ScratchFolder folder;
     WriteBytes(folder / "table.csv", "flight,from,to,departs,days,aircraft\n" + rows);
     const std::string examples = SourceDir() + "/examples/";
-    const std::vector<std::string> words = {"--airports",        examples + "airports.txt",
-                                            "--aircraft",        examples + "aircraft.txt",
-                                            "--timetable",       "table.csv",
-                                            "--week=2025-06-18", "--out",
+    const std::vector<std::string> words = {"--airports",
+                                            examples + "airports.txt",
+                                            "--aircraft",
+                                            examples + "aircraft.txt",
+                                            "--timetable",
+                                            "table.csv",
+                                            "--week=2025-06-18",
+                                            "--percent=50",
+                                            "--out",
                                             "plans.txt"};
     int status = 0;
     const std::string printed = Printed(words, folder.path, status);
@@ -314,7 +323,7 @@ TEST(Timetable, PlansComeBackFromTheirTimetable)
     const std::string written = ReadBytes(folder / "plans.txt");
     EXPECT_EQ(
         written.rfind(
-            "\r\n;\r\n;Plans from the timetable table.csv, week 2025-06-16 to 2025-06-22\r\n;\r\nJET7,LW0001,100%,", 0),
+            "\r\n;\r\n;Plans from the timetable table.csv, week 2025-06-16 to 2025-06-22\r\n;\r\nJET7,LW0001,50%,", 0),
         0u)
         << written;
     EXPECT_NE(Printed({"--airports", examples + "airports.txt", "--aircraft", examples + "aircraft.txt", "plans.txt"},

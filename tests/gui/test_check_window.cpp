@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
@@ -88,6 +89,35 @@ struct ReadWindow {
     CheckWindow window;
 };
 
+// legwise-check started as a process in the folder `in`, beside these tests under Wine: its exit
+// status (-1 while it still runs after `seconds`, when it is ended), standard output, then error.
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+Run RunCheckProgram(const QStringList& arguments, const QString& in, const QProcessEnvironment& environment,
+                    int seconds = 30)
+{
+    QString program = QCoreApplication::applicationDirPath() + "/legwise-check";
+    if (!QFileInfo::exists(program) && !QFileInfo::exists(program + ".exe"))
+        program = QStringLiteral(LEGWISE_CHECK_PROGRAM);
+    QProcess process;
+    process.setWorkingDirectory(in);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    Run run;
+    if (!process.waitForFinished(seconds * 1000)) {
+        process.kill();
+        process.waitForFinished();
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+        run.status = process.exitCode();
+    }
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput()).remove(QLatin1Char('\r'));
+    run.err = QString::fromLocal8Bit(process.readAllStandardError()).remove(QLatin1Char('\r'));
+    return run;
+}
+
 void UseFiles(const WorkingFolder& folder)
 {
     Platform::TestSeam::Reset();
@@ -115,6 +145,14 @@ private slots:
         QCOMPARE(Rows(*plans->model()),
                  QStringList({"2|D-AILA|JET7|24Hr|2|0|1", "3|D-AILM|BUS3|24Hr|2|0|0", "4|D-AILB|JET7|24hr|2|0|1",
                               "5|D-AILA|JET9|24Hr|2|2|1", "6|D-AILH|BUS3|3Hr|no plan|1|0"}));
+        // Numbers stand right-aligned, names left; the file boxes one below the other.
+        QString aligned;
+        for (int column = 0; column < plans->model()->columnCount(); ++column)
+            aligned += plans->model()->index(0, column).data(Qt::TextAlignmentRole).toInt() ? 'R' : 'L';
+        QCOMPARE(aligned, QStringLiteral("RLLLRRR"));
+        const int boxTops[] = {Find<QLineEdit>(window, "PlanFile")->y(), Find<QLineEdit>(window, "AirportFile")->y(),
+                               Find<QLineEdit>(window, "AircraftFile")->y()};
+        QVERIFY(boxTops[0] < boxTops[1] && boxTops[1] < boxTops[2]);
         // Sorted by errors, most first, by a click on the header twice; then only plans with findings.
         QHeaderView* header = plans->horizontalHeader();
         const QPoint errors(header->sectionViewportPosition(5) + 5, header->height() / 2);
@@ -190,7 +228,7 @@ private slots:
         QVERIFY(finished.wait(20000));
         QCOMPARE(Find<QLabel>(window, "Status")->text(),
                  QStringLiteral("Reading cancelled: the table is empty until a file is read."));
-        QCOMPARE(plans->model()->rowCount(), 0);
+        QCOMPARE(plans->verticalHeader()->count(), 0); // the rows the view shows
     }
 
     void saveAsRefusesThePlanFileAndWritesOnlyWhatItCanPlace()
@@ -238,11 +276,27 @@ private slots:
                  "JET7,D-AILA,100%,24Hr,IFR,05:00,,350,F,101,EDDM,07:00,,350,F,102,EDDF\r\n"
                  "BUS3,D-AILM,80%,24Hr,IFR,05:00,,350,F,111,EDDH,08:00,,350,F,112,EDDF\r\n"
                  "JET7,D-AILB,50%,24hr,ifr,05:00,,350,F,201,EDDM,05:40,,350,R,202,EDDF\r\n");
+        // A shift cancelled writes nothing, and says so.
+        std::string many = clean;
+        for (int i = 0; i < 100000; ++i)
+            many += "JET7,D-AILC,100%,24Hr,IFR,06:00,,350,F,101,EDDM,08:00,,350,F,102,EDDF\r\n";
+        WriteBytes(folder.Path("many.txt"), many);
+        {
+            ReadWindow manyRead(folder, "many.txt");
+            Platform::TestSeam::QueueSaveFileAnswer(folder.QPath("shifted.txt"));
+            QSignalSpy finished(&manyRead.window, &CheckWindow::WorkFinished);
+            QTest::mouseClick(Find<QPushButton>(manyRead.window, "SaveAs"), Qt::LeftButton);
+            QTest::mouseClick(Find<QPushButton>(manyRead.window, "Cancel"), Qt::LeftButton);
+            QVERIFY(finished.wait(20000));
+            QCOMPARE(Find<QLabel>(manyRead.window, "Status")->text(), "Shift cancelled: nothing was written.");
+            QVERIFY(!Exists(folder.Path("shifted.txt")));
+        }
         // The status line says it whole, wrapped at the path's separators in a narrow window.
         cleanWindow.resize(cleanWindow.minimumSizeHint().width(), cleanWindow.height());
         QApplication::processEvents();
         auto* status = Find<QLabel>(cleanWindow, "Status");
         QCOMPARE(status->text().remove(QChar(0x200B)), written);
+        QCOMPARE(status->text().count(QChar(0x200B)), written.count(QDir::separator())); // a break after each
         const QRect needed =
             status->fontMetrics().boundingRect(QRect(0, 0, status->width(), 10000), Qt::TextWordWrap, status->text());
         QVERIFY(needed.width() <= status->width() && needed.height() <= status->height());
@@ -257,6 +311,7 @@ private slots:
             ReadWindow read(folder, name);
             const QString message = Platform::TestSeam::TakeMessages().join("");
             QVERIFY2(message.startsWith("The plan file cannot be read: "), qPrintable(message));
+            QCOMPARE(Find<QLabel>(read.window, "Status")->text().remove(QChar(0x200B)), message);
             QCOMPARE(read.window.findChild<QTableView*>("Plans")->model()->rowCount(), 0);
         }
         QVERIFY(!Exists(folder.Path("missing.txt")));
@@ -306,8 +361,14 @@ private slots:
         Find<QDateEdit>(window, "Week")->setDate(QDate(2026, 12, 9));
         QSignalSpy finished(&window, &CheckWindow::WorkFinished);
         Platform::TestSeam::QueueOpenFileAnswer(folder.QPath("week.csv"));
-        QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
+        QTest::mouseClick(Find<QPushButton>(window, "OpenTimetable"), Qt::LeftButton);
+        QCOMPARE(Find<QLabel>(window, "Status")->text(), "Reading the timetable and building its lines...");
         QVERIFY(finished.wait(20000));
+        // The flights left out stand beside the plans.
+        const QWidget* plans = Find<QTableView>(window, "Plans");
+        const QWidget* leftOut = Find<QTableWidget>(window, "LeftOut");
+        QVERIFY(leftOut->isVisible());
+        QVERIFY(leftOut->mapTo(&window, QPoint()).x() >= plans->mapTo(&window, QPoint(plans->width(), 0)).x());
         QCOMPARE(Rows(*Find<QTableView>(window, "Plans")->model()), QStringList("5|LW0001|JET7|24Hr|2|0|0"));
         QCOMPARE(Rows(*Find<QTableWidget>(window, "LeftOut")->model()),
                  QStringList({"4|||to: airport EDDX is not in the airport file",
@@ -317,6 +378,15 @@ private slots:
                     .startsWith("Week 2026-12-07 to 2026-12-13: 4 rows read, 1 "
                                 "refused"));
 
+        // Never into a file it reads.
+        const std::string timetable = ReadBytes(folder.Path("week.csv"));
+        Platform::TestSeam::QueueSaveFileAnswer(folder.QPath("week.csv"));
+        QTest::mouseClick(Find<QPushButton>(window, "SaveAs"), Qt::LeftButton);
+        QCOMPARE(Platform::TestSeam::TakeMessages(),
+                 QStringList(QDir::toNativeSeparators(folder.QPath("week.csv"))
+                             + " is one of the files read. The plans go to a new file; choose another name."));
+        QVERIFY(!finished.wait(300));
+        QCOMPARE(ReadBytes(folder.Path("week.csv")), timetable);
         WriteBytes(folder.Path("plans.txt"), "old");
         Platform::TestSeam::QueueSaveFileAnswer(folder.QPath("plans.txt"));
         QTest::mouseClick(Find<QPushButton>(window, "SaveAs"), Qt::LeftButton);
@@ -326,6 +396,60 @@ private slots:
                              + ": 1 plan with 14 flights."));
         ReadWindow check(folder);
         QCOMPARE(Find<QLabel>(check.window, "Status")->text(), "1 plan in plans.txt: 0 errors, 0 warnings.");
+    }
+
+    // The program's own arguments reach the check; without any, it opens its window, or says why not.
+    void theProgramChecksItsArgumentsOrOpensItsWindow()
+    {
+        WorkingFolder folder;
+        UseFiles(folder);
+        const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        const QStringList files{"--airports", "AirportsPersonal.txt", "--aircraft", "AircraftPersonal.txt"};
+        Run run = RunCheckProgram(files + QStringList{"plans.txt"}, folder.QPath(), environment);
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.out.startsWith("plans.txt:4: warning: leg 2 departs from EDDM at 06:40"), qPrintable(run.out));
+        QVERIFY2(run.out.endsWith("\nlegwise-check: 4 plans in 1 file: 3 errors, 3 warnings\n"), qPrintable(run.out));
+        run = RunCheckProgram({"-h"}, folder.QPath(), environment);
+        QCOMPARE(run.status, 0);
+        QVERIFY(run.out.startsWith("Usage: legwise-check --airports FILE --aircraft FILE [--turnaround MINUTES] "));
+        QVERIFY(
+            run.out.endsWith("\nExit status: 0 no errors, 1 errors found, 2 a file could not be read or "
+                             "the arguments are wrong.\n"));
+        run = RunCheckProgram(files + QStringList{"missing.txt"}, folder.QPath(), environment);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.out.endsWith("legwise-check: 0 plans in 1 file: 0 errors, 0 warnings, 1 file could not be read\n"),
+                 qPrintable(run.out));
+        QVERIFY(!Exists(folder.Path("missing.txt")));
+        // Without arguments, on the platform the tests use, the window stays open until it is closed.
+        QProcessEnvironment offscreen = environment;
+        offscreen.insert("QT_QPA_PLATFORM", "offscreen");
+        QCOMPARE(RunCheckProgram({}, folder.QPath(), offscreen, 3).status, -1);
+#ifndef _WIN32
+        // With no display to open, the usage and why, status 2.
+        QProcessEnvironment noDisplay = environment;
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            noDisplay.remove(name);
+        const std::pair<QString, QString> displays[] = {
+            {"", "there is no display to open the window on (DISPLAY is not set)"},
+            {":9999", "the display :9999 cannot be opened"},
+        };
+        for (const auto& [display, why] : displays) {
+            if (!display.isEmpty())
+                noDisplay.insert("DISPLAY", display);
+            run = RunCheckProgram({}, folder.QPath(), noDisplay);
+            QCOMPARE(run.status, 2);
+            QVERIFY(run.err.startsWith("Usage: legwise-check --airports FILE"));
+            QVERIFY2(run.err.endsWith("wrong.\nlegwise-check: no window: " + why + "\n"), qPrintable(run.err));
+        }
+        // A report that cannot be written whole is no report.
+        QProcess full;
+        full.setStandardOutputFile(QStringLiteral("/dev/full"));
+        full.start(QStringLiteral(LEGWISE_CHECK_PROGRAM), {"--help"});
+        QVERIFY(full.waitForFinished(30000));
+        QCOMPARE(full.exitCode(), 2);
+        QCOMPARE(QString::fromLocal8Bit(full.readAllStandardError()),
+                 QStringLiteral("legwise-check: the report could not be written: No space left on device\n"));
+#endif
     }
 };
 

@@ -10,6 +10,7 @@
 #include "res/DialogTemplates.h"
 
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,6 +84,13 @@ private slots:
              {heading, m_frame->View()->font(), m_frame->menuBar()->font(), TemplateFont(PlanDialogTemplate()),
               TemplateFont(OptionsDialogTemplate()), TemplateFont(CloseDialogTemplate())})
             QVERIFY2(faces.contains(QFontInfo(font).family()), qPrintable(QFontInfo(font).family()));
+        // A missing face gives way to the first sans-serif face of the list that is installed.
+        QFont missing(QStringLiteral("No Such Face Anywhere"));
+        QStringList installedFaces = SansSerifFaces();
+        installedFaces.removeIf([](const QString& face) { return !QFontDatabase::hasFamily(face); });
+        QVERIFY(UseInstalledFace(missing));
+        QCOMPARE(missing.family(),
+                 installedFaces.value(0, QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()));
         QFont installed(QFontInfo(m_frame->font()).family()); // an installed face is kept as it is
         QVERIFY(!UseInstalledFace(installed) && installed.family() == QFontInfo(m_frame->font()).family());
     }

@@ -203,6 +203,47 @@ private slots:
                  (QStringList{"07:30 (08:00 at +5:30)", "+5", "Asia/Kolkata", "+5:30", "02:30"}));
         QVERIFY(PreviewText(dialog).contains(",02:30,") && Findings(window).filter("choose").isEmpty());
     }
+
+    // Beside the dialog, a gap apart and within the screen, it follows the dialog until the user
+    // moves it.
+    void followsTheDialogUntilTheUserMovesIt()
+    {
+        ResetState();
+        WorkingFolder folder;
+        OpenPlanDialog open(folder, ExampleAircraft, ExampleAirports);
+        CPlanDialog& dialog = *open.dialog;
+        PlanCheckWindow& window = *dialog.CheckWindow();
+        window.ShowBeside(); // as the dialog does once it stands
+        const QRect room = window.screen()->availableGeometry().marginsRemoved(QMargins(8, 8, 8, 8));
+        for (const int top : {420, 360}) {
+            dialog.move(0, top);
+            QTRY_VERIFY(window.frameGeometry().bottom() < top - 8);
+            QVERIFY(room.contains(window.frameGeometry()));
+        }
+        window.move(window.pos() + QPoint(10, 10));
+        QTest::qWait(50);
+        const QRect placedByUser = window.frameGeometry();
+        QCOMPARE(placedByUser.topLeft(), QPoint(18, 18));
+        dialog.move(0, 420);
+        QTest::qWait(50);
+        QCOMPARE(window.frameGeometry(), placedByUser);
+    }
+
+    // A weekly plan's times carry their day, local and universal alike.
+    void weeklyTimesCarryTheirDay()
+    {
+        ResetState();
+        WorkingFolder folder;
+        OpenPlanDialog open(folder, ExampleAircraft, ExampleAirports);
+        CPlanDialog& dialog = *open.dialog;
+        dialog.SetCheckStartDay(StartDay);
+        AcceptExampleHeader(dialog, 7);
+        AcceptLeg(dialog, {DepartureRow(0, 30), 12 + 2, 2, "101", "350", "EDDF"});
+        // Tuesday 00:30 at +2 departs on Monday in universal time.
+        const QStringList row = Row(*dialog.CheckWindow(), 0);
+        QCOMPARE(row.mid(2, 3), (QStringList{"EDDF", "Tue 00:30", "+2"}));
+        QCOMPARE(row[7], QStringLiteral("Mon 22:30"));
+    }
 };
 
 QTEST_MAIN(PlanCheckWindowTest)

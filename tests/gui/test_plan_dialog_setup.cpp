@@ -262,9 +262,12 @@ private slots:
             if (seen.size() == 3)
                 SaveScreenshot(*open.dialog, QStringLiteral("plan-dialog-completed-destination"));
         }
+        for (int down = 0; down < 8; ++down) // past the last code, which stays
+            QTest::keyClick(box, Qt::Key_Down);
+        seen << QStringLiteral("%1 %2").arg(box->text()).arg(box->GetCurSel());
         seen << QString::fromLatin1(QByteArray::fromStdString(box->GetLBText(7) + box->GetLBText(8))); // none past it
         QCOMPARE(seen, (QStringList{"EBBR[BBR] 0", "edaa[aa] 1", "EDDF[F] 2", "EDD[] 2", "EDDx[] -1", "EDD[] 2",
-                                    "ED[] 1", "EDDF[EDDF] 2", "edaa[edaa] 1", "L\u00C9AB"}));
+                                    "ED[] 1", "EDDF[EDDF] 2", "edaa[edaa] 1", "L\u00C9AB 7", "L\u00C9AB"}));
         DestinationBox none; // an airport file without codes: the arrow keys select nothing
         QTest::keyClick(&none, Qt::Key_Down);
         QCOMPARE(none.GetCurSel(), -1);

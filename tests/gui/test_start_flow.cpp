@@ -34,6 +34,8 @@ private slots:
         QTest::newRow("plan cancelled") << "MyAIRPORTS.TXT Aircraft.txt ok cancel | " + files + dialogs;
         QTest::newRow("options cancelled") << "MyAIRPORTS.TXT Aircraft.txt cancel plan | " + files + dialogs;
         QTest::newRow("files reused after Continue") << "continue ok plan |" + dialogs;
+        QTest::newRow("a personal copy chosen")
+            << "sub/AirportsPersonal.txt Aircraft.txt ok cancel | " + files + dialogs;
     }
     void screens()
     {
@@ -41,6 +43,8 @@ private slots:
         const QString answers = flow.section(" | ", 0, 0), opened = flow.section(" | ", 1);
         WriteBytes(m_folder->Path("MyAIRPORTS.TXT"), "EDDF,x\nEGLL,y\n");
         WriteBytes(m_folder->Path("Aircraft.txt"), ExampleAircraft);
+        std::filesystem::create_directory(m_folder->Path("sub")); // a copy elsewhere is copied no more
+        WriteBytes(m_folder->Path("sub/AirportsPersonal.txt"), "EDDF,x\nEGLL,y\n");
         State().airportChosenPath = m_folder->Path("MyAIRPORTS.TXT"); // as an earlier Start left them
         State().aircraftChosenPath = m_folder->Path("Aircraft.txt");
         State().planText = "\nEARLIER,PLAN";
@@ -60,10 +64,13 @@ private slots:
             seen << QStringLiteral("%1@%2").arg(step.dialog).arg(step.screen);
         QCOMPARE(seen.join(' '), opened);
         const bool written = answers.endsWith("plan"), airports = answers.contains("MyAIRPORTS.TXT");
+        const QString airportFile = answers.section(' ', 0, 0);
         QCOMPARE(std::tuple(State().screen, State().filesReady, State().reuseFiles),
                  std::tuple(written ? 4 : 3, 1, int(answers.startsWith("continue"))));
         QCOMPARE(QString::fromStdString(State().airportPath), // lower case, the platform's own separators
-                 airports ? QDir::toNativeSeparators(m_folder->QPath("MyAIRPORTS.TXT")).toLower() : "");
+                 airportFile.contains('.')
+                     ? QDir::toNativeSeparators(m_folder->QPath(airportFile.toStdString())).toLower()
+                     : "");
         QCOMPARE(ReadBytes(m_folder->Path("AirportsPersonal.txt")),
                  std::string(airports ? "EDDF,x\r\nEGLL,y\r\n" : ""));
         QCOMPARE(ReadBytes(m_folder->Path("flightplanspersonal.txt")), written ? ExamplePlanNoComment : "");
