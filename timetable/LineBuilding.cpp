@@ -709,6 +709,15 @@ private:
 };
 } // namespace
 
+std::string FleetSizeText(const Fleet& fleet)
+{
+    const std::string used = std::to_string(fleet.builtLines) + " aircraft";
+    if (fleet.builtLines >= fleet.fewest)
+        return used + ", the fewest possible " + std::to_string(fleet.fewest);
+    return used + " for the flights written; every flight of the week would need at least "
+           + std::to_string(fleet.fewest);
+}
+
 Fleet BuildFleet(const Timetable& table, const TimetableWeek& week, int turnaround, int dailyHashBits)
 {
     return FleetBuilder(table, week, turnaround, dailyHashBits).Run();

@@ -58,6 +58,10 @@ struct Fleet {
     long long builtLines = 0;
 };
 
+// "6 aircraft, the fewest possible 6". Where flights the lines could not hold were left out, the bound
+// still counts them and may exceed the aircraft used: the words then say which flights each counts.
+std::string FleetSizeText(const Fleet& fleet);
+
 // The lines of the week: rows with a registration give that aircraft's line, the others are built per
 // aircraft type, keeping `turnaround` minutes on the ground. Flights that fly daily are found by a key
 // of their time of day and a hash of `dailyHashBits` bits of the rest, then compared in full; a test

@@ -148,7 +148,7 @@ int RunTimetable(const std::vector<CommandArgument>& arguments, std::FILE* out, 
     std::fprintf(out, "  %zu flight%s left out; %lld line%s (%lld 24Hr, %lld WEEK), %lld from registrations\n",
                  fleet.leftOut.size(), Plural(static_cast<long long>(fleet.leftOut.size())), lines, Plural(lines),
                  daily, lines - daily, lines - fleet.builtLines);
-    std::fprintf(out, "  built lines: %lld aircraft, the fewest possible %lld\n", fleet.builtLines, fleet.fewest);
+    std::fprintf(out, "  built lines: %s\n", FleetSizeText(fleet).c_str());
     if (!written.error.empty()) {
         std::fprintf(out, "legwise-check: nothing written: %s\n", written.error.c_str());
         return 2;

@@ -960,9 +960,8 @@ void CheckWindow::ShowTimetable(const LoadedFiles& loaded)
         std::count_if(fleet.lines.begin(), fleet.lines.end(), [](const FleetLine& line) { return line.daily; });
     const auto lines = static_cast<long long>(fleet.lines.size());
     m_summary->setText(
-        QStringLiteral(
-            "Week %1 to %2: %3 read, %4 refused, %5 outside the week; %6, %7 left out. %8 (%9 24Hr, "
-            "%10 WEEK), %11 from registrations. Built lines: %12 aircraft, the fewest possible %13. %14 with %15.")
+        QStringLiteral("Week %1 to %2: %3 read, %4 refused, %5 outside the week; %6, %7 left out. %8 (%9 24Hr, "
+                       "%10 WEEK), %11 from registrations. Built lines: %12. %13 with %14.")
             .arg(Text(DayText(outcome.week.monday)), Text(DayText(outcome.week.monday + 6)),
                  Plural(outcome.table.rowsRead, "row"), QString::number(outcome.refused.size()),
                  QString::number(outcome.week.rowsOutsideWeek),
@@ -970,9 +969,8 @@ void CheckWindow::ShowTimetable(const LoadedFiles& loaded)
                  QString::number(fleet.leftOut.size()), Plural(lines, "line"), QString::number(daily))
             .arg(lines - daily)
             .arg(lines - fleet.builtLines)
-            .arg(fleet.builtLines)
-            .arg(fleet.fewest)
-            .arg(Plural(outcome.written.plans, "plan"), Plural(outcome.written.flights, "flight")));
+            .arg(Text(FleetSizeText(fleet)), Plural(outcome.written.plans, "plan"),
+                 Plural(outcome.written.flights, "flight")));
     m_summary->show();
 
     // Refused rows and flights left out, by line; plans left out after them.

@@ -237,6 +237,9 @@ TEST(Timetable, BuiltLinesNeedTheFewestAircraft)
         EXPECT_EQ(daily(unhashed), daily(built)) << c.name << "\n" << Plans(unhashed);
         EXPECT_EQ(unhashed.fleet.builtLines, c.aircraft) << c.name << "\n" << Plans(unhashed);
     }
+    // The bound counts the flights no line of a week holds; the words say the lines fly fewer.
+    EXPECT_EQ(FleetSizeText(Build("A,EDDF,KJFK,10:00,1,WIDE2\nB,KJFK,EDDF,09:00,1,WIDE2\n").fleet),
+              "0 aircraft for the flights written; every flight of the week would need at least 2");
     EXPECT_EQ(Plans(Build("A,EDDF,KJFK,10:00,1,WIDE2\nB,KJFK,EDDF,09:00,1,WIDE2\n")),
               "left out A: no line of one week holds it: chained with its type's other flights it comes round only "
               "after more than a week\nleft out B: no line of one week holds it: chained with its type's other "
