@@ -41,7 +41,7 @@ std::string CountText(size_t count)
 }
 } // namespace
 
-std::string LinesText(const std::vector<int>& lines)
+std::string LinesText(const std::vector<std::int64_t>& lines)
 {
     constexpr size_t Named = 5; // more would fill the window with numbers nobody reads
     const size_t shown = std::min(lines.size(), Named);

@@ -24,4 +24,4 @@ std::optional<PlanChoices> ChoicesFromDraft(const PlanDraft& draft, const std::o
                                             const PlaceOfLeg& place, const DraftCheckSettings& settings);
 
 // "on line 4", "on lines 4 and 9", at most five of them: "on lines 4, 9, 17, 30 and 52, and 270,597 more".
-std::string LinesText(const std::vector<int>& lines);
+std::string LinesText(const std::vector<std::int64_t>& lines);

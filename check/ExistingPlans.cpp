@@ -23,9 +23,9 @@ std::vector<std::string_view> FirstFields(std::string_view line, size_t count)
 }
 } // namespace
 
-std::vector<int> ExistingPlans::LinesOf(std::string_view registration) const
+std::vector<std::int64_t> ExistingPlans::LinesOf(std::string_view registration) const
 {
-    std::vector<int> lines;
+    std::vector<std::int64_t> lines;
     auto it = std::lower_bound(registrations.begin(), registrations.end(), registration,
                                [](const auto& entry, std::string_view wanted) { return entry.first < wanted; });
     for (; it != registrations.end() && it->first == registration; ++it)
@@ -62,7 +62,7 @@ ExistingPlans ReadExistingPlans(const std::filesystem::path& path, const std::at
                 return true;
             const std::vector<std::string_view> fields = FirstFields(text, 4);
             if (fields.size() == 4 && PeriodMinutes(TrimBlanks(fields[3])))
-                plans.registrations.emplace_back(TrimBlanks(fields[1]), static_cast<int>(number));
+                plans.registrations.emplace_back(TrimBlanks(fields[1]), number);
             return true;
         },
         [&](TextNote&& note) {

@@ -15,7 +15,7 @@ struct ExistingPlans {
     bool ok = false;
     std::string error; // why the file could not be read, for the user
     // Each plan line's registration and line number (from 1), ordered by registration.
-    std::vector<std::pair<std::string, int>> registrations;
+    std::vector<std::pair<std::string, std::int64_t>> registrations;
 
     // The notes on the file's bytes, as the file check gives them (a lone CR, a Ctrl-Z that ends the
     // text early): the first two and the last; `moreNotes` counts the lone CRs left out between.
@@ -23,7 +23,7 @@ struct ExistingPlans {
     std::int64_t moreNotes = 0;
 
     // The lines of the plans with `registration`, compared byte for byte.
-    std::vector<int> LinesOf(std::string_view registration) const;
+    std::vector<std::int64_t> LinesOf(std::string_view registration) const;
     // The notes, one line each: "Warning: line 4 of the plan file: ..."; empty when there are none.
     std::string NotesText() const;
 };

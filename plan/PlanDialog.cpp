@@ -346,7 +346,7 @@ void CPlanDialog::ShowExistingPlans()
         return;
     }
     const std::string registration = AcceptedRegistration(m_draft);
-    const std::vector<int> lines = m_existingPlans->LinesOf(registration);
+    const std::vector<std::int64_t> lines = m_existingPlans->LinesOf(registration);
     m_checkWindow->ShowExistingPlans(
         (lines.empty() ? count + QStringLiteral(" None uses the registration %1.").arg(FromWindows1252(registration))
                        : QStringLiteral("The registration %1 already has a plan in the plan file, %2.")

@@ -309,9 +309,9 @@ TEST(PlanCheck, AdviceFollowedOnceSettles)
 
 TEST(PlanCheck, WritesLongTextsShort)
 {
-    std::vector<int> lines{4, 9, 17, 30, 52};
-    EXPECT_EQ(LinesText({4}) + "; " + LinesText({4, 9}) + "; " + LinesText(lines),
-              "on line 4; on lines 4 and 9; on lines 4, 9, 17, 30 and 52");
+    std::vector<std::int64_t> lines{4, 9, 17, 30, 52};
+    EXPECT_EQ(LinesText({3000000004}) + "; " + LinesText({4, 9}) + "; " + LinesText(lines),
+              "on line 3000000004; on lines 4 and 9; on lines 4, 9, 17, 30 and 52");
     lines.resize(270602, 99);
     EXPECT_EQ(LinesText(lines), "on lines 4, 9, 17, 30 and 52, and 270,597 more");
     lines.resize(1234572);
@@ -356,8 +356,8 @@ TEST(ExistingPlans, FindsTheLinesOfARegistrationStopsWhenToldAndCreatesNoFile)
     const std::atomic<bool> go{false}, stop{true};
     const ExistingPlans plans = ReadExistingPlans(folder / "plans.txt", go);
     ASSERT_TRUE(plans.ok) << plans.error;
-    EXPECT_EQ(plans.LinesOf("N1"), (std::vector<int>{4, 8}));
-    EXPECT_EQ(plans.LinesOf("N2"), (std::vector<int>{5}));
+    EXPECT_EQ(plans.LinesOf("N1"), (std::vector<std::int64_t>{4, 8}));
+    EXPECT_EQ(plans.LinesOf("N2"), (std::vector<std::int64_t>{5}));
     EXPECT_TRUE(plans.LinesOf("N").empty() && plans.LinesOf("A").empty());
     EXPECT_FALSE(ReadExistingPlans(folder / "plans.txt", stop).ok);
     EXPECT_FALSE(ReadExistingPlans(folder / "none.txt", go).ok || fs::exists(folder / "none.txt"));
