@@ -10,6 +10,7 @@
 #include "planfile/PlanTable.h"
 #include "planfile/Registrations.h"
 
+#include "CheckInProcess.h"
 #include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -383,27 +384,7 @@ TEST(PlanFile, TheQuickTestPassesOnlyPlansWithoutFindings)
     EXPECT_GT(passed, clean * 9 / 10) << passed << " of " << clean << " plans without findings passed";
 }
 
-namespace {
-// legwise-check run in this process on files of `folder`, named by `words` as typed there; what it
-// printed, both streams together.
-std::string CheckInProcess(const std::vector<std::string>& words, const fs::path& folder, int& status)
-{
-    std::vector<CommandArgument> arguments;
-    for (const std::string& word : words)
-        arguments.push_back({word, folder / word});
-    std::FILE* out = std::tmpfile();
-    if (!out)
-        return "no temporary file";
-    status = RunPlanCheck(arguments, out, out);
-    std::rewind(out);
-    std::string printed;
-    char buffer[4096];
-    while (const size_t n = std::fread(buffer, 1, sizeof buffer, out))
-        printed.append(buffer, n);
-    std::fclose(out);
-    return printed;
-}
-} // namespace
+namespace {} // namespace
 
 // Codes longer than eight bytes keep the rest of their text apart; codes that begin alike, codes of
 // every length, and a table grown many times over must all still find their own values.

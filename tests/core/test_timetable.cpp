@@ -8,6 +8,7 @@
 
 #include "check/TimeZones.h"
 
+#include "CheckInProcess.h"
 #include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -69,26 +70,6 @@ std::string Plans(const Built& built)
     return text;
 }
 
-std::string Printed(const std::vector<CommandArgument>& arguments, int& status)
-{
-    std::FILE* out = std::tmpfile();
-    status = RunPlanCheck(arguments, out, out);
-    std::rewind(out);
-    std::string printed;
-    char buffer[4096];
-    while (const size_t n = std::fread(buffer, 1, sizeof buffer, out))
-        printed.append(buffer, n);
-    std::fclose(out);
-    return printed;
-}
-
-std::string Printed(const std::vector<std::string>& words, const fs::path& folder, int& status)
-{
-    std::vector<CommandArgument> arguments;
-    for (const std::string& word : words)
-        arguments.push_back({word, folder / word});
-    return Printed(arguments, status);
-}
 } // namespace
 
 TEST(Timetable, RowsAreReadOrRefusedWithTheirLineNumbers)
@@ -320,7 +301,7 @@ TEST(Timetable, PlansComeBackFromTheirTimetable)
                                             "--out",
                                             "plans.txt"};
     int status = 0;
-    const std::string printed = Printed(words, folder.path, status);
+    const std::string printed = CheckInProcess(words, folder.path, status);
     EXPECT_EQ(status, 0) << printed;
     EXPECT_NE(printed.find("  0 flights left out; "), std::string::npos) << printed;
     const std::string written = ReadBytes(folder / "plans.txt");
@@ -329,12 +310,13 @@ TEST(Timetable, PlansComeBackFromTheirTimetable)
             "\r\n;\r\n;Plans from the timetable table.csv, week 2025-06-16 to 2025-06-22\r\n;\r\nJET7,LW0001,50%,", 0),
         0u)
         << written;
-    EXPECT_NE(Printed({"--airports", examples + "airports.txt", "--aircraft", examples + "aircraft.txt", "plans.txt"},
-                      folder.path, status)
-                  .find("0 errors"),
-              std::string::npos);
+    EXPECT_NE(
+        CheckInProcess({"--airports", examples + "airports.txt", "--aircraft", examples + "aircraft.txt", "plans.txt"},
+                       folder.path, status)
+            .find("0 errors"),
+        std::string::npos);
     EXPECT_EQ(status, 0);
-    EXPECT_NE(Printed(words, folder.path, status).find("nothing written: the new file cannot be created"),
+    EXPECT_NE(CheckInProcess(words, folder.path, status).find("nothing written: the new file cannot be created"),
               std::string::npos);
     EXPECT_EQ(status, 2);
     EXPECT_EQ(ReadBytes(folder / "plans.txt"), written) << "an existing file is never written over";
@@ -343,12 +325,12 @@ TEST(Timetable, PlansComeBackFromTheirTimetable)
     for (size_t i = 0; i + 2 < words.size(); ++i)
         arguments.push_back({words[i], folder.path / words[i]});
     arguments.push_back({"--out=shown.txt", "--out=" + (folder.path / "given.txt").string()});
-    EXPECT_NE(Printed(arguments, status).find("written to shown.txt"), std::string::npos);
+    EXPECT_NE(CheckInProcess(arguments, status).find("written to shown.txt"), std::string::npos);
     EXPECT_EQ(ReadBytes(folder / "given.txt"), written);
     fs::remove(folder / "given.txt");
 #ifndef _WIN32
     fs::remove(folder / "plans.txt");
-    WithFileSizeLimit(written.size() - 1, [&] { Printed(words, folder.path, status); });
+    WithFileSizeLimit(written.size() - 1, [&] { CheckInProcess(words, folder.path, status); });
     EXPECT_EQ(status, 2);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 1)
         << "a file that cannot be written whole leaves nothing behind";
