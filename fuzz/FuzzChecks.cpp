@@ -550,7 +550,7 @@ std::string PlanDifference(std::string_view line, const PlanLine& plan, const Re
             return "an empty finding for " + Shown(line);
     }
     // The quick test that spares a plan the walk never spares one with a finding.
-    std::vector<const AirportPlace*> places;
+    std::vector<AirportEntry> places;
     for (const PlanLeg& leg : plan.legs)
         places.push_back(data.airports.Find(leg.destination));
     if (!findings.empty()

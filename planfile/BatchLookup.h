@@ -18,14 +18,14 @@ struct LookupRoom {
     std::vector<std::string_view> keys;
     std::vector<std::string_view> destinations;
     std::vector<std::uint64_t> hashes;
-    std::vector<const AircraftSpeed*> aircraft;
-    std::vector<const AirportPlace*> places;
+    std::vector<AircraftEntry> aircraft;
+    std::vector<AirportEntry> places;
     WalkedLoop loop;
 };
 
 // Takes apart each of `lines` (its `text` into `kind`, `plan` and `reason`), looks up the aircraft
 // and destinations of all its plans together, then calls `visit(line, aircraft, places)` for each plan
-// line in order; `aircraft` or a place is null where the file lacks it.
+// line in order; `aircraft` or a place is not listed where its file lacks it.
 template <typename Line, typename Visit>
 void LookUpPlans(std::span<Line> lines, const ReferenceData& data, LookupRoom& room, Visit visit)
 {
@@ -48,8 +48,8 @@ void LookUpPlans(std::span<Line> lines, const ReferenceData& data, LookupRoom& r
         if (line.kind != PlanLineKind::Plan)
             continue;
         const size_t legs = line.plan.legs.size();
-        const AircraftSpeed* const aircraft = room.aircraft[plan++];
-        const auto places = std::span<const AirportPlace* const>(room.places).subspan(leg, legs);
+        const AircraftEntry& aircraft = room.aircraft[plan++];
+        const auto places = std::span<const AirportEntry>(room.places).subspan(leg, legs);
         leg += legs;
         visit(line, aircraft, places);
     }

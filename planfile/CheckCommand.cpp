@@ -447,8 +447,8 @@ int Explain(const Options& options, const ReferenceData& data, Report& report, s
     WalkedLoop loop;
     WalkLoop(plan, data, loop);
     std::string speed = "no cruise speed";
-    if (loop.aircraft && loop.aircraft->knots)
-        speed = std::to_string(*loop.aircraft->knots) + " kn";
+    if (loop.aircraft.known)
+        speed = std::to_string(loop.aircraft.known->knots) + " kn";
     std::fprintf(out, "%s:%d: %s (%s; %s, around in %s)\n", file.text.c_str(), options.explainLine,
                  PlanHeaderText(plan).c_str(), speed.c_str(),
                  CountText(static_cast<long long>(plan.legs.size()), "leg").c_str(),
@@ -519,7 +519,7 @@ void CheckBatch(LineBatch<PendingLine>& batch, const std::string& file, const Re
         for (end = begin; end < lines.size() && !lines[end].alone;)
             ++end;
         LookUpPlans(lines.subspan(begin, end - begin), data, room,
-                    [&](PendingLine& line, const AircraftSpeed* aircraft, auto places) {
+                    [&](PendingLine& line, const AircraftEntry& aircraft, auto places) {
                         if (SurelyWithoutFindings(line.plan, aircraft, places, turnaround))
                             return;
                         WalkLoop(line.plan, aircraft, places, room.loop);

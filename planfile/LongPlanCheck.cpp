@@ -93,7 +93,7 @@ private:
     const FindingSink& m_found;
     const int m_knots;
     std::string_view m_from; // the leg before the stretch: its destination and place
-    const AirportPlace* m_fromPlace;
+    AirportEntry m_fromPlace;
     DepartureWalk m_departures;
     size_t m_read = 0;  // legs handed to Add
     size_t m_first = 0; // the index of the stretch's first leg
@@ -101,7 +101,7 @@ private:
     std::vector<long long> m_moments;
     std::vector<std::string_view> m_destinations;
     std::vector<std::uint64_t> m_hashes;
-    std::vector<const AirportPlace*> m_places;
+    std::vector<AirportEntry> m_places;
     WalkedLeg m_walked;
     std::unordered_set<std::string_view> m_named; // airports named as not placed
 };

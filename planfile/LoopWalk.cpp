@@ -7,11 +7,11 @@ namespace {
 // The length of the cycle that clock times repeat in: the week for times with a day, the day else.
 int ClockCycle(bool week) { return week ? SecondsPerWeek : SecondsPerDay; }
 
-std::optional<GeoPoint> PointOf(const AirportPlace* place)
+std::optional<GeoPoint> PointOf(const AirportEntry& airport)
 {
-    if (!place || !place->position)
+    if (!airport.known)
         return std::nullopt;
-    return GeoPoint{*place->position, place->cosLatitude};
+    return GeoPoint{airport.known->position, airport.known->cosLatitude};
 }
 } // namespace
 
@@ -24,18 +24,18 @@ std::optional<int> WalkedLeg::ArrivalClock(bool week) const
 
 void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop)
 {
-    std::vector<const AirportPlace*> places;
+    std::vector<AirportEntry> places;
     places.reserve(plan.legs.size());
     for (const PlanLeg& leg : plan.legs)
         places.push_back(data.airports.Find(leg.destination));
     WalkLoop(plan, data.aircraft.Find(plan.aircraftKey), places, loop);
 }
 
-void WalkLeg(const PlanLeg& leg, int periodSeconds, int knots, std::string_view from, const AirportPlace* fromPlace,
-             const AirportPlace* place, WalkedLeg& walked)
+void WalkLeg(const PlanLeg& leg, int periodSeconds, int knots, std::string_view from, const AirportEntry& fromPlace,
+             const AirportEntry& place, WalkedLeg& walked)
 {
     walked = WalkedLeg{};
-    walked.place = place;
+    walked.airport = place;
     walked.from = from;
     walked.to = leg.destination;
     walked.departureClock = leg.departure.Clock();
@@ -53,9 +53,9 @@ void WalkLeg(const PlanLeg& leg, int periodSeconds, int knots, std::string_view 
     walked.flightSeconds = walked.givenSeconds ? walked.givenSeconds : walked.cruiseSeconds;
 }
 
-int CruiseKnots(const AircraftSpeed* aircraft) { return aircraft ? aircraft->knots.value_or(0) : 0; }
+int CruiseKnots(const AircraftEntry& aircraft) { return aircraft.known ? aircraft.known->knots : 0; }
 
-void WalkLoop(const PlanLine& plan, const AircraftSpeed* aircraft, std::span<const AirportPlace* const> places,
+void WalkLoop(const PlanLine& plan, const AircraftEntry& aircraft, std::span<const AirportEntry> places,
               WalkedLoop& loop)
 {
     loop.periodSeconds = plan.periodSeconds;
@@ -91,8 +91,8 @@ bool SurelyWithin(const AirportPlace& from, const AirportPlace& to, double nm)
     if (x >= std::numbers::pi / 2)
         return true;
     constexpr double radians = std::numbers::pi / 180;
-    const double halfLat = (to.position->latitude - from.position->latitude) * radians / 2;
-    double lon = std::fabs(to.position->longitude - from.position->longitude);
+    const double halfLat = (to.position.latitude - from.position.latitude) * radians / 2;
+    double lon = std::fabs(to.position.longitude - from.position.longitude);
     if (lon > 180)
         lon = 360 - lon;
     const double halfLon = lon * radians / 2;
@@ -102,17 +102,17 @@ bool SurelyWithin(const AirportPlace& from, const AirportPlace& to, double nm)
 }
 } // namespace
 
-bool SurelyWithoutFindings(const PlanLine& plan, const AircraftSpeed* aircraft,
-                           std::span<const AirportPlace* const> places, int turnaroundMinutes)
+bool SurelyWithoutFindings(const PlanLine& plan, const AircraftEntry& aircraft, std::span<const AirportEntry> places,
+                           int turnaroundMinutes)
 {
-    if (!aircraft || !aircraft->knots || *aircraft->knots <= 0)
+    if (CruiseKnots(aircraft) <= 0)
         return false;
     const size_t count = plan.legs.size();
     for (size_t i = 0; i < count; ++i) {
-        if (!places[i] || !places[i]->position || plan.legs[i].fixedArrival)
+        if (!places[i].known || plan.legs[i].fixedArrival)
             return false;
     }
-    const double knots = *aircraft->knots;
+    const double knots = CruiseKnots(aircraft);
     // Whether leg `i`, departing at `departure`, surely leaves the turnaround before the next departs at `next`.
     auto fits = [&](size_t i, long long departure, long long next) {
         const PlanLeg& leg = plan.legs[i];
@@ -123,7 +123,8 @@ bool SurelyWithoutFindings(const PlanLine& plan, const AircraftSpeed* aircraft,
         // At cruise speed the flight takes the distance's minutes rounded, so at most half a minute
         // more than exact; one more minute covers every rounding of the distance itself.
         const double minutes = static_cast<double>(longest) / 60 - 1.5;
-        return minutes >= 0 && SurelyWithin(*places[(i + count - 1) % count], *places[i], minutes * knots / 60);
+        return minutes >= 0
+               && SurelyWithin(*places[(i + count - 1) % count].known, *places[i].known, minutes * knots / 60);
     };
     bool fit = true;
     long long before = 0;

@@ -16,7 +16,7 @@
 struct WalkedLeg {
     std::string_view from;
     std::string_view to;
-    const AirportPlace* place = nullptr;    // of `to`; null when the airport file lacks it
+    AirportEntry airport;                   // of `to`: not listed when the airport file lacks it
     int departureClock = 0;                 // the departure as written, PlanTime::Clock
     long long departure = 0;                // seconds after leg 1's departure
     std::optional<double> distanceNm;       // when both airports can be placed
@@ -33,29 +33,28 @@ struct WalkedLeg {
 struct WalkedLoop {
     int periodSeconds = 0;
     bool week = false;
-    const AircraftSpeed* aircraft = nullptr; // null when the aircraft file lacks it
-    long long loopSeconds = 0;               // from leg 1's departure to its next one: the period, or a multiple of it
+    AircraftEntry aircraft;    // not listed when the aircraft file lacks it
+    long long loopSeconds = 0; // from leg 1's departure to its next one: the period, or a multiple of it
     std::vector<WalkedLeg> legs;
 };
 
 // Walks `plan` with the positions and speeds of `data`; `loop` is filled anew (its storage is reused).
 void WalkLoop(const PlanLine& plan, const ReferenceData& data, WalkedLoop& loop);
-// The same with the aircraft and each leg's destination looked up already (null: not in the file).
-void WalkLoop(const PlanLine& plan, const AircraftSpeed* aircraft, std::span<const AirportPlace* const> places,
+// The same with the aircraft and each leg's destination looked up already.
+void WalkLoop(const PlanLine& plan, const AircraftEntry& aircraft, std::span<const AirportEntry> places,
               WalkedLoop& loop);
 
-// One leg walked from `from` (placed at `fromPlace`) to its destination (placed at `place`; either
-// null when the airport file lacks it), at `knots` (0: the aircraft cannot be timed); its departure
-// moment and ground time are left to the walk of the loop.
-void WalkLeg(const PlanLeg& leg, int periodSeconds, int knots, std::string_view from, const AirportPlace* fromPlace,
-             const AirportPlace* place, WalkedLeg& walked);
+// One leg walked from `from` (as the airport file has it, `fromPlace`) to its destination (`place`), at `knots` (0: the
+// aircraft cannot be timed); its departure moment and ground time are left to the walk of the loop.
+void WalkLeg(const PlanLeg& leg, int periodSeconds, int knots, std::string_view from, const AirportEntry& fromPlace,
+             const AirportEntry& place, WalkedLeg& walked);
 // The aircraft's cruise speed, 0 when it cannot be timed.
-int CruiseKnots(const AircraftSpeed* aircraft);
+int CruiseKnots(const AircraftEntry& aircraft);
 
 // True only when walking and checking `plan` would find nothing: the aircraft and every destination
 // are known and placed, no arrival is fixed, the legs fit the period, and each ground time is at least
 // the turnaround even with the flight before it taken a minute longer than it can be. The flight is
 // bounded without trigonometry, so that most plans of a large file need no walk at all. False says
 // nothing: such a plan is walked and checked in full.
-bool SurelyWithoutFindings(const PlanLine& plan, const AircraftSpeed* aircraft,
-                           std::span<const AirportPlace* const> places, int turnaroundMinutes);
+bool SurelyWithoutFindings(const PlanLine& plan, const AircraftEntry& aircraft, std::span<const AirportEntry> places,
+                           int turnaroundMinutes);

@@ -112,8 +112,6 @@ bool ReadNotedLines(const std::filesystem::path& path, std::string& error,
 }
 
 namespace {
-constexpr size_t MostAirportsReserved = 4'000'000;
-
 // The text before the first comma, or of a line without one, trimmed; nothing for an empty code. A
 // code alone is known, as one with nothing after its comma is: it has no position or speed.
 std::optional<std::string_view> CodeOf(std::string_view line)
@@ -132,45 +130,29 @@ std::optional<std::string_view> CodeOf(std::string_view line)
     return line.substr(first, comma - first);
 }
 
-// Keeps the first entry for a code, unless it has no value and this one has.
-template <typename Entry>
-void Keep(CodeTable<Entry>& table, std::string_view code, const Entry& entry)
+std::optional<AirportPlace> PlaceOnLine(std::string_view line)
 {
-    bool added = false;
-    Entry& kept = table.Insert(code, added);
-    if (added || (!kept.Known() && entry.Known()))
-        kept = entry;
-}
-
-AirportPlace PlaceOnLine(std::string_view line, std::int64_t lineNumber)
-{
-    return AirportPlace{PositionFromAirportLine(line), 1, lineNumber};
-}
-
-// Keeps `place` for its code unless the table holds one already that has a position.
-void KeepPlace(AirportPlace& kept, bool added, const AirportPlace& place)
-{
-    if (!added && (kept.Known() || !place.Known()))
-        return;
-    kept = place;
-    if (kept.position)
-        kept.cosLatitude = PointAt(*kept.position).cosLatitude;
+    const std::optional<GeoPosition> position = PositionFromAirportLine(line);
+    if (!position)
+        return std::nullopt;
+    return AirportPlace{*position, PointAt(*position).cosLatitude};
 }
 } // namespace
 
 void AddAirportLine(ReferenceData& data, std::string_view line, std::int64_t lineNumber)
 {
-    if (const std::optional<std::string_view> code = CodeOf(line)) {
-        bool added = false;
-        AirportPlace& kept = data.airports.Insert(*code, added);
-        KeepPlace(kept, added, PlaceOnLine(line, lineNumber));
-    }
+    if (const std::optional<std::string_view> code = CodeOf(line))
+        data.airports.Add(*code, data.airports.Hash(*code), lineNumber, PlaceOnLine(line));
 }
 
 void AddAircraftLine(ReferenceData& data, std::string_view line, std::int64_t lineNumber)
 {
-    if (const std::optional<std::string_view> key = CodeOf(line))
-        Keep(data.aircraft, *key, AircraftSpeed{CruiseSpeedFromAircraftEntry(line), lineNumber});
+    if (const std::optional<std::string_view> key = CodeOf(line)) {
+        std::optional<AircraftSpeed> speed;
+        if (const std::optional<int> knots = CruiseSpeedFromAircraftEntry(line))
+            speed = AircraftSpeed{*knots};
+        data.aircraft.Add(*key, data.aircraft.Hash(*key), lineNumber, speed);
+    }
 }
 
 bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std::string& error)
@@ -183,7 +165,7 @@ bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std
         std::int64_t number = 0;
         std::string_view code; // empty: the line has none
         std::uint64_t hash = 0;
-        AirportPlace place;
+        std::optional<AirportPlace> place;
     };
     LineBatches<AirportLine> batches({path}, [](LineBatch<AirportLine>& batch, int) {
         for (size_t i = 0; i < batch.count; ++i) {
@@ -192,8 +174,8 @@ bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std
             line.hash = 0;
             if (line.code.empty())
                 continue;
-            line.hash = CodeTable<AirportPlace>::Hash(line.code);
-            line.place = PlaceOnLine(line.text, line.number);
+            line.hash = ListedCodes<AirportPlace>::Hash(line.code);
+            line.place = PlaceOnLine(line.text);
         }
     });
     error.clear();
@@ -202,16 +184,17 @@ bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std
         const auto lines = std::span(batch->lines).first(batch->count);
         if (!reserved && !lines.empty()) {
             // Room for as many codes as the file has lines, judged by the first batch's, so that the
-            // table need not grow again and again; a misjudged file only grows it as usual.
+            // table need not grow again and again; a misjudged file only grows it as usual. Room costs
+            // eight bytes a code: at most one code for every four bytes keeps it within twice the file.
             size_t bytes = 0;
             for (const AirportLine& line : lines)
                 bytes += line.text.size() + 1;
             std::error_code ec;
             const auto size = static_cast<size_t>(std::filesystem::file_size(path, ec));
-            data.airports.Reserve(ec ? 0 : std::min(size / bytes * lines.size(), MostAirportsReserved));
+            data.airports.Reserve(ec ? 0 : std::min(size / bytes * lines.size(), size / 4));
             reserved = true;
         }
-        using Table = CodeTable<AirportPlace>;
+        using Table = ListedCodes<AirportPlace>;
         for (size_t i = 0; i < lines.size() && i < Table::SlotsAhead; ++i)
             data.airports.PrefetchSlot(lines[i].hash);
         for (size_t i = 0; i < lines.size(); ++i) {
@@ -222,9 +205,7 @@ bool ReadAirportFile(const std::filesystem::path& path, ReferenceData& data, std
             const AirportLine& line = lines[i];
             if (line.code.empty())
                 continue;
-            bool added = false;
-            AirportPlace& kept = data.airports.Insert(line.code, line.hash, added);
-            KeepPlace(kept, added, line.place);
+            data.airports.Add(line.code, line.hash, line.number, line.place);
         }
         for (const AirportLine& line : lines) {
             if (std::optional<TextNote> note = LoneCrNote(line.text, line.number))

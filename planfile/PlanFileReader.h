@@ -5,13 +5,14 @@
 
 #include "check/Geo.h"
 #include "input/TextFile.h"
-#include "planfile/CodeTable.h"
+#include "planfile/ListedCodes.h"
 #include "planfile/PlanLine.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,21 +76,23 @@ private:
     std::string m_reason;
 };
 
+// Where a line of the airport file places a code, with what the distances from there need.
 struct AirportPlace {
-    std::optional<GeoPosition> position; // nothing when the line gives none that reads
-    double cosLatitude = 1;              // worked out once for all the distances from here
-    std::int64_t line = 0;
-    bool Known() const { return position.has_value(); }
-};
-struct AircraftSpeed {
-    std::optional<int> knots; // nothing when the line gives none that reads
-    std::int64_t line = 0;
-    bool Known() const { return knots.has_value(); }
+    GeoPosition position;
+    double cosLatitude = 1; // worked out once for all the distances from here
 };
 
+// An aircraft key's cruise speed.
+struct AircraftSpeed {
+    int knots = 0;
+};
+
+using AirportEntry = ListedCode<AirportPlace>;
+using AircraftEntry = ListedCode<AircraftSpeed>;
+
 struct ReferenceData {
-    CodeTable<AirportPlace> airports;
-    CodeTable<AircraftSpeed> aircraft;
+    ListedCodes<AirportPlace> airports;
+    ListedCodes<AircraftSpeed> aircraft;
     std::vector<TextNote> airportNotes; // on the bytes of the airport file
     std::vector<TextNote> aircraftNotes;
 };

@@ -12,10 +12,10 @@ void Add(const FindingSink& found, FindingLevel level, std::string text) { found
 // Each airport that cannot be placed is named once per plan, however many legs touch it.
 void CheckAirport(const WalkedLeg& walked, std::unordered_set<std::string_view>& named, const FindingSink& findings)
 {
-    if (!walked.place || walked.place->position || !named.insert(walked.to).second)
+    if (!walked.airport.Listed() || walked.airport.known || !named.insert(walked.to).second)
         return;
     Add(findings, FindingLevel::Warning,
-        "airport " + std::string(walked.to) + " cannot be placed: line " + std::to_string(walked.place->line)
+        "airport " + std::string(walked.to) + " cannot be placed: line " + std::to_string(walked.airport.line)
             + " of the airport file gives no position");
 }
 
@@ -75,15 +75,15 @@ void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinut
     });
 }
 
-void CheckPlanHeader(const PlanLine& plan, const AircraftSpeed* aircraft, long long loopSeconds,
+void CheckPlanHeader(const PlanLine& plan, const AircraftEntry& aircraft, long long loopSeconds,
                      const FindingSink& findings)
 {
     const std::string key(plan.aircraftKey);
-    if (!aircraft)
+    if (!aircraft.Listed())
         Add(findings, FindingLevel::Error, "aircraft " + key + " is not in the aircraft file");
-    else if (!aircraft->knots)
+    else if (!aircraft.known)
         Add(findings, FindingLevel::Warning,
-            "aircraft " + key + " cannot be timed: line " + std::to_string(aircraft->line)
+            "aircraft " + key + " cannot be timed: line " + std::to_string(aircraft.line)
                 + " of the aircraft file gives no cruise speed");
 
     if (loopSeconds > plan.periodSeconds)
@@ -97,7 +97,7 @@ void CheckLeg(const LegInLoop& at, int turnaroundMinutes, std::unordered_set<std
               const FindingSink& findings)
 {
     const WalkedLeg& walked = at.walked;
-    if (!walked.place)
+    if (!walked.airport.Listed())
         Add(findings, FindingLevel::Error,
             LegName(at.index) + ": the destination " + std::string(walked.to) + " is not in the airport file");
     CheckAirport(walked, named, findings);

@@ -37,7 +37,7 @@ void CheckPlan(const PlanLine& plan, const WalkedLoop& loop, int turnaroundMinut
 
 // The pieces of CheckPlan, for a plan walked a stretch of legs at a time. The findings on the plan as
 // a whole, which come first: its aircraft, and legs that need more than its period.
-void CheckPlanHeader(const PlanLine& plan, const AircraftSpeed* aircraft, long long loopSeconds,
+void CheckPlanHeader(const PlanLine& plan, const AircraftEntry& aircraft, long long loopSeconds,
                      const FindingSink& findings);
 // One leg of a plan walked, with the leg after it in the loop.
 struct LegInLoop {

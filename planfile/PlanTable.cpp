@@ -91,9 +91,9 @@ void CountBatch(LineBatch<TableLine>& batch, const ReferenceData& data, int turn
         line.warnings = 0;
         line.unplaced = false;
     }
-    LookUpPlans(lines, data, room, [&](TableLine& line, const AircraftSpeed* aircraft, auto places) {
-        line.unplaced = std::any_of(places.begin(), places.end(),
-                                    [](const AirportPlace* place) { return !place || !place->position; });
+    LookUpPlans(lines, data, room, [&](TableLine& line, const AircraftEntry& aircraft, auto places) {
+        line.unplaced =
+            std::any_of(places.begin(), places.end(), [](const AirportEntry& airport) { return !airport.known; });
         if (SurelyWithoutFindings(line.plan, aircraft, places, turnaround))
             return;
         WalkLoop(line.plan, aircraft, places, room.loop);

@@ -106,14 +106,14 @@ const SeasonShift::Airport& SeasonShift::Lookup(std::string_view code)
     if (!added)
         return airport;
     const std::string name = "airport " + std::string(code);
-    const AirportPlace* place = m_data.airports.Find(code);
-    if (!place) {
+    const AirportEntry found = m_data.airports.Find(code);
+    if (!found.Listed()) {
         airport.problem = name + " is not in the airport file";
-    } else if (!place->position) {
+    } else if (!found.known) {
         airport.problem =
-            name + " cannot be placed: line " + std::to_string(place->line) + " of the airport file gives no position";
+            name + " cannot be placed: line " + std::to_string(found.line) + " of the airport file gives no position";
     } else {
-        const std::string_view zone = AirlineZoneAt(*place->position);
+        const std::string_view zone = AirlineZoneAt(found.known->position);
         const std::optional<ZoneOffset> from = UtcOffset(zone, m_fromMoment);
         const std::optional<ZoneOffset> to = UtcOffset(zone, m_toMoment);
         if (!from || !to) {

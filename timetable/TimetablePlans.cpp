@@ -31,7 +31,7 @@ std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, c
             const AirportPlace& from = *table.airports[row.from].place;
             const AirportPlace& to = *table.airports[row.to].place;
             level = LevelForDistance(
-                GreatCircleNm(GeoPoint{*from.position, from.cosLatitude}, GeoPoint{*to.position, to.cosLatitude}));
+                GreatCircleNm(GeoPoint{from.position, from.cosLatitude}, GeoPoint{to.position, to.cosLatitude}));
         }
         const std::string departs = PlanTimeText(PlanTime{-1, flight.departs % MinutesPerDay * 60});
         const size_t leg = plan.size();
@@ -105,7 +105,7 @@ WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_vi
     bool ok = writer.Write(ToTextMode("\n" + ComposeCommentBlock(comment) + "\n"));
     PlanLine plan;
     WalkedLoop loop;
-    std::vector<const AirportPlace*> places;
+    std::vector<AirportEntry> places;
     std::vector<Finding> findings;
     std::string reason;
     long long number = 0;
@@ -126,7 +126,7 @@ WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_vi
             // As the check does: most plans are surely without findings, and need no walk. The places
             // and the aircraft are those the timetable's rows were read against, found once then.
             const TimetableAircraft& type = table.aircraft[table.rows[week.flights[line.flights.front()].row].aircraft];
-            const AircraftSpeed* aircraft =
+            const AircraftEntry aircraft =
                 plan.aircraftKey == type.key ? type.speed : data.aircraft.Find(plan.aircraftKey);
             places.clear();
             for (size_t i = 0; i < plan.legs.size(); ++i) {
@@ -134,7 +134,8 @@ WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_vi
                 const TimetableAirport* to = i < line.flights.size()
                                                  ? &table.airports[table.rows[week.flights[line.flights[i]].row].to]
                                                  : nullptr;
-                places.push_back(to && to->code == destination ? to->place : data.airports.Find(destination));
+                places.push_back(to && to->code == destination ? AirportEntry{to->place, 0}
+                                                               : data.airports.Find(destination));
             }
             if (!SurelyWithoutFindings(plan, aircraft, places, writing.turnaround)) {
                 WalkLoop(plan, aircraft, places, loop);

@@ -265,20 +265,20 @@ private:
             m_recentAirports.Keep(code, known - 1);
             return known - 1;
         }
-        const AirportPlace* place = m_data.airports.Find(code);
-        if (!place) {
+        const AirportEntry found = m_data.airports.Find(code);
+        if (!found.Listed()) {
             reason = "airport " + std::string(code) + " is not in the airport file";
             if (code.size() == 3)
                 reason += " (a three-letter code: the airport file holds four-letter codes)";
             return std::nullopt;
         }
-        if (!place->position) {
-            reason = "airport " + std::string(code) + " cannot be placed: line " + std::to_string(place->line)
+        if (!found.known) {
+            reason = "airport " + std::string(code) + " cannot be placed: line " + std::to_string(found.line)
                      + " of the airport file gives no position";
             return std::nullopt;
         }
         const auto index = static_cast<std::uint32_t>(m_table.airports.size());
-        m_table.airports.push_back({std::string(code), place});
+        m_table.airports.push_back({std::string(code), found.known});
         known = index + 1;
         m_recentAirports.Keep(code, index);
         return index;
@@ -293,8 +293,8 @@ private:
             m_recentAircraft.Keep(key, known - 1);
             return known - 1;
         }
-        const AircraftSpeed* speed = m_data.aircraft.Find(key);
-        if (key.empty() || !speed) {
+        const AircraftEntry speed = m_data.aircraft.Find(key);
+        if (key.empty() || !speed.Listed()) {
             reason = key.empty() ? "no aircraft" : "aircraft " + std::string(key) + " is not in the aircraft file";
             return std::nullopt;
         }
@@ -358,9 +358,9 @@ private:
         const std::optional<std::uint32_t> aircraft = AircraftIndex(Field(Aircraft), reason);
         if (!aircraft)
             return Refuse(reason);
-        if (!row.HasArrival() && !m_table.aircraft[*aircraft].speed->knots)
+        if (!row.HasArrival() && !m_table.aircraft[*aircraft].speed.known)
             return Refuse("aircraft " + std::string(Field(Aircraft)) + " cannot be timed: line "
-                          + std::to_string(m_table.aircraft[*aircraft].speed->line)
+                          + std::to_string(m_table.aircraft[*aircraft].speed.line)
                           + " of the aircraft file gives no cruise speed, and the row no arrival");
         std::string_view level = Field(Level);
         if (StartsWithNoCase(level, "FL"))

@@ -47,7 +47,7 @@ struct TimetableAirport {
 
 struct TimetableAircraft {
     std::string key;
-    const AircraftSpeed* speed = nullptr; // never null
+    AircraftEntry speed; // always listed
 };
 
 // A row in 40 bytes: a timetable of millions of rows is held whole.

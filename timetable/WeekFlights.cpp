@@ -29,7 +29,7 @@ public:
         Offsets& offsets = m_offsets[airport];
         if (!offsets.known) {
             offsets.known = true;
-            offsets.zone = AirlineZoneAt(*m_table.airports[airport].place->position);
+            offsets.zone = AirlineZoneAt(m_table.airports[airport].place->position);
             // Airports of one zone share its offsets: a zone's are worked out once.
             const auto [zone, added] = m_zones.try_emplace(offsets.zone);
             if (added)
@@ -93,8 +93,8 @@ public:
             const AirportPlace& from = *table.airports[row.from].place;
             const AirportPlace& to = *table.airports[row.to].place;
             const double nm =
-                GreatCircleNm(GeoPoint{*from.position, from.cosLatitude}, GeoPoint{*to.position, to.cosLatitude});
-            slot = {row.from, row.to, row.aircraft, FlightMinutes(nm, *table.aircraft[row.aircraft].speed->knots)};
+                GreatCircleNm(GeoPoint{from.position, from.cosLatitude}, GeoPoint{to.position, to.cosLatitude});
+            slot = {row.from, row.to, row.aircraft, FlightMinutes(nm, table.aircraft[row.aircraft].speed.known->knots)};
         }
         return slot.minutes;
     }

@@ -768,8 +768,8 @@ void CheckWindow::ShowSelected(bool again)
         // The departure's local time on the From date, at the airport it departs from.
         QString zone;
         QString local;
-        if (const AirportPlace* from = loop.legs[(i + count - 1) % count].place; from && from->position) {
-            const std::string_view name = AirlineZoneAt(*from->position);
+        if (const AirportPlace* from = loop.legs[(i + count - 1) % count].airport.known) {
+            const std::string_view name = AirlineZoneAt(from->position);
             zone = Text(name);
             if (const std::optional<ZoneOffset> offset = UtcOffset(name, noon))
                 local = Text(ClockText((leg.departureClock + offset->minutes * 60 + period) % period, loop.week));

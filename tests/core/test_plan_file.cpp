@@ -81,7 +81,7 @@ std::string Findings(std::string_view line, int turnaround = DefaultTurnaroundMi
     WalkLoop(plan, data, loop);
     std::vector<Finding> findings;
     CheckPlan(plan, loop, turnaround, findings);
-    std::vector<const AirportPlace*> places;
+    std::vector<AirportEntry> places;
     for (const PlanLeg& leg : plan.legs)
         places.push_back(data.airports.Find(leg.destination));
     if (!findings.empty() && SurelyWithoutFindings(plan, data.aircraft.Find(plan.aircraftKey), places, turnaround))
@@ -368,7 +368,7 @@ TEST(PlanFile, TheQuickTestPassesOnlyPlansWithoutFindings)
         std::string reason;
         ASSERT_EQ(ReadPlanLine(line, plan, reason), PlanLineKind::Plan) << line << ": " << reason;
         const int turnaround = static_cast<int>(random() % 60);
-        std::vector<const AirportPlace*> places;
+        std::vector<AirportEntry> places;
         for (const PlanLeg& leg : plan.legs)
             places.push_back(data.airports.Find(leg.destination));
         WalkLoop(plan, data, loop);
@@ -417,6 +417,33 @@ TEST(PlanFile, TheCodeTableFindsEveryCodeItHolds)
     EXPECT_EQ(values, "4 3 7 - - 5007 - 5006 1 ");
     for (size_t i = 0; i < codes.size(); ++i)
         ASSERT_EQ(table.Find(codes[i]) ? *table.Find(codes[i]) : 0, static_cast<int>(i) + 1) << codes[i];
+}
+
+// A code keeps the first line that gives a record, else the first naming it, however far down the
+// file it lies; codes without a record cost no record.
+TEST(PlanFile, ListedCodesKeepTheFirstLineThatGivesARecord)
+{
+    ListedCodes<AircraftSpeed> codes;
+    const std::int64_t far = 5'000'000'123;
+    const struct {
+        std::string_view code;
+        std::int64_t line;
+        int knots; // 0: the line gives none
+    } lines[] = {{"NONE", 7, 0},  {"NONE", 8, 0}, {"LATE", 9, 0},        {"LATE", 10, 450},    {"LATE", 11, 300},
+                 {"FAR", far, 0}, {"FAR", 12, 0}, {"FIRST", 1 << 30, 0}, {"ALONG-KEY-1", 3, 0}};
+    for (const auto& line : lines) {
+        std::optional<AircraftSpeed> speed;
+        if (line.knots)
+            speed = AircraftSpeed{line.knots};
+        codes.Add(line.code, codes.Hash(line.code), line.line, speed);
+    }
+    std::string kept;
+    for (std::string_view code : {"NONE", "LATE", "FAR", "FIRST", "ALONG-KEY-1", "ALONG-KEY-2"}) {
+        const ListedCode<AircraftSpeed> found = codes.Find(code);
+        kept += std::string(code) + "=" + (found.known ? std::to_string(found.known->knots) + "kn" : "")
+                + (found.Listed() ? "" : "-") + (found.line ? "@" + std::to_string(found.line) : "") + " ";
+    }
+    EXPECT_EQ(kept, "NONE=@7 LATE=450kn FAR=@5000000123 FIRST=@1073741824 ALONG-KEY-1=@3 ALONG-KEY-2=- ");
 }
 
 // Two files of many more lines than the check keeps in flight at once: the report names each fault
