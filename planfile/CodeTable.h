@@ -1,11 +1,17 @@
 #pragma once
-// A table from short texts (airport codes, aircraft keys) to small values, made for tens of millions
-// of entries in little memory: an entry is 16 bytes (the text's first eight bytes, its size or where
-// the rest lies, a value of at most four bytes) in blocks that never move, and an array of 4-byte
-// slots, at most half full and probed in place, leads to them. Texts longer than eight bytes keep the
+// A table from short texts (airport codes, aircraft keys) to small values or larger records, made for
+// tens of millions of entries in little memory: an entry holds the text's first eight bytes, its size
+// or where the rest lies, and a value of at most four bytes (16 bytes in all) or a record; entries lie
+// in blocks that never move, and an array of 4-byte slots, at most half full and probed in place,
+// leads to them. A slot keeps its entry's kind and index and, in the bits these do not need, some of
+// its hash, so that most slots of other codes are passed without reading their entries. A lookup
+// reads a slot and an entry, record included. Texts longer than eight bytes keep the
 // rest in one block. No entry costs an allocation of its own, and nothing is copied as the table grows
 // but the slots. Core, no Qt.
 
+#include "planfile/Prefetch.h"
+
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -55,11 +61,22 @@ private:
     std::size_t m_size = 0;
 };
 
-template <typename Value>
+// The record of a table whose codes hold values only.
+struct NoRecord {};
+
+template <typename Value, typename Record = NoRecord>
 class CodeTable {
     static_assert(sizeof(Value) <= 4 && std::is_trivially_copyable_v<Value>, "a value of at most four bytes");
+    static_assert(std::is_trivially_copyable_v<Record>);
 
 public:
+    // What the table holds for a code: a value, a record, or neither when it lacks the code.
+    struct Held {
+        const Value* value = nullptr;
+        const Record* record = nullptr;
+        bool Found() const { return value != nullptr || record != nullptr; }
+    };
+
     // Never 0; a caller that looks up many codes computes it once and hands it to the calls below.
     static std::uint64_t Hash(std::string_view code)
     {
@@ -67,33 +84,60 @@ public:
                          code.size());
     }
 
-    // The value for `code`, or null.
-    const Value* Find(std::string_view code) const { return Find(code, Hash(code)); }
-    const Value* Find(std::string_view code, std::uint64_t hash) const
+    Held FindHeld(std::string_view code, std::uint64_t hash) const
     {
-        std::size_t empty = 0;
-        const std::uint32_t index = Locate(code, hash, empty);
-        return index == NoEntry ? nullptr : &m_entries[index].value;
+        std::size_t at = 0;
+        return HeldBy(Locate(code, hash, at));
     }
+    // The value for `code`, or null (also when it holds a record).
+    const Value* Find(std::string_view code) const { return Find(code, Hash(code)); }
+    const Value* Find(std::string_view code, std::uint64_t hash) const { return FindHeld(code, hash).value; }
 
     // The value for `code`, added (value-initialised) when the table lacks it; `added` says which.
-    // What it refers to stays where it is while the table grows.
+    // What it refers to stays where it is while the table grows. Not for a code that holds a record.
     Value& Insert(std::string_view code, bool& added) { return Insert(code, Hash(code), added); }
     Value& Insert(std::string_view code, std::uint64_t hash, bool& added)
     {
-        if ((m_entries.size() + 1) * 2 > m_slots.size())
-            Grow(m_slots.size() * 2);
-        std::size_t empty = 0;
-        std::uint32_t index = Locate(code, hash, empty);
-        added = index == NoEntry;
+        static_assert(std::is_same_v<Record, NoRecord>, "a table of records adds values with Add");
+        MakeRoom();
+        std::size_t at = 0;
+        std::uint32_t slot = Locate(code, hash, at);
+        added = slot == 0;
         if (added) {
-            if (m_entries.size() >= MostEntries)
-                throw std::bad_alloc();
-            index = static_cast<std::uint32_t>(m_entries.size());
+            slot = SlotFor(hash, false, m_entries.size());
             m_entries.push_back(Entry{Head(code), TextOf(code), Value{}});
-            m_slots[empty] = index + 1;
+            m_slots[at] = slot;
         }
-        return m_entries[index].value;
+        return m_entries[(slot & m_indexMask) - 1].value;
+    }
+
+    // Adds `code` with `value` unless the table holds it, with a value or a record; false when it does.
+    bool Add(std::string_view code, std::uint64_t hash, const Value& value)
+    {
+        MakeRoom();
+        std::size_t at = 0;
+        if (Locate(code, hash, at) != 0)
+            return false;
+        m_slots[at] = SlotFor(hash, false, m_entries.size());
+        m_entries.push_back(Entry{Head(code), TextOf(code), value});
+        return true;
+    }
+
+    // Gives `code` the record unless it holds one: a code that held a value holds the record instead.
+    // False when the code held a record already.
+    bool KeepRecord(std::string_view code, std::uint64_t hash, const Record& record)
+    {
+        MakeRoom();
+        std::size_t at = 0;
+        const std::uint32_t slot = Locate(code, hash, at);
+        if (slot != 0 && (slot & m_kindBit) != 0)
+            return false;
+        // A value given up stays in its block, unread: codes rarely gain a record after a value.
+        const std::uint32_t text = slot == 0 ? TextOf(code) : m_entries[(slot & m_indexMask) - 1].text;
+        m_givenUp += slot == 0 ? 0 : 1;
+        m_slots[at] = SlotFor(hash, true, m_records.size());
+        m_records.push_back(RecordEntry{Head(code), text, record});
+        return true;
     }
 
     // Room for `count` entries without growing.
@@ -105,11 +149,14 @@ public:
             Grow((count * 2 + 15) / 16 * 16);
     }
 
-    std::size_t size() const { return m_entries.size(); }
+    // The codes held.
+    std::size_t size() const { return m_entries.size() - m_givenUp + m_records.size(); }
 
-    // Looks up many codes, each a few ahead of the next in asking for memory, so that their waits
-    // overlap: `found` gets `answer(value)` of each code, the value null where the table lacks it.
-    // `hashes` is room for the work.
+    // Looks up many codes in three passes, so that their waits for memory overlap instead of following
+    // one another: the first asks for every code's slot, the second for the entry each slot leads to,
+    // the third compares. `found` gets `answer(held)` of each code. `hashes` is room for the work.
+    // Callers keep the codes of one call to a few thousand, whose slots and entries stay in the
+    // processor's cache between the passes.
     template <typename Found, typename Answer>
     void FindMany(std::span<const std::string_view> codes, std::vector<std::uint64_t>& hashes,
                   std::vector<Found>& found, Answer answer) const
@@ -127,35 +174,50 @@ public:
                 PrefetchSlot(hashes[i + SlotsAhead]);
             if (i + EntriesAhead < count)
                 PrefetchEntry(hashes[i + EntriesAhead]);
-            found[i] = answer(Find(codes[i], hashes[i]));
+            found[i] = answer(FindHeld(codes[i], hashes[i]));
         }
     }
     void FindMany(std::span<const std::string_view> codes, std::vector<std::uint64_t>& hashes,
                   std::vector<const Value*>& found) const
     {
-        FindMany(codes, hashes, found, [](const Value* value) { return value; });
+        FindMany(codes, hashes, found, [](const Held& held) { return held.value; });
     }
-    // How far ahead lookups ask for their slots and entries: far enough for memory to answer, near
-    // enough that the processor can wait for all of them at once.
-    static constexpr std::size_t SlotsAhead = 16;
-    static constexpr std::size_t EntriesAhead = 8;
+    // How far ahead a caller that adds or looks up codes one at a time asks for their slots and
+    // entries: far enough for memory to answer, near enough that the processor can wait for all of
+    // them at once.
+    static constexpr std::size_t SlotsAhead = 24;
+    static constexpr std::size_t EntriesAhead = 12;
 
     // Asks for the slot where `hash` would be found. Lookups of several codes then wait for memory
     // side by side instead of one after the other.
-    void PrefetchSlot(std::uint64_t hash) const { Prefetch(&m_slots[SlotOf(hash)]); }
-    // Asks for the entry the slot of `hash` leads to; best once that slot has been asked for.
+    void PrefetchSlot(std::uint64_t hash) const { ::Prefetch(&m_slots[SlotOf(hash)]); }
+    // Asks for the entry `hash` most likely leads to; best once its slot has been asked for.
     void PrefetchEntry(std::uint64_t hash) const
     {
-        const std::uint32_t slot = m_slots[SlotOf(hash)];
-        if (slot != 0)
-            Prefetch(&m_entries[slot - 1]);
+        const std::uint32_t tag = TagOf(hash);
+        for (std::size_t i = SlotOf(hash);; i = i + 1 == m_slots.size() ? 0 : i + 1) {
+            const std::uint32_t slot = m_slots[i];
+            if (slot == 0)
+                return;
+            if ((slot & m_tagMask) == tag) {
+                const std::size_t index = (slot & m_indexMask) - 1;
+                if ((slot & m_kindBit) != 0) {
+                    // A record may span two cache lines.
+                    ::Prefetch(&m_records[index]);
+                    ::Prefetch(reinterpret_cast<const char*>(&m_records[index] + 1) - 1);
+                } else {
+                    ::Prefetch(&m_entries[index]);
+                }
+                return;
+            }
+        }
     }
 
 private:
-    static constexpr std::uint32_t NoEntry = 0xffffffffu;
-    // So that the slots, twice as many, can be scaled to in 64 bits.
-    static constexpr std::size_t MostEntries = 0x7fffffff;
     static constexpr std::size_t HeadBytes = 8;
+    // So that a slot has a bit for its kind above the index of any entry of half the slots, and the
+    // slots can be scaled to in 64 bits.
+    static constexpr std::size_t MostEntries = (std::size_t{1} << 30) - 1;
     // Beside a text's head: its size when it has at most eight bytes, else this bit and the offset in
     // m_bytes of its size (four bytes) and the bytes after the head.
     static constexpr std::uint32_t LongText = 0x80000000u;
@@ -165,14 +227,20 @@ private:
         std::uint32_t text;
         Value value;
     };
+    struct RecordEntry {
+        std::uint64_t head;
+        std::uint32_t text;
+        Record record;
+    };
 
-    static void Prefetch(const void* address)
+    Held HeldBy(std::uint32_t slot) const
     {
-#if defined(__GNUC__) || defined(__clang__)
-        __builtin_prefetch(address);
-#else
-        (void)address;
-#endif
+        if (slot == 0)
+            return {};
+        const std::size_t index = (slot & m_indexMask) - 1;
+        if ((slot & m_kindBit) != 0)
+            return {nullptr, &m_records[index].record};
+        return {&m_entries[index].value, nullptr};
     }
 
     static std::uint64_t Head(std::string_view code)
@@ -193,10 +261,29 @@ private:
         return (hash ^ (hash >> 33)) | 1;
     }
 
+    // The bits of a slot beside its entry's kind and index: from the low half of the hash, which picks
+    // no slot.
+    std::uint32_t TagOf(std::uint64_t hash) const { return static_cast<std::uint32_t>(hash) & m_tagMask; }
+    std::uint32_t SlotFor(std::uint64_t hash, bool record, std::size_t index) const
+    {
+        return TagOf(hash) | (record ? m_kindBit : 0) | static_cast<std::uint32_t>(index + 1);
+    }
+
     // The slot a hash starts at: its high half scaled to the slots, which need not be a power of two.
     std::size_t SlotOf(std::uint64_t hash) const
     {
         return static_cast<std::size_t>(((hash >> 32) * m_slots.size()) >> 32);
+    }
+
+    void MakeRoom()
+    {
+        // Values given up keep their indexes, so they count.
+        const std::size_t entries = m_entries.size() + m_records.size();
+        if ((entries + 1) * 2 > m_slots.size()) {
+            if (entries >= MostEntries)
+                throw std::bad_alloc();
+            Grow(m_slots.size() * 2);
+        }
     }
 
     std::uint32_t TextOf(std::string_view code)
@@ -214,67 +301,107 @@ private:
     }
 
     // The bytes after the head of a long text, and its size.
-    std::string_view TailOf(const Entry& entry, std::size_t& size) const
+    std::string_view TailOf(std::uint32_t text, std::size_t& size) const
     {
-        const char* at = m_bytes.data() + (entry.text & ~LongText);
+        const char* at = m_bytes.data() + (text & ~LongText);
         std::uint32_t stored = 0;
         std::memcpy(&stored, at, sizeof stored);
         size = stored;
         return {at + sizeof stored, size - HeadBytes};
     }
 
-    bool Holds(const Entry& entry, std::uint64_t head, std::string_view code) const
+    bool Holds(std::uint64_t entryHead, std::uint32_t text, std::uint64_t head, std::string_view code) const
     {
-        if (entry.head != head)
+        if (entryHead != head)
             return false;
         if (code.size() <= HeadBytes)
-            return entry.text == code.size();
-        if ((entry.text & LongText) == 0)
+            return text == code.size();
+        if ((text & LongText) == 0)
             return false;
         std::size_t size = 0;
-        const std::string_view tail = TailOf(entry, size);
+        const std::string_view tail = TailOf(text, size);
         return size == code.size() && tail == code.substr(HeadBytes);
     }
 
-    // The index of the entry for `code`, or NoEntry with `empty` the slot where it would go.
-    std::uint32_t Locate(std::string_view code, std::uint64_t hash, std::size_t& empty) const
+    // The slot of `code`, or 0 with `at` where it would go; else `at` is where it is.
+    std::uint32_t Locate(std::string_view code, std::uint64_t hash, std::size_t& at) const
     {
         const std::uint64_t head = Head(code);
+        const std::uint32_t tag = TagOf(hash);
         for (std::size_t i = SlotOf(hash);; i = i + 1 == m_slots.size() ? 0 : i + 1) {
             const std::uint32_t slot = m_slots[i];
-            if (slot == 0) {
-                empty = i;
-                return NoEntry;
-            }
-            if (Holds(m_entries[slot - 1], head, code))
-                return slot - 1;
+            at = i;
+            if (slot == 0)
+                return 0;
+            if ((slot & m_tagMask) != tag)
+                continue;
+            const std::size_t index = (slot & m_indexMask) - 1;
+            if ((slot & m_kindBit) != 0 ? Holds(m_records[index].head, m_records[index].text, head, code)
+                                        : Holds(m_entries[index].head, m_entries[index].text, head, code))
+                return slot;
         }
+    }
+
+    // The slot an entry's text leads to in slots of `size`.
+    std::size_t SlotOfText(std::uint64_t head, std::uint32_t text, std::uint64_t& hash) const
+    {
+        if ((text & LongText) == 0) {
+            hash = HashParts(head, {}, text);
+        } else {
+            std::size_t textSize = 0;
+            const std::string_view tail = TailOf(text, textSize);
+            hash = HashParts(head, tail, textSize);
+        }
+        std::size_t i = SlotOf(hash);
+        while (m_slots[i] != 0)
+            i = i + 1 == m_slots.size() ? 0 : i + 1;
+        return i;
     }
 
     void Grow(std::size_t size)
     {
-        // The slots alone are built again: each entry's hash from its text.
+        // The slots alone are built again, each entry's hash from its text. The slots of values given
+        // up for records are not; those records' slots are.
+        std::vector<bool> givenUp;
+        if (m_records.size() != 0) {
+            givenUp.assign(m_entries.size(), false);
+            for (const std::uint32_t slot : m_slots) {
+                if (slot != 0 && (slot & m_kindBit) == 0)
+                    givenUp[(slot & m_indexMask) - 1] = true;
+            }
+            givenUp.flip();
+        }
         m_slots.clear();
         m_slots.shrink_to_fit();
         m_slots.assign(size, 0);
+        // Room in a slot for any index the table can reach before it grows again (up to half the
+        // slots), a bit for the kind above it, and the rest of the hash.
+        const unsigned indexBits = static_cast<unsigned>(std::bit_width(size / 2));
+        m_indexMask = static_cast<std::uint32_t>((std::uint64_t{1} << indexBits) - 1);
+        m_kindBit = m_indexMask + 1;
+        m_tagMask = ~(m_indexMask | m_kindBit);
         for (std::size_t index = 0; index < m_entries.size(); ++index) {
-            const Entry& entry = m_entries[index];
+            if (!givenUp.empty() && givenUp[index])
+                continue;
             std::uint64_t hash = 0;
-            if ((entry.text & LongText) == 0) {
-                hash = HashParts(entry.head, {}, entry.text);
-            } else {
-                std::size_t textSize = 0;
-                const std::string_view tail = TailOf(entry, textSize);
-                hash = HashParts(entry.head, tail, textSize);
-            }
-            std::size_t i = SlotOf(hash);
-            while (m_slots[i] != 0)
-                i = i + 1 == size ? 0 : i + 1;
-            m_slots[i] = static_cast<std::uint32_t>(index + 1);
+            const std::size_t i = SlotOfText(m_entries[index].head, m_entries[index].text, hash);
+            m_slots[i] = SlotFor(hash, false, index);
+        }
+        for (std::size_t index = 0; index < m_records.size(); ++index) {
+            std::uint64_t hash = 0;
+            const std::size_t i = SlotOfText(m_records[index].head, m_records[index].text, hash);
+            m_slots[i] = SlotFor(hash, true, index);
         }
     }
 
     std::vector<std::uint32_t> m_slots = std::vector<std::uint32_t>(16); // at most half full
+    // The bits of a slot that hold its entry's index plus one, the bit that says it is a record, and
+    // those that hold part of its hash.
+    std::uint32_t m_indexMask = 0xf;
+    std::uint32_t m_kindBit = 0x10;
+    std::uint32_t m_tagMask = ~0x1fu;
     BlockArray<Entry> m_entries;
+    BlockArray<RecordEntry> m_records;
+    std::size_t m_givenUp = 0; // values of codes that hold records now
     std::vector<char> m_bytes;
 };

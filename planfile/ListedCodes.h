@@ -1,7 +1,7 @@
 #pragma once
-// The codes of an airport or aircraft file, for millions of lines: each code keeps four bytes beside
-// its text, which lead to its record (a place, a cruise speed) when one of its lines gives one, and
-// else hold the first line naming it. Records are kept for the codes that have one. Core, no Qt.
+// The codes of an airport or aircraft file, for millions of lines: a code keeps its record (a place, a
+// cruise speed) beside its text when one of its lines gives one, and else the first line naming it in
+// four bytes. Core, no Qt.
 
 #include "planfile/CodeTable.h"
 
@@ -23,41 +23,36 @@ struct ListedCode {
 template <typename Record>
 class ListedCodes {
 public:
-    static std::uint64_t Hash(std::string_view code) { return CodeTable<std::uint32_t>::Hash(code); }
+    static std::uint64_t Hash(std::string_view code) { return Table::Hash(code); }
 
-    ListedCode<Record> Find(std::string_view code) const { return Answer(m_codes.Find(code)); }
+    ListedCode<Record> Find(std::string_view code) const { return Find(code, Hash(code)); }
     ListedCode<Record> Find(std::string_view code, std::uint64_t hash) const
     {
-        return Answer(m_codes.Find(code, hash));
+        return Answer(m_codes.FindHeld(code, hash));
     }
-    // As CodeTable::FindMany.
+    // As CodeTable::FindMany; each record found is asked for as well, since it is read soon after.
     void FindMany(std::span<const std::string_view> codes, std::vector<std::uint64_t>& hashes,
                   std::vector<ListedCode<Record>>& found) const
     {
-        m_codes.FindMany(codes, hashes, found, [this](const std::uint32_t* kept) { return Answer(kept); });
+        m_codes.FindMany(codes, hashes, found, [this](const typename Table::Held& held) { return Answer(held); });
     }
 
     // Line `line` names `code`, with the record it gives or none: the first line that gives one holds;
     // until a line does, the first naming the code.
     void Add(std::string_view code, std::uint64_t hash, std::int64_t line, const std::optional<Record>& record)
     {
-        bool added = false;
-        std::uint32_t& kept = m_codes.Insert(code, hash, added);
-        if (!added && ((kept & Known) != 0 || !record))
-            return;
         if (record) {
-            if (m_records.size() >= Known)
-                throw std::bad_alloc();
-            kept = Known | static_cast<std::uint32_t>(m_records.size());
-            m_records.push_back(*record);
-        } else if (line > 0 && line < FarLine) {
-            kept = static_cast<std::uint32_t>(line);
-        } else {
-            if (m_farLines.size() >= FarLine)
-                throw std::bad_alloc();
-            kept = FarLine | static_cast<std::uint32_t>(m_farLines.size());
-            m_farLines.push_back(line);
+            m_codes.KeepRecord(code, hash, *record);
+            return;
         }
+        if (line > 0 && line < FarLine) {
+            m_codes.Add(code, hash, static_cast<std::uint32_t>(line));
+            return;
+        }
+        if (m_farLines.size() >= FarLine)
+            throw std::bad_alloc();
+        if (m_codes.Add(code, hash, FarLine | static_cast<std::uint32_t>(m_farLines.size())))
+            m_farLines.push_back(line);
     }
 
     void Reserve(std::size_t count) { m_codes.Reserve(count); }
@@ -68,23 +63,21 @@ public:
     static constexpr std::size_t EntriesAhead = CodeTable<std::uint32_t>::EntriesAhead;
 
 private:
-    // A code's four bytes: this bit and the index of its record; else this bit and the index of its
-    // line in m_farLines; else its line.
-    static constexpr std::uint32_t Known = 0x80000000u;
-    static constexpr std::uint32_t FarLine = 0x40000000u;
+    // A code without a record keeps its line, or this bit and the index of its line in m_farLines.
+    static constexpr std::uint32_t FarLine = 0x80000000u;
+    using Table = CodeTable<std::uint32_t, Record>;
 
-    ListedCode<Record> Answer(const std::uint32_t* kept) const
+    ListedCode<Record> Answer(const typename Table::Held& held) const
     {
-        if (!kept)
+        if (held.record)
+            return {held.record, 0};
+        if (!held.value)
             return {};
-        if ((*kept & Known) != 0)
-            return {&m_records[*kept & ~Known], 0};
-        if ((*kept & FarLine) != 0)
-            return {nullptr, m_farLines[*kept & ~FarLine]};
-        return {nullptr, *kept};
+        if ((*held.value & FarLine) != 0)
+            return {nullptr, m_farLines[*held.value & ~FarLine]};
+        return {nullptr, *held.value};
     }
 
-    CodeTable<std::uint32_t> m_codes;
-    BlockArray<Record> m_records;
-    std::vector<std::int64_t> m_farLines; // lines past FarLine, which four bytes cannot hold beside the bits
+    Table m_codes;
+    std::vector<std::int64_t> m_farLines; // lines past FarLine, which four bytes cannot hold beside the bit
 };

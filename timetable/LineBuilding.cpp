@@ -1,6 +1,6 @@
 #include "timetable/LineBuilding.h"
 
-#include "timetable/Prefetch.h"
+#include "planfile/Prefetch.h"
 
 #include <algorithm>
 #include <bit>

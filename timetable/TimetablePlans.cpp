@@ -3,7 +3,7 @@
 #include "input/TextFile.h"
 #include "plan/Composition.h"
 #include "planfile/PlanFindings.h"
-#include "timetable/Prefetch.h"
+#include "planfile/Prefetch.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include "check/Calendar.h"
 #include "check/Geo.h"
 #include "check/TimeZones.h"
-#include "timetable/Prefetch.h"
+#include "planfile/Prefetch.h"
 
 #include <array>
 #include <unordered_map>

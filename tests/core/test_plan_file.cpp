@@ -437,13 +437,19 @@ TEST(PlanFile, ListedCodesKeepTheFirstLineThatGivesARecord)
             speed = AircraftSpeed{line.knots};
         codes.Add(line.code, codes.Hash(line.code), line.line, speed);
     }
+    // Codes enough to grow the table many times over, after LATE gave up its line for a speed.
+    for (int i = 0; i < 3000; ++i) {
+        const std::string code = "K" + std::to_string(i);
+        codes.Add(code, codes.Hash(code), 100 + i, std::nullopt);
+    }
+    EXPECT_EQ(codes.size(), 3005u);
     std::string kept;
-    for (std::string_view code : {"NONE", "LATE", "FAR", "FIRST", "ALONG-KEY-1", "ALONG-KEY-2"}) {
+    for (std::string_view code : {"NONE", "LATE", "FAR", "FIRST", "ALONG-KEY-1", "ALONG-KEY-2", "K2999"}) {
         const ListedCode<AircraftSpeed> found = codes.Find(code);
         kept += std::string(code) + "=" + (found.known ? std::to_string(found.known->knots) + "kn" : "")
                 + (found.Listed() ? "" : "-") + (found.line ? "@" + std::to_string(found.line) : "") + " ";
     }
-    EXPECT_EQ(kept, "NONE=@7 LATE=450kn FAR=@5000000123 FIRST=@1073741824 ALONG-KEY-1=@3 ALONG-KEY-2=- ");
+    EXPECT_EQ(kept, "NONE=@7 LATE=450kn FAR=@5000000123 FIRST=@1073741824 ALONG-KEY-1=@3 ALONG-KEY-2=- K2999=@3099 ");
 }
 
 // Two files of many more lines than the check keeps in flight at once: the report names each fault
