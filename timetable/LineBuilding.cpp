@@ -298,24 +298,32 @@ public:
 
     Fleet Run()
     {
-        m_dailyKeys.resize(m_week.flights.size());
+        // One pass over the rows: each flight's daily key and the type it is built with (None: its
+        // registration's line), each type's flights counted so that its list is made at its size.
+        const auto flights = static_cast<std::uint32_t>(m_week.flights.size());
+        m_dailyKeys.reserve(flights);
+        std::vector<std::uint32_t> types;
+        types.reserve(flights);
+        std::vector<std::uint32_t> counts(m_table.aircraft.size(), 0);
+        for (std::uint32_t i = 0; i < flights; ++i) {
+            const TimetableRow& row = Row(i);
+            m_dailyKeys.push_back(MakeDailyKey(i));
+            const std::uint32_t type = row.registrationSize > 0 ? None : row.aircraft;
+            types.push_back(type);
+            if (type != None)
+                ++counts[type];
+        }
         std::vector<std::uint32_t> registered;
         std::vector<std::vector<std::uint32_t>> byType(m_table.aircraft.size());
-        {
-            std::vector<std::uint32_t> counts(m_table.aircraft.size(), 0);
-            for (const WeekFlight& flight : m_week.flights)
-                ++counts[m_table.rows[flight.row].aircraft];
-            for (size_t type = 0; type < counts.size(); ++type)
-                byType[type].reserve(counts[type]);
-        }
-        for (std::uint32_t i = 0; i < m_week.flights.size(); ++i) {
-            const TimetableRow& row = Row(i);
-            m_dailyKeys[i] = MakeDailyKey(i);
-            if (row.registrationSize > 0)
+        for (size_t type = 0; type < counts.size(); ++type)
+            byType[type].reserve(counts[type]);
+        for (std::uint32_t i = 0; i < flights; ++i) {
+            if (types[i] == None)
                 registered.push_back(i);
             else
-                byType[row.aircraft].push_back(i);
+                byType[types[i]].push_back(i);
         }
+        types = {};
         RegisteredLines(registered);
         for (std::vector<std::uint32_t>& flights : byType)
             BuiltLines(flights);

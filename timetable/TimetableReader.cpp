@@ -247,7 +247,8 @@ private:
     PoolText Keep(std::string_view text)
     {
         const PoolText kept{static_cast<std::uint32_t>(m_table.pool.size()), static_cast<std::uint32_t>(text.size())};
-        m_table.pool += text;
+        if (!text.empty()) // most rows give no registration and no level
+            m_table.pool += text;
         return kept;
     }
 
@@ -410,22 +411,30 @@ int TwoDigits(std::string_view text) // "07" as 7; -1 for other bytes
 
 std::optional<std::uint8_t> DaysFromText(std::string_view text)
 {
+    // What each byte adds: its day's bit, nothing for a place holder, the high bit for any other byte.
+    static constexpr std::array<std::uint8_t, 256> Adds = [] {
+        std::array<std::uint8_t, 256> adds{};
+        for (int c = 0; c < 256; ++c) {
+            if (c >= '1' && c <= '7')
+                adds[static_cast<size_t>(c)] = static_cast<std::uint8_t>(1u << (c - '1'));
+            else if (c != '.' && c != '-' && !IsBlank(static_cast<unsigned char>(c)))
+                adds[static_cast<size_t>(c)] = 0x80;
+        }
+        return adds;
+    }();
     std::uint8_t days = 0;
-    for (const char c : text) {
-        if (c >= '1' && c <= '7')
-            days = static_cast<std::uint8_t>(days | 1u << (c - '1'));
-        else if (c != '.' && c != '-' && !IsBlank(static_cast<unsigned char>(c)))
-            return std::nullopt;
-    }
-    if (days == 0)
+    for (const char c : text)
+        days = static_cast<std::uint8_t>(days | Adds[static_cast<unsigned char>(c)]);
+    if (days == 0 || (days & 0x80) != 0)
         return std::nullopt;
     return days;
 }
 
 int MinutesFromText(std::string_view text)
 {
-    const size_t colon = text.find(':');
-    if (colon != 1 && colon != 2)
+    // The colon after one or two bytes; the bytes before it are digits, so it is the first.
+    const size_t colon = text.size() > 1 && text[1] == ':' ? 1 : text.size() > 2 && text[2] == ':' ? 2 : 0;
+    if (colon == 0)
         return -1;
     int hours = 0;
     for (size_t i = 0; i < colon; ++i) {

@@ -44,12 +44,12 @@ public:
         return minutes;
     }
 
-    // Asks for what At(airport, ...) reads.
-    void Prefetch(std::uint32_t airport) const
+    // Asks for what At(airport, ...) reads: first the airport's entry, some rows later the zone's
+    // offsets it leads to, once the entry is near.
+    void PrefetchEntry(std::uint32_t airport) const { ::Prefetch(&m_offsets[airport]); }
+    void PrefetchZone(std::uint32_t airport) const
     {
-        const Offsets& offsets = m_offsets[airport];
-        ::Prefetch(&offsets);
-        if (offsets.known)
+        if (const Offsets& offsets = m_offsets[airport]; offsets.known)
             ::Prefetch(offsets.minutes);
     }
 
@@ -140,19 +140,22 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
     RecentCruise cruises;
     week.flights.reserve(table.rows.size()); // most rows fly once a week or more
     // The rows name airports all over the file: what a row will read is asked for some rows ahead, its
-    // airports first, their places and offsets later.
+    // airports and their offsets' entries first, their places and zones later.
     constexpr size_t Ahead = 8;
     for (std::uint32_t index = 0; index < table.rows.size(); ++index) {
         if (index + 2 * Ahead < table.rows.size()) {
             const TimetableRow& later = table.rows[index + 2 * Ahead];
             Prefetch(&table.airports[later.from]);
             Prefetch(&table.airports[later.to]);
+            offsets.PrefetchEntry(later.from);
+            if (later.HasArrival())
+                offsets.PrefetchEntry(later.to);
         }
         if (index + Ahead < table.rows.size()) {
             const TimetableRow& next = table.rows[index + Ahead];
-            offsets.Prefetch(next.from);
+            offsets.PrefetchZone(next.from);
             if (next.HasArrival())
-                offsets.Prefetch(next.to);
+                offsets.PrefetchZone(next.to);
             else
                 cruises.Prefetch(table, next);
         }
