@@ -10,8 +10,6 @@
 
 namespace fs = std::filesystem;
 
-std::string_view LevelForDistance(double nm) { return nm < 100 ? "100" : nm < 250 ? "200" : nm < 500 ? "300" : "350"; }
-
 std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, const FleetLine& line,
                             std::string_view registration, int percent)
 {
@@ -27,12 +25,8 @@ std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, c
         const WeekFlight& flight = week.flights[index];
         const TimetableRow& row = table.rows[flight.row];
         std::string_view level = table.Level(row);
-        if (level.empty()) {
-            const AirportPlace& from = *table.airports[row.from].place;
-            const AirportPlace& to = *table.airports[row.to].place;
-            level = LevelForDistance(
-                GreatCircleNm(GeoPoint{*from.position, from.cosLatitude}, GeoPoint{*to.position, to.cosLatitude}));
-        }
+        if (level.empty())
+            level = DistanceLevels[flight.level];
         const std::string departs = PlanTimeText(PlanTime{-1, flight.departs % MinutesPerDay * 60});
         const size_t leg = plan.size();
         AppendLeg(plan, !line.daily, flight.departs / MinutesPerDay, departs, level, table.Text(row.flight),

@@ -41,19 +41,30 @@ size_t CodeSlot(std::uint64_t head, size_t size, int bits)
 class RecentCodes {
 public:
     // The index kept for `code`, or None.
-    std::uint32_t Find(std::string_view code) const
+    std::uint32_t Find(std::string_view code)
     {
         if (code.size() > sizeof(std::uint64_t))
             return None;
         const std::uint64_t head = CodeHead(code);
+        // The two codes met last first: the next row of a line of flying departs where the row before
+        // arrived and often flies back to where it departed, and keeps the aircraft.
+        for (const Slot& latest : m_latest) {
+            if (latest.head == head && latest.size == code.size())
+                return latest.index;
+        }
         const Slot& slot = m_slots[CodeSlot(head, code.size(), Bits)];
-        return slot.size == code.size() && slot.head == head ? slot.index : None;
+        if (slot.size != code.size() || slot.head != head)
+            return None;
+        Met(slot);
+        return slot.index;
     }
     void Keep(std::string_view code, std::uint32_t index)
     {
-        if (code.size() <= sizeof(std::uint64_t))
-            m_slots[CodeSlot(CodeHead(code), code.size(), Bits)] = {CodeHead(code),
-                                                                    static_cast<std::uint32_t>(code.size()), index};
+        if (code.size() > sizeof(std::uint64_t))
+            return;
+        const Slot kept{CodeHead(code), static_cast<std::uint32_t>(code.size()), index};
+        m_slots[CodeSlot(kept.head, kept.size, Bits)] = kept;
+        Met(kept);
     }
     static constexpr std::uint32_t None = UINT32_MAX;
 
@@ -63,8 +74,14 @@ private:
         std::uint32_t size = None; // no code has this size
         std::uint32_t index = None;
     };
+    void Met(const Slot& slot)
+    {
+        m_latest[1] = m_latest[0];
+        m_latest[0] = slot;
+    }
     static constexpr int Bits = 12;
     std::vector<Slot> m_slots = std::vector<Slot>(size_t{1} << Bits);
+    std::array<Slot, 2> m_latest{};
 };
 
 // Every code met and a number for it: a code of up to eight bytes lies in its slot with its number,

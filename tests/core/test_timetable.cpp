@@ -85,6 +85,20 @@ TEST(Timetable, RowsAreReadOrRefusedWithTheirLineNumbers)
                                                                              {"1,2", -1},
                                                                              {"...", -1}})
         EXPECT_EQ(DaysFromText(text) ? *DaysFromText(text) : -1, days) << text;
+    for (const auto& [text, minutes] : std::vector<std::pair<const char*, int>>{{"7:00", 420},
+                                                                                {"07:05", 425},
+                                                                                {"23:59", 1439},
+                                                                                {"24:00", -1},
+                                                                                {":700", -1},
+                                                                                {"7:0", -1},
+                                                                                {"700", -1},
+                                                                                {"07:60", -1},
+                                                                                {"0a:00", -1},
+                                                                                {"1::00", -1},
+                                                                                {"::00", -1},
+                                                                                {"", -1},
+                                                                                {"007:00", -1}})
+        EXPECT_EQ(MinutesFromText(text), minutes) << text;
     const Timetable table = ReadTimetableText(
         "Days;AIRCRAFT;Flight;From;To;Departs;Arrives;Level;Remark\n"
         "1234567;JET7;\"EX \"\"1\"\"\";EDDF;EGLL;7:00;;FL340;\"any, text\"\n"
