@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <cstring>
 #include <functional>
 #include <iterator>
 #include <string_view>
@@ -302,26 +303,26 @@ public:
         // registration's line), each type's flights counted so that its list is made at its size.
         const auto flights = static_cast<std::uint32_t>(m_week.flights.size());
         m_dailyKeys.reserve(flights);
-        std::vector<std::uint32_t> types;
-        types.reserve(flights);
+        std::vector<std::uint32_t> types(flights);
         std::vector<std::uint32_t> counts(m_table.aircraft.size(), 0);
         for (std::uint32_t i = 0; i < flights; ++i) {
             const TimetableRow& row = Row(i);
             m_dailyKeys.push_back(MakeDailyKey(i));
-            const std::uint32_t type = row.registrationSize > 0 ? None : row.aircraft;
-            types.push_back(type);
-            if (type != None)
-                ++counts[type];
+            types[i] = row.registrationSize > 0 ? None : row.aircraft;
+            if (types[i] != None)
+                ++counts[types[i]];
         }
         std::vector<std::uint32_t> registered;
         std::vector<std::vector<std::uint32_t>> byType(m_table.aircraft.size());
-        for (size_t type = 0; type < counts.size(); ++type)
-            byType[type].reserve(counts[type]);
+        for (size_t type = 0; type < counts.size(); ++type) {
+            byType[type].resize(counts[type]);
+            counts[type] = 0; // from here, how many are in place
+        }
         for (std::uint32_t i = 0; i < flights; ++i) {
             if (types[i] == None)
                 registered.push_back(i);
             else
-                byType[types[i]].push_back(i);
+                byType[types[i]][counts[types[i]]++] = i;
         }
         types = {};
         RegisteredLines(registered);
@@ -373,9 +374,17 @@ private:
         const WeekFlight& y = m_week.flights[b];
         if (x.minutes != y.minutes) // the time of day is the key's
             return false;
-        return x.row == y.row
-               || (From(a) == From(b) && To(a) == To(b) && Text(Row(a).flight) == Text(Row(b).flight)
-                   && m_table.Level(Row(a)) == m_table.Level(Row(b)));
+        if (x.row == y.row)
+            return true;
+        const TimetableRow& r = Row(a);
+        const TimetableRow& s = Row(b);
+        // The flight numbers and levels compared as bytes of the pool, without building their texts.
+        const char* pool = m_table.pool.data();
+        return r.from == s.from && r.to == s.to && r.flight.size == s.flight.size && r.levelSize == s.levelSize
+               && std::memcmp(pool + r.flight.at, pool + s.flight.at, r.flight.size) == 0
+               && std::memcmp(pool + r.flight.at + r.flight.size + r.registrationSize,
+                              pool + s.flight.at + s.flight.size + s.registrationSize, r.levelSize)
+                      == 0;
     }
     // The order of flights by what makes them one daily flight; 0 when they are one.
     int CompareDaily(std::uint32_t a, std::uint32_t b) const
@@ -409,26 +418,28 @@ private:
         auto before = [](const Keyed& a, const Keyed& b) {
             return a.key != b.key ? a.key < b.key : a.departsAndFlight < b.departsAndFlight;
         };
+        // Each flight's key and departure taken once, in the order given: they lie all over memory.
         std::vector<Keyed> keyed(flights.size());
-        auto keep = [&](size_t at, std::uint32_t flight) {
-            keyed[at] = {DailyKey(flight), static_cast<std::uint64_t>(m_week.flights[flight].departs) << 32 | flight};
+        for (size_t i = 0; i < flights.size(); ++i) {
+            const std::uint32_t flight = flights[i];
+            keyed[i] = {DailyKey(flight), static_cast<std::uint64_t>(m_week.flights[flight].departs) << 32 | flight};
             // Flights of one key are compared below in the order of their keys, all over the rows: their
             // rows are asked for now, in the order they lie in.
             Prefetch(&Row(flight));
-        };
+        }
         if (flights.size() < MinutesPerDay) { // the flights of a line: sorted at once
-            for (size_t i = 0; i < flights.size(); ++i)
-                keep(i, flights[i]);
             std::sort(keyed.begin(), keyed.end(), before);
         } else { // first into the minute of the day the keys begin with, then each minute's few sorted
             std::vector<std::uint32_t> minutes(MinutesPerDay + 1, 0);
-            for (const std::uint32_t flight : flights)
-                ++minutes[(DailyKey(flight) >> 53) + 1];
+            for (const Keyed& k : keyed)
+                ++minutes[(k.key >> 53) + 1];
             for (size_t minute = 1; minute < minutes.size(); ++minute)
                 minutes[minute] += minutes[minute - 1];
             std::vector<std::uint32_t> at(minutes.begin(), minutes.end() - 1);
-            for (const std::uint32_t flight : flights)
-                keep(at[DailyKey(flight) >> 53]++, flight);
+            std::vector<Keyed> byMinute(keyed.size());
+            for (const Keyed& k : keyed)
+                byMinute[at[k.key >> 53]++] = k;
+            keyed.swap(byMinute);
             for (size_t minute = 0; minute + 1 < minutes.size(); ++minute)
                 std::sort(keyed.begin() + minutes[minute], keyed.begin() + minutes[minute + 1], before);
         }
@@ -437,7 +448,7 @@ private:
         std::vector<std::uint32_t> daily;
         for (size_t begin = 0; begin < flights.size();) {
             size_t end = begin + 1;
-            while (end < flights.size() && DailyKey(flights[end]) == DailyKey(flights[begin]))
+            while (end < flights.size() && keyed[end].key == keyed[begin].key)
                 ++end;
             // Fewer than seven are no daily flight, however they are grouped.
             bool same = true;
@@ -596,13 +607,15 @@ private:
 
     void BuiltLines(std::vector<std::uint32_t>& flights)
     {
-        std::vector<std::uint32_t> kept;
+        std::vector<std::uint32_t> kept(flights.size());
+        size_t keptCount = 0;
         for (const std::uint32_t flight : flights) {
             if (m_week.flights[flight].minutes + m_turnaround < MinutesPerWeek)
-                kept.push_back(flight);
+                kept[keptCount++] = flight;
             else
                 LeaveOut(std::span(&flight, 1), "its flight time and the turnaround take a week or more");
         }
+        kept.resize(keptCount);
         Balance(kept);
         std::vector<ChainLeg> legs;
         legs.reserve(kept.size());

@@ -269,6 +269,19 @@ private:
         return kept;
     }
 
+    // The index of an airport or aircraft met lately, found here without a call; else as AirportIndex
+    // and AircraftIndex.
+    std::optional<std::uint32_t> KnownAirport(std::string_view code, std::string& reason)
+    {
+        const std::uint32_t recent = m_recentAirports.Find(code);
+        return recent != RecentCodes::None ? recent : AirportIndex(code, reason);
+    }
+    std::optional<std::uint32_t> KnownAircraft(std::string_view key, std::string& reason)
+    {
+        const std::uint32_t recent = m_recentAircraft.Find(key);
+        return recent != RecentCodes::None ? recent : AircraftIndex(key, reason);
+    }
+
     // The airport's index, or the reason it cannot be used.
     std::optional<std::uint32_t> AirportIndex(std::string_view code, std::string& reason)
     {
@@ -349,10 +362,10 @@ private:
         if (Field(Flight).empty())
             return Refuse("no flight number");
         std::string reason;
-        const std::optional<std::uint32_t> from = AirportIndex(Field(From), reason);
+        const std::optional<std::uint32_t> from = KnownAirport(Field(From), reason);
         if (!from)
             return Refuse("from: " + reason);
-        const std::optional<std::uint32_t> to = AirportIndex(Field(To), reason);
+        const std::optional<std::uint32_t> to = KnownAirport(Field(To), reason);
         if (!to)
             return Refuse("to: " + reason);
         if (*from == *to)
@@ -373,7 +386,7 @@ private:
             row.arrives = arrives->minutes;
             row.arrivesDayShift = arrives->dayShift;
         }
-        const std::optional<std::uint32_t> aircraft = AircraftIndex(Field(Aircraft), reason);
+        const std::optional<std::uint32_t> aircraft = KnownAircraft(Field(Aircraft), reason);
         if (!aircraft)
             return Refuse(reason);
         if (!row.HasArrival() && !m_table.aircraft[*aircraft].speed->knots)
