@@ -294,6 +294,7 @@ public:
           m_week(week),
           m_turnaround(turnaround),
           m_excess(table.airports.size(), 0),
+          m_met(table.airports.size(), false),
           m_hashMask(dailyHashBits >= 53 ? (1ull << 53) - 1 : (1ull << std::max(dailyHashBits, 0)) - 1)
     {}
 
@@ -546,6 +547,27 @@ private:
     // airport with the excess, preferring one to an airport reached more often than left.
     void Balance(std::vector<std::uint32_t>& flights)
     {
+        // Most types leave each airport as often as they reach it: that is found first, each airport
+        // noted once. Only a type that does not is counted again, its airports in the order met.
+        m_airportsMet.clear();
+        for (const std::uint32_t flight : flights) {
+            for (const std::uint32_t airport : {From(flight), To(flight)}) {
+                if (!m_met[airport]) {
+                    m_met[airport] = true;
+                    m_airportsMet.push_back(airport);
+                }
+            }
+            ++m_excess[From(flight)];
+            --m_excess[To(flight)];
+        }
+        const bool balanced = std::all_of(m_airportsMet.begin(), m_airportsMet.end(),
+                                          [&](std::uint32_t airport) { return m_excess[airport] == 0; });
+        for (const std::uint32_t airport : m_airportsMet) {
+            m_excess[airport] = 0;
+            m_met[airport] = false;
+        }
+        if (balanced)
+            return;
         std::vector<std::uint32_t> touched;
         for (const std::uint32_t flight : flights) {
             for (const std::uint32_t airport : {From(flight), To(flight)})
@@ -723,7 +745,9 @@ private:
     const Timetable& m_table;
     const TimetableWeek& m_week;
     int m_turnaround;
-    std::vector<int> m_excess;              // by airport: departures less arrivals of the type being built
+    std::vector<int> m_excess; // by airport: departures less arrivals of the type being built
+    std::vector<bool> m_met;   // by airport: met among the type's flights, in m_airportsMet
+    std::vector<std::uint32_t> m_airportsMet;
     std::uint64_t m_hashMask;               // of the hash in a daily key
     std::vector<std::uint64_t> m_dailyKeys; // by flight
     Fleet m_fleet;
