@@ -15,6 +15,10 @@
 namespace {
 constexpr std::uint32_t None = UINT32_MAX;
 
+// When a leg's aircraft is ready within the period: `ready` is less than two periods, so one
+// subtraction does what a division would.
+int WithinPeriod(int ready, int period) { return ready >= period ? ready - period : ready; }
+
 struct Event {
     std::uint64_t key = 0; // the airport, the time, then 0 for an arrival and 1 for a departure
     std::uint32_t leg = 0;
@@ -56,7 +60,7 @@ std::vector<Event> SortedEvents(std::span<const ChainLeg> legs, int period)
         return std::uint64_t{airport} << 32 | static_cast<std::uint64_t>(time) << 1 | (departure ? 1u : 0u);
     };
     for (std::uint32_t i = 0; i < legs.size(); ++i) {
-        events.push_back({key(legs[i].to, legs[i].ready % period, false), i});
+        events.push_back({key(legs[i].to, WithinPeriod(legs[i].ready, period), false), i});
         events.push_back({key(legs[i].from, legs[i].departs, true), i});
     }
     // Sorted as single numbers, the airport, time, kind and leg side by side, when they fit in 64 bits.
@@ -169,11 +173,12 @@ private:
         }
     }
 
-    int ReadyTime(std::uint32_t leg) const { return m_legs[leg].ready % m_period; }
+    int ReadyTime(std::uint32_t leg) const { return WithinPeriod(m_legs[leg].ready, m_period); }
     // Minutes on the ground from the aircraft's being ready after `leg` to its next departure.
     int Ground(std::uint32_t leg) const
     {
-        return ((m_legs[m_next[leg]].departs - ReadyTime(leg)) % m_period + m_period) % m_period;
+        const int ground = m_legs[m_next[leg]].departs - ReadyTime(leg); // both within the period
+        return ground < 0 ? ground + m_period : ground;
     }
 
     // The legs of the loop through `start` into `cycle`, in order; the periods it takes to come round.
@@ -248,8 +253,8 @@ long long LargestExcesses(std::span<const ChainLeg> legs, int period, int timeBi
     std::vector<Number> events;
     events.reserve(legs.size() * 2);
     for (const ChainLeg& leg : legs) {
-        events.push_back(
-            static_cast<Number>(Number{leg.to} << timeBits | static_cast<Number>(leg.ready % period) << 1));
+        events.push_back(static_cast<Number>(Number{leg.to} << timeBits
+                                             | static_cast<Number>(WithinPeriod(leg.ready, period)) << 1));
         events.push_back(static_cast<Number>(Number{leg.from} << timeBits | static_cast<Number>(leg.departs) << 1 | 1));
     }
     SortNumbers(events, 0, bits);
