@@ -6,6 +6,7 @@
 #include "timetable/Prefetch.h"
 
 #include <array>
+#include <bit>
 #include <unordered_map>
 
 namespace {
@@ -177,9 +178,11 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
         bool inWeek = false;
         const size_t first = week.flights.size();
         std::string problem;
-        for (int weekday = 1; weekday <= 7; ++weekday) {
+        // The row's days only, Monday first: most rows fly on one day or a few.
+        for (unsigned days = row.days; days != 0; days &= days - 1) {
+            const int weekday = std::countr_zero(days) + 1;
             const std::int64_t date = week.monday + weekday - 1;
-            if (!(row.days & 1u << (weekday - 1)) || date < row.validFrom || date > row.validTo)
+            if (date < row.validFrom || date > row.validTo)
                 continue;
             inWeek = true;
             const int offset = offsets.At(row.from, date);
