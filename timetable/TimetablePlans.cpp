@@ -6,7 +6,6 @@
 #include "timetable/Prefetch.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace fs = std::filesystem;
 
@@ -108,9 +107,10 @@ WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_vi
         const FleetLine& line = fleet.lines[at];
         std::string registration = line.registration;
         if (registration.empty()) {
-            char running[24];
-            std::snprintf(running, sizeof running, "%04lld", number + 1);
-            registration = writing.registrationPrefix + running;
+            // The running number in at least four digits, "LW0001": without a call of printf per plan.
+            const std::string running = std::to_string(number + 1);
+            registration =
+                writing.registrationPrefix + std::string(running.size() < 4 ? 4 - running.size() : 0, '0') + running;
         }
         std::string text = ComposeLinePlan(table, week, line, registration, writing.percent);
         findings.clear();
