@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <cstring>
 #include <functional>
 #include <iterator>
 #include <string_view>
@@ -13,6 +14,10 @@
 
 namespace {
 constexpr std::uint32_t None = UINT32_MAX;
+
+// When a leg's aircraft is ready within the period: `ready` is less than two periods, so one
+// subtraction does what a division would.
+int WithinPeriod(int ready, int period) { return ready >= period ? ready - period : ready; }
 
 struct Event {
     std::uint64_t key = 0; // the airport, the time, then 0 for an arrival and 1 for a departure
@@ -55,7 +60,7 @@ std::vector<Event> SortedEvents(std::span<const ChainLeg> legs, int period)
         return std::uint64_t{airport} << 32 | static_cast<std::uint64_t>(time) << 1 | (departure ? 1u : 0u);
     };
     for (std::uint32_t i = 0; i < legs.size(); ++i) {
-        events.push_back({key(legs[i].to, legs[i].ready % period, false), i});
+        events.push_back({key(legs[i].to, WithinPeriod(legs[i].ready, period), false), i});
         events.push_back({key(legs[i].from, legs[i].departs, true), i});
     }
     // Sorted as single numbers, the airport, time, kind and leg side by side, when they fit in 64 bits.
@@ -168,11 +173,12 @@ private:
         }
     }
 
-    int ReadyTime(std::uint32_t leg) const { return m_legs[leg].ready % m_period; }
+    int ReadyTime(std::uint32_t leg) const { return WithinPeriod(m_legs[leg].ready, m_period); }
     // Minutes on the ground from the aircraft's being ready after `leg` to its next departure.
     int Ground(std::uint32_t leg) const
     {
-        return ((m_legs[m_next[leg]].departs - ReadyTime(leg)) % m_period + m_period) % m_period;
+        const int ground = m_legs[m_next[leg]].departs - ReadyTime(leg); // both within the period
+        return ground < 0 ? ground + m_period : ground;
     }
 
     // The legs of the loop through `start` into `cycle`, in order; the periods it takes to come round.
@@ -247,8 +253,8 @@ long long LargestExcesses(std::span<const ChainLeg> legs, int period, int timeBi
     std::vector<Number> events;
     events.reserve(legs.size() * 2);
     for (const ChainLeg& leg : legs) {
-        events.push_back(
-            static_cast<Number>(Number{leg.to} << timeBits | static_cast<Number>(leg.ready % period) << 1));
+        events.push_back(static_cast<Number>(Number{leg.to} << timeBits
+                                             | static_cast<Number>(WithinPeriod(leg.ready, period)) << 1));
         events.push_back(static_cast<Number>(Number{leg.from} << timeBits | static_cast<Number>(leg.departs) << 1 | 1));
     }
     SortNumbers(events, 0, bits);
@@ -293,29 +299,38 @@ public:
           m_week(week),
           m_turnaround(turnaround),
           m_excess(table.airports.size(), 0),
+          m_met(table.airports.size(), false),
           m_hashMask(dailyHashBits >= 53 ? (1ull << 53) - 1 : (1ull << std::max(dailyHashBits, 0)) - 1)
     {}
 
     Fleet Run()
     {
-        m_dailyKeys.resize(m_week.flights.size());
+        // One pass over the rows: each flight's daily key and the type it is built with (None: its
+        // registration's line), each type's flights counted so that its list is made at its size.
+        const auto flights = static_cast<std::uint32_t>(m_week.flights.size());
+        m_dailyKeys.reserve(flights);
+        std::vector<std::uint32_t> types(flights);
+        std::vector<std::uint32_t> counts(m_table.aircraft.size(), 0);
+        for (std::uint32_t i = 0; i < flights; ++i) {
+            const TimetableRow& row = Row(i);
+            m_dailyKeys.push_back(MakeDailyKey(i));
+            types[i] = row.registrationSize > 0 ? None : row.aircraft;
+            if (types[i] != None)
+                ++counts[types[i]];
+        }
         std::vector<std::uint32_t> registered;
         std::vector<std::vector<std::uint32_t>> byType(m_table.aircraft.size());
-        {
-            std::vector<std::uint32_t> counts(m_table.aircraft.size(), 0);
-            for (const WeekFlight& flight : m_week.flights)
-                ++counts[m_table.rows[flight.row].aircraft];
-            for (size_t type = 0; type < counts.size(); ++type)
-                byType[type].reserve(counts[type]);
+        for (size_t type = 0; type < counts.size(); ++type) {
+            byType[type].resize(counts[type]);
+            counts[type] = 0; // from here, how many are in place
         }
-        for (std::uint32_t i = 0; i < m_week.flights.size(); ++i) {
-            const TimetableRow& row = Row(i);
-            m_dailyKeys[i] = MakeDailyKey(i);
-            if (row.registrationSize > 0)
+        for (std::uint32_t i = 0; i < flights; ++i) {
+            if (types[i] == None)
                 registered.push_back(i);
             else
-                byType[row.aircraft].push_back(i);
+                byType[types[i]][counts[types[i]]++] = i;
         }
+        types = {};
         RegisteredLines(registered);
         for (std::vector<std::uint32_t>& flights : byType)
             BuiltLines(flights);
@@ -365,9 +380,17 @@ private:
         const WeekFlight& y = m_week.flights[b];
         if (x.minutes != y.minutes) // the time of day is the key's
             return false;
-        return x.row == y.row
-               || (From(a) == From(b) && To(a) == To(b) && Text(Row(a).flight) == Text(Row(b).flight)
-                   && m_table.Level(Row(a)) == m_table.Level(Row(b)));
+        if (x.row == y.row)
+            return true;
+        const TimetableRow& r = Row(a);
+        const TimetableRow& s = Row(b);
+        // The flight numbers and levels compared as bytes of the pool, without building their texts.
+        const char* pool = m_table.pool.data();
+        return r.from == s.from && r.to == s.to && r.flight.size == s.flight.size && r.levelSize == s.levelSize
+               && std::memcmp(pool + r.flight.at, pool + s.flight.at, r.flight.size) == 0
+               && std::memcmp(pool + r.flight.at + r.flight.size + r.registrationSize,
+                              pool + s.flight.at + s.flight.size + s.registrationSize, r.levelSize)
+                      == 0;
     }
     // The order of flights by what makes them one daily flight; 0 when they are one.
     int CompareDaily(std::uint32_t a, std::uint32_t b) const
@@ -401,26 +424,28 @@ private:
         auto before = [](const Keyed& a, const Keyed& b) {
             return a.key != b.key ? a.key < b.key : a.departsAndFlight < b.departsAndFlight;
         };
+        // Each flight's key and departure taken once, in the order given: they lie all over memory.
         std::vector<Keyed> keyed(flights.size());
-        auto keep = [&](size_t at, std::uint32_t flight) {
-            keyed[at] = {DailyKey(flight), static_cast<std::uint64_t>(m_week.flights[flight].departs) << 32 | flight};
+        for (size_t i = 0; i < flights.size(); ++i) {
+            const std::uint32_t flight = flights[i];
+            keyed[i] = {DailyKey(flight), static_cast<std::uint64_t>(m_week.flights[flight].departs) << 32 | flight};
             // Flights of one key are compared below in the order of their keys, all over the rows: their
             // rows are asked for now, in the order they lie in.
             Prefetch(&Row(flight));
-        };
+        }
         if (flights.size() < MinutesPerDay) { // the flights of a line: sorted at once
-            for (size_t i = 0; i < flights.size(); ++i)
-                keep(i, flights[i]);
             std::sort(keyed.begin(), keyed.end(), before);
         } else { // first into the minute of the day the keys begin with, then each minute's few sorted
             std::vector<std::uint32_t> minutes(MinutesPerDay + 1, 0);
-            for (const std::uint32_t flight : flights)
-                ++minutes[(DailyKey(flight) >> 53) + 1];
+            for (const Keyed& k : keyed)
+                ++minutes[(k.key >> 53) + 1];
             for (size_t minute = 1; minute < minutes.size(); ++minute)
                 minutes[minute] += minutes[minute - 1];
             std::vector<std::uint32_t> at(minutes.begin(), minutes.end() - 1);
-            for (const std::uint32_t flight : flights)
-                keep(at[DailyKey(flight) >> 53]++, flight);
+            std::vector<Keyed> byMinute(keyed.size());
+            for (const Keyed& k : keyed)
+                byMinute[at[k.key >> 53]++] = k;
+            keyed.swap(byMinute);
             for (size_t minute = 0; minute + 1 < minutes.size(); ++minute)
                 std::sort(keyed.begin() + minutes[minute], keyed.begin() + minutes[minute + 1], before);
         }
@@ -429,7 +454,7 @@ private:
         std::vector<std::uint32_t> daily;
         for (size_t begin = 0; begin < flights.size();) {
             size_t end = begin + 1;
-            while (end < flights.size() && DailyKey(flights[end]) == DailyKey(flights[begin]))
+            while (end < flights.size() && keyed[end].key == keyed[begin].key)
                 ++end;
             // Fewer than seven are no daily flight, however they are grouped.
             bool same = true;
@@ -527,6 +552,27 @@ private:
     // airport with the excess, preferring one to an airport reached more often than left.
     void Balance(std::vector<std::uint32_t>& flights)
     {
+        // Most types leave each airport as often as they reach it: that is found first, each airport
+        // noted once. Only a type that does not is counted again, its airports in the order met.
+        m_airportsMet.clear();
+        for (const std::uint32_t flight : flights) {
+            for (const std::uint32_t airport : {From(flight), To(flight)}) {
+                if (!m_met[airport]) {
+                    m_met[airport] = true;
+                    m_airportsMet.push_back(airport);
+                }
+            }
+            ++m_excess[From(flight)];
+            --m_excess[To(flight)];
+        }
+        const bool balanced = std::all_of(m_airportsMet.begin(), m_airportsMet.end(),
+                                          [&](std::uint32_t airport) { return m_excess[airport] == 0; });
+        for (const std::uint32_t airport : m_airportsMet) {
+            m_excess[airport] = 0;
+            m_met[airport] = false;
+        }
+        if (balanced)
+            return;
         std::vector<std::uint32_t> touched;
         for (const std::uint32_t flight : flights) {
             for (const std::uint32_t airport : {From(flight), To(flight)})
@@ -588,13 +634,15 @@ private:
 
     void BuiltLines(std::vector<std::uint32_t>& flights)
     {
-        std::vector<std::uint32_t> kept;
+        std::vector<std::uint32_t> kept(flights.size());
+        size_t keptCount = 0;
         for (const std::uint32_t flight : flights) {
             if (m_week.flights[flight].minutes + m_turnaround < MinutesPerWeek)
-                kept.push_back(flight);
+                kept[keptCount++] = flight;
             else
                 LeaveOut(std::span(&flight, 1), "its flight time and the turnaround take a week or more");
         }
+        kept.resize(keptCount);
         Balance(kept);
         std::vector<ChainLeg> legs;
         legs.reserve(kept.size());
@@ -702,7 +750,9 @@ private:
     const Timetable& m_table;
     const TimetableWeek& m_week;
     int m_turnaround;
-    std::vector<int> m_excess;              // by airport: departures less arrivals of the type being built
+    std::vector<int> m_excess; // by airport: departures less arrivals of the type being built
+    std::vector<bool> m_met;   // by airport: met among the type's flights, in m_airportsMet
+    std::vector<std::uint32_t> m_airportsMet;
     std::uint64_t m_hashMask;               // of the hash in a daily key
     std::vector<std::uint64_t> m_dailyKeys; // by flight
     Fleet m_fleet;

@@ -6,11 +6,8 @@
 #include "planfile/Prefetch.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace fs = std::filesystem;
-
-std::string_view LevelForDistance(double nm) { return nm < 100 ? "100" : nm < 250 ? "200" : nm < 500 ? "300" : "350"; }
 
 std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, const FleetLine& line,
                             std::string_view registration, int percent)
@@ -27,12 +24,8 @@ std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, c
         const WeekFlight& flight = week.flights[index];
         const TimetableRow& row = table.rows[flight.row];
         std::string_view level = table.Level(row);
-        if (level.empty()) {
-            const AirportPlace& from = *table.airports[row.from].place;
-            const AirportPlace& to = *table.airports[row.to].place;
-            level = LevelForDistance(
-                GreatCircleNm(GeoPoint{from.position, from.cosLatitude}, GeoPoint{to.position, to.cosLatitude}));
-        }
+        if (level.empty())
+            level = DistanceLevels[flight.level];
         const std::string departs = PlanTimeText(PlanTime{-1, flight.departs % MinutesPerDay * 60});
         const size_t leg = plan.size();
         AppendLeg(plan, !line.daily, flight.departs / MinutesPerDay, departs, level, table.Text(row.flight),
@@ -114,9 +107,10 @@ WrittenPlans WriteFleetPlans(const std::filesystem::path& output, std::string_vi
         const FleetLine& line = fleet.lines[at];
         std::string registration = line.registration;
         if (registration.empty()) {
-            char running[24];
-            std::snprintf(running, sizeof running, "%04lld", number + 1);
-            registration = writing.registrationPrefix + running;
+            // The running number in at least four digits, "LW0001": without a call of printf per plan.
+            const std::string running = std::to_string(number + 1);
+            registration =
+                writing.registrationPrefix + std::string(running.size() < 4 ? 4 - running.size() : 0, '0') + running;
         }
         std::string text = ComposeLinePlan(table, week, line, registration, writing.percent);
         findings.clear();

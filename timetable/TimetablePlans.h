@@ -18,10 +18,6 @@ struct PlanWriting {
     int percent = 100;
 };
 
-// The flight level written for a leg without one in the timetable: 100 under 100 nm, 200 under
-// 250 nm, 300 under 500 nm, else 350.
-std::string_view LevelForDistance(double nm);
-
 // The plan line of `line` (no line end).
 std::string ComposeLinePlan(const Timetable& table, const TimetableWeek& week, const FleetLine& line,
                             std::string_view registration, int percent);

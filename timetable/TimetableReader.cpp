@@ -41,19 +41,30 @@ size_t CodeSlot(std::uint64_t head, size_t size, int bits)
 class RecentCodes {
 public:
     // The index kept for `code`, or None.
-    std::uint32_t Find(std::string_view code) const
+    std::uint32_t Find(std::string_view code)
     {
         if (code.size() > sizeof(std::uint64_t))
             return None;
         const std::uint64_t head = CodeHead(code);
+        // The two codes met last first: the next row of a line of flying departs where the row before
+        // arrived and often flies back to where it departed, and keeps the aircraft.
+        for (const Slot& latest : m_latest) {
+            if (latest.head == head && latest.size == code.size())
+                return latest.index;
+        }
         const Slot& slot = m_slots[CodeSlot(head, code.size(), Bits)];
-        return slot.size == code.size() && slot.head == head ? slot.index : None;
+        if (slot.size != code.size() || slot.head != head)
+            return None;
+        Met(slot);
+        return slot.index;
     }
     void Keep(std::string_view code, std::uint32_t index)
     {
-        if (code.size() <= sizeof(std::uint64_t))
-            m_slots[CodeSlot(CodeHead(code), code.size(), Bits)] = {CodeHead(code),
-                                                                    static_cast<std::uint32_t>(code.size()), index};
+        if (code.size() > sizeof(std::uint64_t))
+            return;
+        const Slot kept{CodeHead(code), static_cast<std::uint32_t>(code.size()), index};
+        m_slots[CodeSlot(kept.head, kept.size, Bits)] = kept;
+        Met(kept);
     }
     static constexpr std::uint32_t None = UINT32_MAX;
 
@@ -63,8 +74,14 @@ private:
         std::uint32_t size = None; // no code has this size
         std::uint32_t index = None;
     };
+    void Met(const Slot& slot)
+    {
+        m_latest[1] = m_latest[0];
+        m_latest[0] = slot;
+    }
     static constexpr int Bits = 12;
     std::vector<Slot> m_slots = std::vector<Slot>(size_t{1} << Bits);
+    std::array<Slot, 2> m_latest{};
 };
 
 // Every code met and a number for it: a code of up to eight bytes lies in its slot with its number,
@@ -247,8 +264,22 @@ private:
     PoolText Keep(std::string_view text)
     {
         const PoolText kept{static_cast<std::uint32_t>(m_table.pool.size()), static_cast<std::uint32_t>(text.size())};
-        m_table.pool += text;
+        if (!text.empty()) // most rows give no registration and no level
+            m_table.pool += text;
         return kept;
+    }
+
+    // The index of an airport or aircraft met lately, found here without a call; else as AirportIndex
+    // and AircraftIndex.
+    std::optional<std::uint32_t> KnownAirport(std::string_view code, std::string& reason)
+    {
+        const std::uint32_t recent = m_recentAirports.Find(code);
+        return recent != RecentCodes::None ? recent : AirportIndex(code, reason);
+    }
+    std::optional<std::uint32_t> KnownAircraft(std::string_view key, std::string& reason)
+    {
+        const std::uint32_t recent = m_recentAircraft.Find(key);
+        return recent != RecentCodes::None ? recent : AircraftIndex(key, reason);
     }
 
     // The airport's index, or the reason it cannot be used.
@@ -331,10 +362,10 @@ private:
         if (Field(Flight).empty())
             return Refuse("no flight number");
         std::string reason;
-        const std::optional<std::uint32_t> from = AirportIndex(Field(From), reason);
+        const std::optional<std::uint32_t> from = KnownAirport(Field(From), reason);
         if (!from)
             return Refuse("from: " + reason);
-        const std::optional<std::uint32_t> to = AirportIndex(Field(To), reason);
+        const std::optional<std::uint32_t> to = KnownAirport(Field(To), reason);
         if (!to)
             return Refuse("to: " + reason);
         if (*from == *to)
@@ -355,7 +386,7 @@ private:
             row.arrives = arrives->minutes;
             row.arrivesDayShift = arrives->dayShift;
         }
-        const std::optional<std::uint32_t> aircraft = AircraftIndex(Field(Aircraft), reason);
+        const std::optional<std::uint32_t> aircraft = KnownAircraft(Field(Aircraft), reason);
         if (!aircraft)
             return Refuse(reason);
         if (!row.HasArrival() && !m_table.aircraft[*aircraft].speed.known)
@@ -410,22 +441,30 @@ int TwoDigits(std::string_view text) // "07" as 7; -1 for other bytes
 
 std::optional<std::uint8_t> DaysFromText(std::string_view text)
 {
+    // What each byte adds: its day's bit, nothing for a place holder, the high bit for any other byte.
+    static constexpr std::array<std::uint8_t, 256> Adds = [] {
+        std::array<std::uint8_t, 256> adds{};
+        for (int c = 0; c < 256; ++c) {
+            if (c >= '1' && c <= '7')
+                adds[static_cast<size_t>(c)] = static_cast<std::uint8_t>(1u << (c - '1'));
+            else if (c != '.' && c != '-' && !IsBlank(static_cast<unsigned char>(c)))
+                adds[static_cast<size_t>(c)] = 0x80;
+        }
+        return adds;
+    }();
     std::uint8_t days = 0;
-    for (const char c : text) {
-        if (c >= '1' && c <= '7')
-            days = static_cast<std::uint8_t>(days | 1u << (c - '1'));
-        else if (c != '.' && c != '-' && !IsBlank(static_cast<unsigned char>(c)))
-            return std::nullopt;
-    }
-    if (days == 0)
+    for (const char c : text)
+        days = static_cast<std::uint8_t>(days | Adds[static_cast<unsigned char>(c)]);
+    if (days == 0 || (days & 0x80) != 0)
         return std::nullopt;
     return days;
 }
 
 int MinutesFromText(std::string_view text)
 {
-    const size_t colon = text.find(':');
-    if (colon != 1 && colon != 2)
+    // The colon after one or two bytes; the bytes before it are digits, so it is the first.
+    const size_t colon = text.size() > 1 && text[1] == ':' ? 1 : text.size() > 2 && text[2] == ':' ? 2 : 0;
+    if (colon == 0)
         return -1;
     int hours = 0;
     for (size_t i = 0; i < colon; ++i) {

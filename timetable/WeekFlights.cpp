@@ -6,6 +6,7 @@
 #include "planfile/Prefetch.h"
 
 #include <array>
+#include <bit>
 #include <unordered_map>
 
 namespace {
@@ -44,12 +45,12 @@ public:
         return minutes;
     }
 
-    // Asks for what At(airport, ...) reads.
-    void Prefetch(std::uint32_t airport) const
+    // Asks for what At(airport, ...) reads: first the airport's entry, some rows later the zone's
+    // offsets it leads to, once the entry is near.
+    void PrefetchEntry(std::uint32_t airport) const { ::Prefetch(&m_offsets[airport]); }
+    void PrefetchZone(std::uint32_t airport) const
     {
-        const Offsets& offsets = m_offsets[airport];
-        ::Prefetch(&offsets);
-        if (offsets.known)
+        if (const Offsets& offsets = m_offsets[airport]; offsets.known)
             ::Prefetch(offsets.minutes);
     }
 
@@ -82,11 +83,16 @@ private:
     std::vector<Offsets> m_offsets;
     std::unordered_map<std::string_view, std::array<int, Days>> m_zones;
 };
-// Cruise minutes of the routes met lately: a route flown on several days, or by one aircraft and back,
-// is worked out once.
-class RecentCruise {
+// The cruise minutes and the level by distance of the routes met lately: a route flown on several
+// days, or by one aircraft and back, is worked out once.
+class RecentRoutes {
 public:
-    int Minutes(const Timetable& table, const TimetableRow& row)
+    struct Route {
+        int minutes = 0; // at the aircraft's cruise speed; 0 when it has none
+        std::uint8_t level = 0;
+    };
+
+    Route Of(const Timetable& table, const TimetableRow& row)
     {
         Slot& slot = SlotOf(row);
         if (!Holds(slot, row)) {
@@ -94,9 +100,11 @@ public:
             const AirportPlace& to = *table.airports[row.to].place;
             const double nm =
                 GreatCircleNm(GeoPoint{from.position, from.cosLatitude}, GeoPoint{to.position, to.cosLatitude});
-            slot = {row.from, row.to, row.aircraft, FlightMinutes(nm, table.aircraft[row.aircraft].speed.known->knots)};
+            const AircraftSpeed* speed = table.aircraft[row.aircraft].speed.known;
+            slot = {
+                row.from, row.to, row.aircraft, true, {speed ? FlightMinutes(nm, speed->knots) : 0, DistanceLevel(nm)}};
         }
-        return slot.minutes;
+        return slot.route;
     }
 
     // Asks for the airports' places when the route is not among those met lately.
@@ -113,7 +121,8 @@ private:
         std::uint32_t from = 0;
         std::uint32_t to = 0;
         std::uint32_t aircraft = 0;
-        int minutes = -1; // -1: empty
+        bool full = false;
+        Route route;
     };
     Slot& SlotOf(const TimetableRow& row)
     {
@@ -123,12 +132,16 @@ private:
     }
     static bool Holds(const Slot& slot, const TimetableRow& row)
     {
-        return slot.minutes >= 0 && slot.from == row.from && slot.to == row.to && slot.aircraft == row.aircraft;
+        return slot.full && slot.from == row.from && slot.to == row.to && slot.aircraft == row.aircraft;
     }
     static constexpr int Bits = 12;
     std::vector<Slot> m_slots = std::vector<Slot>(size_t{1} << Bits);
 };
 } // namespace
+
+std::uint8_t DistanceLevel(double nm) { return nm < 100 ? 0 : nm < 250 ? 1 : nm < 500 ? 2 : 3; }
+
+std::string_view LevelForDistance(double nm) { return DistanceLevels[DistanceLevel(nm)]; }
 
 std::int64_t MondayOfWeek(std::int64_t day) { return day - (WeekdayOfDays(day) + 6) % 7; }
 
@@ -137,33 +150,40 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
     TimetableWeek week;
     week.monday = MondayOfWeek(day);
     AirportOffsets offsets(table, week.monday);
-    RecentCruise cruises;
+    RecentRoutes routes;
     week.flights.reserve(table.rows.size()); // most rows fly once a week or more
     // The rows name airports all over the file: what a row will read is asked for some rows ahead, its
-    // airports first, their places and offsets later.
+    // airports and their offsets' entries first, their places and zones later.
     constexpr size_t Ahead = 8;
     for (std::uint32_t index = 0; index < table.rows.size(); ++index) {
         if (index + 2 * Ahead < table.rows.size()) {
             const TimetableRow& later = table.rows[index + 2 * Ahead];
             Prefetch(&table.airports[later.from]);
             Prefetch(&table.airports[later.to]);
+            offsets.PrefetchEntry(later.from);
+            if (later.HasArrival())
+                offsets.PrefetchEntry(later.to);
         }
         if (index + Ahead < table.rows.size()) {
             const TimetableRow& next = table.rows[index + Ahead];
-            offsets.Prefetch(next.from);
+            offsets.PrefetchZone(next.from);
             if (next.HasArrival())
-                offsets.Prefetch(next.to);
-            else
-                cruises.Prefetch(table, next);
+                offsets.PrefetchZone(next.to);
+            if (!next.HasArrival() || next.levelSize == 0)
+                routes.Prefetch(table, next);
         }
         const TimetableRow& row = table.rows[index];
-        const int cruise = row.HasArrival() ? 0 : cruises.Minutes(table, row);
+        // The distance gives the flight time without an arrival, and the level without one in the row.
+        const RecentRoutes::Route route =
+            !row.HasArrival() || row.levelSize == 0 ? routes.Of(table, row) : RecentRoutes::Route{};
         bool inWeek = false;
         const size_t first = week.flights.size();
         std::string problem;
-        for (int weekday = 1; weekday <= 7; ++weekday) {
+        // The row's days only, Monday first: most rows fly on one day or a few.
+        for (unsigned days = row.days; days != 0; days &= days - 1) {
+            const int weekday = std::countr_zero(days) + 1;
             const std::int64_t date = week.monday + weekday - 1;
-            if (!(row.days & 1u << (weekday - 1)) || date < row.validFrom || date > row.validTo)
+            if (date < row.validFrom || date > row.validTo)
                 continue;
             inWeek = true;
             const int offset = offsets.At(row.from, date);
@@ -172,7 +192,7 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
                 break;
             }
             const std::int64_t departs = date * MinutesPerDay + row.departs - offset;
-            int minutes = cruise;
+            int minutes = route.minutes;
             if (row.HasArrival()) {
                 const std::int64_t arrivalDate = date + row.arrivesDayShift;
                 const int arrivalOffset = offsets.At(row.to, arrivalDate);
@@ -190,8 +210,8 @@ TimetableWeek FlightsOfWeek(const Timetable& table, std::int64_t day)
             // Minutes since 1970-01-01 00:00, a Thursday: Sunday 00:00 was 4 days before.
             const auto sinceSunday =
                 static_cast<int>(((departs + 4 * MinutesPerDay) % MinutesPerWeek + MinutesPerWeek) % MinutesPerWeek);
-            week.flights.push_back(
-                {index, static_cast<std::uint16_t>(sinceSunday), static_cast<std::uint8_t>(weekday), minutes});
+            week.flights.push_back({index, static_cast<std::uint16_t>(sinceSunday), static_cast<std::uint8_t>(weekday),
+                                    route.level, minutes});
         }
         // A row refused on one of its days flies on none.
         if (!problem.empty()) {

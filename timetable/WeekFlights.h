@@ -7,18 +7,27 @@
 
 #include "timetable/TimetableReader.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 inline constexpr int MinutesPerDay = 24 * 60;
 inline constexpr int MinutesPerWeek = 7 * MinutesPerDay;
+
+// The flight level written for a leg without one in the timetable: 100 under 100 nm, 200 under
+// 250 nm, 300 under 500 nm, else 350. DistanceLevels[DistanceLevel(nm)] is LevelForDistance(nm).
+inline constexpr std::array<std::string_view, 4> DistanceLevels = {"100", "200", "300", "350"};
+std::uint8_t DistanceLevel(double nm);
+std::string_view LevelForDistance(double nm);
 
 // A flight in 12 bytes: a week of a million flights is held whole.
 struct WeekFlight {
     std::uint32_t row = 0;     // into Timetable::rows
     std::uint16_t departs = 0; // universal minutes after Sunday 00:00, 0 to 10079
     std::uint8_t day = 1;      // the local day of departure, Monday = 1 to Sunday = 7
+    std::uint8_t level = 0;    // DistanceLevel of the route when the row gives no level, found with its distance
     std::int32_t minutes = 0;  // flight time: to the timetable's arrival, else at cruise speed
 };
 

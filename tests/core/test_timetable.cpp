@@ -85,6 +85,20 @@ TEST(Timetable, RowsAreReadOrRefusedWithTheirLineNumbers)
                                                                              {"1,2", -1},
                                                                              {"...", -1}})
         EXPECT_EQ(DaysFromText(text) ? *DaysFromText(text) : -1, days) << text;
+    for (const auto& [text, minutes] : std::vector<std::pair<const char*, int>>{{"7:00", 420},
+                                                                                {"07:05", 425},
+                                                                                {"23:59", 1439},
+                                                                                {"24:00", -1},
+                                                                                {":700", -1},
+                                                                                {"7:0", -1},
+                                                                                {"700", -1},
+                                                                                {"07:60", -1},
+                                                                                {"0a:00", -1},
+                                                                                {"1::00", -1},
+                                                                                {"::00", -1},
+                                                                                {"", -1},
+                                                                                {"007:00", -1}})
+        EXPECT_EQ(MinutesFromText(text), minutes) << text;
     const Timetable table = ReadTimetableText(
         "Days;AIRCRAFT;Flight;From;To;Departs;Arrives;Level;Remark\n"
         "1234567;JET7;\"EX \"\"1\"\"\";EDDF;EGLL;7:00;;FL340;\"any, text\"\n"
@@ -117,6 +131,23 @@ TEST(Timetable, RowsAreReadOrRefusedWithTheirLineNumbers)
               "11: arrives \"09:00+3\" is no local time HH:MM (with +1, +2 or -1 for another day)\n"
               "12: to: airport EDDX is not in the airport file\n"
               "13: level \"350 ft\" is no flight level (350 or FL350)\n");
+    // An aircraft without a cruise speed flies rows with an arrival, their level from the distance.
+    const ScratchFolder lists;
+    WriteBytes(lists / "aircraft.txt", "JET9\n");
+    ReferenceData slow;
+    std::string error;
+    ASSERT_TRUE(ReadAirportFile(SourceDir() + "/examples/airports.txt", slow, error)
+                && ReadAircraftFile(lists / "aircraft.txt", slow, error));
+    const Timetable timed = ReadTimetableText(
+        "flight,from,to,departs,days,aircraft,arrives\nA,EDDF,EGLL,07:00,1,JET9,07:45\nB,EDDF,EGLL,08:00,1,JET9\n",
+        slow);
+    ASSERT_EQ(timed.refused.size(), 1u);
+    EXPECT_EQ(timed.refused[0].text,
+              "aircraft JET9 cannot be timed: line 1 of the aircraft file gives no cruise "
+              "speed, and the row no arrival");
+    const TimetableWeek week = FlightsOfWeek(timed, *ShiftDayFromText("2025-06-18"));
+    ASSERT_EQ(week.flights.size(), 1u);
+    EXPECT_EQ(DistanceLevels[week.flights[0].level], "300"); // 355 nm
     EXPECT_EQ(ReadTimetableText("flight,from,to,days\n", Data()).error,
               "line 1: the header row lacks the columns departs, aircraft (flight, from, to, departs, days and "
               "aircraft are needed)");
