@@ -424,13 +424,13 @@ TEST(PlanFile, TheCodeTableFindsEveryCodeItHolds)
 TEST(PlanFile, ListedCodesKeepTheFirstLineThatGivesARecord)
 {
     ListedCodes<AircraftSpeed> codes;
-    const std::int64_t far = 5'000'000'123;
+    const std::int64_t farDown = 5'000'000'123;
     const struct {
         std::string_view code;
         std::int64_t line;
         int knots; // 0: the line gives none
-    } lines[] = {{"NONE", 7, 0},  {"NONE", 8, 0}, {"LATE", 9, 0},        {"LATE", 10, 450},    {"LATE", 11, 300},
-                 {"FAR", far, 0}, {"FAR", 12, 0}, {"FIRST", 1 << 30, 0}, {"ALONG-KEY-1", 3, 0}};
+    } lines[] = {{"NONE", 7, 0},      {"NONE", 8, 0}, {"LATE", 9, 0},        {"LATE", 10, 450},    {"LATE", 11, 300},
+                 {"FAR", farDown, 0}, {"FAR", 12, 0}, {"FIRST", 1 << 30, 0}, {"ALONG-KEY-1", 3, 0}};
     for (const auto& line : lines) {
         std::optional<AircraftSpeed> speed;
         if (line.knots)
